@@ -1,0 +1,30 @@
+# The two commands of the README: `make run` and `make test`. Each installs
+# what is missing, configures and builds first.
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) > /dev/null
+
+build: configure
+	@cmake --build $(BUILD)
+
+run: build
+	$(BUILD)/bin/brisklane
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j2
+
+bench: build
+	scripts/run-benchmarks $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

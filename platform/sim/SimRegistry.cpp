@@ -1,0 +1,138 @@
+#include "sim/SimRegistry.h"
+
+#include <fstream>
+#include <stdexcept>
+
+#include <nlohmann/json.hpp>
+
+#include "win32/AsciiCase.h"
+#include "win32/AtomicFile.h"
+#include "winreg.h"
+
+namespace plat::sim {
+namespace {
+
+bool isAtOrBelow(const std::string& path, const std::string& top) {
+  if (path.size() < top.size() || !equalsNoCase(std::string_view(path).substr(0, top.size()), top)) return false;
+  return path.size() == top.size() || path[top.size()] == '\\';
+}
+
+}  // namespace
+
+SimRegistry::SimRegistry(const nlohmann::json& scenario, std::optional<std::filesystem::path> stateFile)
+    : stateFile_(std::move(stateFile)) {
+  if (stateFile_ && std::filesystem::exists(*stateFile_)) {
+    std::ifstream in(*stateFile_);
+    nlohmann::json saved;
+    try {
+      saved = nlohmann::json::parse(in);
+    } catch (const nlohmann::json::exception& e) {
+      throw std::runtime_error("saved registry " + stateFile_->string() + " is damaged: " + e.what());
+    }
+    tree_ = RegistryTree::fromJson(saved);
+  } else {
+    tree_ = RegistryTree::fromJson(scenario);
+  }
+}
+
+std::int32_t SimRegistry::injectedFault(const std::string& path, bool writing) {
+  if (nextCallFault_ != 0) return std::exchange(nextCallFault_, 0);
+  for (const auto& [key, error] : keyFaults_) {
+    if (equalsNoCase(key, path)) return error;
+  }
+  if (writing) {
+    for (const auto& [key, error] : writeFaults_) {
+      if (isAtOrBelow(path, key)) return error;
+    }
+  }
+  return ERROR_SUCCESS;
+}
+
+std::int32_t SimRegistry::openKey(const std::string& path, std::uint32_t /*access*/) {
+  std::lock_guard lock(mutex_);
+  if (auto fault = injectedFault(path, false)) return fault;
+  return tree_.find(path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+std::int32_t SimRegistry::createKey(const std::string& path, std::uint32_t /*access*/, bool& created) {
+  std::lock_guard lock(mutex_);
+  created = false;
+  if (auto fault = injectedFault(path, false)) return fault;
+  tree_.findOrCreate(path, created);
+  if (created) save();
+  return ERROR_SUCCESS;
+}
+
+std::int32_t SimRegistry::queryValue(const std::string& path, const std::string& name, RegistryValue& value) {
+  std::lock_guard lock(mutex_);
+  if (auto fault = injectedFault("", false)) return fault;
+  auto* key = tree_.find(path);
+  if (!key) return ERROR_FILE_NOT_FOUND;
+  auto* found = key->value(name);
+  if (!found) return ERROR_FILE_NOT_FOUND;
+  value = *found;
+  return ERROR_SUCCESS;
+}
+
+std::int32_t SimRegistry::setValue(const std::string& path, const std::string& name, const RegistryValue& value) {
+  std::lock_guard lock(mutex_);
+  if (auto fault = injectedFault(path, true)) return fault;
+  if (!tree_.find(path)) return ERROR_FILE_NOT_FOUND;
+  tree_.setValue(path, name, value);
+  save();
+  return ERROR_SUCCESS;
+}
+
+std::int32_t SimRegistry::deleteValue(const std::string& path, const std::string& name) {
+  std::lock_guard lock(mutex_);
+  if (auto fault = injectedFault(path, true)) return fault;
+  if (!tree_.deleteValue(path, name)) return ERROR_FILE_NOT_FOUND;
+  save();
+  return ERROR_SUCCESS;
+}
+
+std::int32_t SimRegistry::subkeyName(const std::string& path, std::uint32_t index, std::string& name) {
+  std::lock_guard lock(mutex_);
+  if (auto fault = injectedFault("", false)) return fault;
+  auto* key = tree_.find(path);
+  if (!key) return ERROR_FILE_NOT_FOUND;
+  if (index >= key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  name = key->subkeys[index]->name;
+  return ERROR_SUCCESS;
+}
+
+void SimRegistry::publish(const std::string& path, const std::string& name, const RegistryValue& value) {
+  std::lock_guard lock(mutex_);
+  tree_.setValue(path, name, value);
+}
+
+void SimRegistry::failKey(const std::string& path, std::int32_t error) {
+  std::lock_guard lock(mutex_);
+  keyFaults_.emplace_back(path, error);
+}
+
+void SimRegistry::failWrites(const std::string& path, std::int32_t error) {
+  std::lock_guard lock(mutex_);
+  writeFaults_.emplace_back(path, error);
+}
+
+void SimRegistry::failNextCall(std::int32_t error) {
+  std::lock_guard lock(mutex_);
+  nextCallFault_ = error;
+}
+
+bool SimRegistry::hasValue(const std::string& path, const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  auto* key = tree_.find(path);
+  return key && key->value(name);
+}
+
+void SimRegistry::save() {
+  if (!stateFile_) return;
+  std::filesystem::create_directories(stateFile_->parent_path());
+  // A failed save leaves the previous state file; the running machine keeps
+  // the change in memory, as a registry whose flush failed would.
+  writeFileAtomically(*stateFile_, tree_.toJson().dump(2) + "\n");
+}
+
+}  // namespace plat::sim

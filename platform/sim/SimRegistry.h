@@ -1,0 +1,55 @@
+// The simulated machine's registry: a key tree seeded from the scenario, kept
+// in the machine's state folder so that a later run sees what an earlier one
+// wrote, and test hooks for faults.
+#pragma once
+
+#include <filesystem>
+#include <mutex>
+#include <optional>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "machine/RegistryBackend.h"
+#include "sim/RegistryTree.h"
+
+namespace plat::sim {
+
+class SimRegistry : public RegistryBackend {
+ public:
+  // `scenario` is the scenario's "registry" object. With a state file that
+  // exists, the saved tree replaces the scenario's; every change is saved to
+  // it.
+  SimRegistry(const nlohmann::json& scenario, std::optional<std::filesystem::path> stateFile);
+
+  std::int32_t openKey(const std::string& path, std::uint32_t access) override;
+  std::int32_t createKey(const std::string& path, std::uint32_t access, bool& created) override;
+  std::int32_t queryValue(const std::string& path, const std::string& name, RegistryValue& value) override;
+  std::int32_t setValue(const std::string& path, const std::string& name, const RegistryValue& value) override;
+  std::int32_t deleteValue(const std::string& path, const std::string& name) override;
+  std::int32_t subkeyName(const std::string& path, std::uint32_t index, std::string& name) override;
+
+  // Writes a value that the machine's hardware defines (a connection's keys):
+  // it is not saved, since the scenario states it again at every start.
+  void publish(const std::string& path, const std::string& name, const RegistryValue& value);
+
+  // Test hooks. A key fault makes opening or creating that key fail with the
+  // code; a write fault makes every write below the key fail; failNextCall
+  // makes the next call of any kind fail once.
+  void failKey(const std::string& path, std::int32_t error);
+  void failWrites(const std::string& path, std::int32_t error);
+  void failNextCall(std::int32_t error);
+  bool hasValue(const std::string& path, const std::string& name) const;
+
+ private:
+  std::int32_t injectedFault(const std::string& path, bool writing);
+  void save();
+
+  mutable std::mutex mutex_;
+  RegistryTree tree_;
+  std::optional<std::filesystem::path> stateFile_;
+  std::vector<std::pair<std::string, std::int32_t>> keyFaults_;
+  std::vector<std::pair<std::string, std::int32_t>> writeFaults_;
+  std::int32_t nextCallFault_ = 0;
+};
+
+}  // namespace plat::sim

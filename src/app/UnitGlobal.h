@@ -1,0 +1,51 @@
+// Program-wide values, the branding file that can override two of them, and
+// the settings file setup.ini.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Set before any window exists and not changed afterwards.
+extern std::string ApplicationName;  // "Brisklane" unless the branding file says otherwise
+extern std::string ProductUrl;       // the product's web page
+extern const std::string SupportMailAddress;
+extern const std::string DefaultNetworkName;  // "Brisklane"
+
+// Reads the branding file and sets ApplicationName and ProductUrl from the
+// keys "APPLICATION_NAME" and "PRODUCT_URL" of its section "System". Raises
+// Exception "Cannot open file "<path>". <reason>" when it cannot be read.
+void LoadBrandingFile(const std::string& fileName);
+
+// The Base64 text decoded, characters outside the alphabet skipped; decoding
+// stops at the first "=".
+std::string DecodeBase64Lenient(std::string_view text);
+
+// INI lines as the branding file has them: section -> key -> value, names in
+// upper case; of duplicate keys in a section the first counts.
+using TIniSections = std::map<std::string, std::map<std::string, std::string>>;
+TIniSections ParseIniText(std::string_view text);
+
+// The seven settings of setup.ini.
+struct TSettings {
+  bool AutoRun = false;
+  bool CheckForUpdates = false;
+  bool StartMinimized = false;
+  std::string SourceGuid;
+  std::string DestGuid;
+  std::string SSID;
+  std::string Password;
+};
+
+// Reads every key of the section "System", each with its default; a missing
+// file yields the defaults.
+TSettings ReadSettingsFile(const std::string& fileName);
+
+// Writes every key in the file's order, keeping what else the file holds.
+// Raises Exception when the file cannot be written.
+void WriteSettingsFile(const std::string& fileName, const TSettings& settings);
+
+// "1"/"0" on writing; on reading an integer (decimal, "$" or "0x" hex), any
+// nonzero value true, anything else the default.
+bool ParseIniBoolean(std::string_view text, bool defaultValue);
