@@ -2,8 +2,29 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/SimMachine.h"
+#include "sim/SimNetwork.h"
+#include "wininet.h"
+
 namespace plat::sim {
 
-SimInternet::SimInternet(SimMachine& machine, const nlohmann::json& /*scenario*/) : machine_(machine) {}
+SimInternet::SimInternet(SimMachine& machine, const nlohmann::json& scenario) : machine_(machine) {
+  offline_ = scenario.value("internet", nlohmann::json::object()).value("offline", false);
+}
+
+bool SimInternet::connectedState(std::uint32_t& state) {
+  state = offline_ ? INTERNET_STATE_DISCONNECTED | INTERNET_STATE_DISCONNECTED_BY_USER : INTERNET_STATE_CONNECTED;
+  return true;
+}
+
+bool SimInternet::checkConnection(const std::string& /*url*/) {
+  return machine_.simNetwork().reachesInternetDirectly();
+}
+
+bool SimInternet::connectedFlags(std::uint32_t& flags) {
+  flags = INTERNET_CONNECTION_CONFIGURED | (offline_ ? INTERNET_CONNECTION_OFFLINE : 0);
+  if (machine_.simNetwork().reachesInternetDirectly()) flags |= INTERNET_CONNECTION_LAN;
+  return (flags & INTERNET_CONNECTION_LAN) != 0;
+}
 
 }  // namespace plat::sim
