@@ -74,14 +74,17 @@ std::string TRegistry::ReadString(const std::string& name) {
 
 int TRegistry::ReadInteger(const std::string& name) {
   DWORD type = 0;
-  std::uint8_t data[8] = {};
-  DWORD size = sizeof data;
-  if (current_ == nullptr || RegQueryValueExA(current_, name.c_str(), nullptr, &type, data, &size) != ERROR_SUCCESS) {
+  DWORD size = 0;
+  if (current_ == nullptr || RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
     raise("Failed to get data for '%s'", name);
   }
   if (type != REG_DWORD || size != 4) raise("Invalid data type for '%s'", name);
   int value = 0;
-  std::memcpy(&value, data, 4);
+  size = sizeof value;
+  if (RegQueryValueExA(current_, name.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) !=
+      ERROR_SUCCESS) {
+    raise("Failed to get data for '%s'", name);
+  }
   return value;
 }
 

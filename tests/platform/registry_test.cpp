@@ -1,0 +1,181 @@
+// Conformance of the registry functions and the runtime's registry class
+// against simulated machines.
+#include <cstring>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "rtl/Registry.h"
+#include "sim/SimRegistry.h"
+#include "testkit/SimMachineBuilder.h"
+#include "testkit/TempDir.h"
+#include "winreg.h"
+
+namespace {
+
+constexpr char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class RegistryTest : public testing::Test {
+ protected:
+  std::shared_ptr<plat::sim::SimMachine> machine =
+      testkit::SimMachineBuilder().registryValue(runKey, "Other", "C:\\other.exe").registryValue(runKey, "Count", 7).build();
+  testkit::ScopedMachine scope{machine};
+};
+
+TEST_F(RegistryTest, OpenMissingKeyFailsWithFileNotFoundAndNullHandle) {
+  HKEY key = reinterpret_cast<HKEY>(0xdeadbeef);
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Missing", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(key, nullptr);
+}
+
+TEST_F(RegistryTest, KeyAndValueNamesCompareWithoutCase) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\MICROSOFT\\windows\\CurrentVersion\\run", 0, KEY_READ, &key),
+            ERROR_SUCCESS);
+  DWORD type = 0;
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "OTHER", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, REG_SZ);
+  EXPECT_EQ(size, sizeof "C:\\other.exe");
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, QueryWithSmallBufferReportsMoreDataAndLeavesGuardBytes) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, runKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+  BYTE buffer[8];
+  std::memset(buffer, 0xAB, sizeof buffer);
+  DWORD size = 4;
+  EXPECT_EQ(RegQueryValueExA(key, "Other", nullptr, nullptr, buffer, &size), ERROR_MORE_DATA);
+  EXPECT_EQ(size, sizeof "C:\\other.exe");
+  EXPECT_EQ(buffer[4], 0xAB);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, WriteNeedsSetValueAccess) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, runKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+  const char data[] = "x";
+  EXPECT_EQ(RegSetValueExA(key, "New", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), 2), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteValueA(key, "Other"), ERROR_ACCESS_DENIED);
+  RegCloseKey(key);
+  EXPECT_FALSE(machine->simRegistry().hasValue(runKey, "New"));
+}
+
+TEST_F(RegistryTest, ClosedOrUnknownHandlesAreInvalid) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, runKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "Other", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(RegistryTest, CreateKeyMakesParentsAndTellsWhetherItWasNew) {
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\A\\B", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+  RegCloseKey(key);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "software\\a\\b", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, EnumeratesSubkeysInCreationOrder) {
+  TRegistry registry;
+  ASSERT_TRUE(registry.OpenKey("SOFTWARE\\Parent\\Second", true));
+  ASSERT_TRUE(registry.OpenKey("SOFTWARE\\Parent\\First", true));
+  ASSERT_TRUE(registry.OpenKeyReadOnly("SOFTWARE\\Parent"));
+  EXPECT_EQ(registry.GetKeyNames(), (std::vector<std::string>{"Second", "First"}));
+}
+
+TEST_F(RegistryTest, TRegistryReadsTypedValuesAndRaisesTheRuntimeMessages) {
+  TRegistry registry;
+  ASSERT_TRUE(registry.OpenKeyReadOnly(runKey));
+  EXPECT_TRUE(registry.ValueExists("Other"));
+  EXPECT_FALSE(registry.ValueExists("Missing"));
+  EXPECT_EQ(registry.ReadString("Other"), "C:\\other.exe");
+  EXPECT_EQ(registry.ReadString("Missing"), "");
+  EXPECT_EQ(registry.ReadInteger("Count"), 7);
+
+  auto message = [](auto&& call) {
+    try {
+      call();
+    } catch (const ERegistryException& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(message([&] { registry.ReadInteger("Other"); }), "Invalid data type for 'Other'");
+  EXPECT_EQ(message([&] { registry.ReadString("Count"); }), "Invalid data type for 'Count'");
+  EXPECT_EQ(message([&] { registry.ReadInteger("Missing"); }), "Failed to get data for 'Missing'");
+  EXPECT_EQ(message([&] { registry.WriteString("Other", "y"); }), "Failed to set data for 'Other'");
+}
+
+TEST_F(RegistryTest, InjectedFaultsReachTheCaller) {
+  machine->simRegistry().failKey(runKey, ERROR_ACCESS_DENIED);
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, runKey, 0, KEY_READ, &key), ERROR_ACCESS_DENIED);
+
+  machine->simRegistry().failNextCall(ERROR_CANTREAD);
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key), ERROR_CANTREAD);
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+TEST(RegistryPersistence, ChangesSurviveInTheStateFolderButNotWithoutOne) {
+  testkit::TempDir state;
+  const auto scenario = testkit::SimMachineBuilder().registryKey(runKey).json();
+  {
+    testkit::ScopedMachine scope(testkit::SimMachineBuilder().scenario(scenario).stateDir(state.path()).build());
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(runKey, false));
+    registry.WriteString("Brisklane", "/opt/brisklane");
+  }
+  {
+    testkit::ScopedMachine scope(testkit::SimMachineBuilder().scenario(scenario).stateDir(state.path()).build());
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKeyReadOnly(runKey));
+    EXPECT_EQ(registry.ReadString("Brisklane"), "/opt/brisklane");
+  }
+  testkit::ScopedMachine scope(testkit::SimMachineBuilder().scenario(scenario).build());
+  TRegistry registry;
+  ASSERT_TRUE(registry.OpenKeyReadOnly(runKey));
+  EXPECT_FALSE(registry.ValueExists("Brisklane"));
+}
+
+TEST(RegistryPersistence, DamagedStateFileIsReportedByName) {
+  testkit::TempDir state;
+  std::ofstream(state / "registry.json") << "{ not json";
+  try {
+    testkit::SimMachineBuilder().stateDir(state.path()).build();
+    FAIL() << "a damaged state file was accepted";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("registry.json"), std::string::npos);
+  }
+}
+
+TEST(RegistryScenario, ValuesOfEveryKindLoadAndBadOnesAreRejected) {
+  auto machine = testkit::SimMachineBuilder()
+                     .registryValue("K", "Text", "abc")
+                     .registryValue("K", "Number", 2)
+                     .registryValue("K", "Blob", {{"type", REG_BINARY}, {"hex", "0a0b"}})
+                     .build();
+  plat::RegistryValue value;
+  ASSERT_EQ(machine->registry().queryValue("K", "Blob", value), ERROR_SUCCESS);
+  EXPECT_EQ(value.type, REG_BINARY);
+  EXPECT_EQ(value.data, (std::vector<std::uint8_t>{0x0a, 0x0b}));
+  ASSERT_EQ(machine->registry().queryValue("K", "Number", value), ERROR_SUCCESS);
+  EXPECT_EQ(value.type, REG_DWORD);
+
+  EXPECT_THROW(testkit::SimMachineBuilder().registryValue("K", "Bad", {1, 2}).build(), std::runtime_error);
+  EXPECT_THROW(testkit::SimMachineBuilder().registryValue("K", "Bad", {{"type", 3}, {"hex", "abc"}}).build(),
+               std::runtime_error);
+}
+
+}  // namespace
