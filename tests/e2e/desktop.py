@@ -1,0 +1,171 @@
+"""Drives Brisklane windows as a user would, through the desktop's
+accessibility interface (AT-SPI): find a window by its program's process,
+press buttons, read labels and message boxes."""
+
+import os
+import shutil
+import signal
+import subprocess
+import time
+
+import pyatspi
+
+TIMEOUT = 20.0
+
+
+class DesktopError(AssertionError):
+    pass
+
+
+def wait_for(what, condition, timeout=TIMEOUT, interval=0.1):
+    """Polls `condition` until it returns something true, and returns it."""
+    deadline = time.monotonic() + timeout
+    last_error = None
+    while time.monotonic() < deadline:
+        try:
+            result = condition()
+            if result:
+                return result
+        except Exception as error:  # the tree changes while it is read
+            last_error = error
+        time.sleep(interval)
+    raise DesktopError(f"timed out waiting for {what}" + (f" ({last_error})" if last_error else ""))
+
+
+def walk(node):
+    yield node
+    for index in range(node.childCount):
+        child = node.getChildAtIndex(index)
+        if child is not None:
+            yield from walk(child)
+
+
+def name_of(node):
+    return (node.name or "").strip()
+
+
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+class Instance:
+    """One program process with its own program folder, state folder and
+    simulated machine, sharing the air with the other instances."""
+
+    def __init__(self, program_dir, work_dir, name, scenario, air_dir, settings=None):
+        self.folder = os.path.join(work_dir, name)
+        if not os.path.exists(self.folder):
+            shutil.copytree(program_dir, self.folder, symlinks=True,
+                            ignore=shutil.ignore_patterns("setup.ini", "ErrorLog.txt"))
+        if settings is not None:
+            with open(os.path.join(self.folder, "setup.ini"), "w") as file:
+                file.write(settings)
+        self.env = dict(os.environ,
+                        BRISKLANE_SCENARIO=scenario,
+                        BRISKLANE_STATE_DIR=os.path.join(work_dir, name + "-state"),
+                        BRISKLANE_AIR_DIR=air_dir,
+                        QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                        LANGUAGE="C", LC_ALL="C.UTF-8")
+        self.process = None
+        self.app = None
+
+    def start(self):
+        self.process = subprocess.Popen([os.path.join(self.folder, "brisklane")], env=self.env)
+        pid = self.process.pid
+        desktop = pyatspi.Registry.getDesktop(0)
+
+        def find_app():
+            for index in range(desktop.childCount):
+                app = desktop.getChildAtIndex(index)
+                if app is not None and app.get_process_id() == pid:
+                    return app
+            return None
+
+        self.app = wait_for(f"{self.folder} on the desktop", find_app)
+        return self
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+    def exited(self, timeout=TIMEOUT):
+        return wait_for("the program to end", lambda: self.process.poll() is not None, timeout)
+
+    def settings(self):
+        with open(os.path.join(self.folder, "setup.ini")) as file:
+            return file.read()
+
+    # Finding things.
+
+    def find(self, role, name=None, starts_with=None, visible_only=True):
+        for node in walk(self.app):
+            if node.getRoleName() != role:
+                continue
+            if visible_only and not showing(node):
+                continue
+            text = name_of(node)
+            if name is not None and text != name:
+                continue
+            if starts_with is not None and not text.startswith(starts_with):
+                continue
+            return node
+        return None
+
+    def wait_find(self, role, name=None, starts_with=None):
+        what = f"{role} {name or starts_with!r} in {os.path.basename(self.folder)}"
+        return wait_for(what, lambda: self.find(role, name, starts_with))
+
+    def labels(self):
+        return [name_of(node) for node in walk(self.app)
+                if node.getRoleName() == "label" and showing(node)]
+
+    def wait_label(self, text):
+        return wait_for(f"label {text!r} in {os.path.basename(self.folder)}",
+                        lambda: text in self.labels())
+
+    def wait_label_starting(self, prefix):
+        return wait_for(f"label starting {prefix!r} in {os.path.basename(self.folder)}",
+                        lambda: next((t for t in self.labels() if t.startswith(prefix)), None))
+
+    # Acting.
+
+    def press(self, button_name, role="push button"):
+        button = self.wait_find(role, button_name)
+        wait_for(f"{button_name!r} enabled", lambda: button.getState().contains(pyatspi.STATE_ENABLED))
+        button.queryAction().doAction(0)
+
+    def answer_message(self, expected_text, button="OK"):
+        """Waits for a message box with the given text and presses one of
+        its buttons."""
+        def message_box():
+            for node in walk(self.app):
+                if node.getRoleName() in ("alert", "dialog") and showing(node):
+                    texts = [name_of(n) for n in walk(node) if n.getRoleName() == "label"]
+                    if expected_text in texts:
+                        return node
+            return None
+
+        box = wait_for(f"message {expected_text!r}", message_box)
+        for node in walk(box):
+            if node.getRoleName() == "push button" and name_of(node).replace("&", "") == button:
+                node.queryAction().doAction(0)
+                return
+        raise DesktopError(f"message {expected_text!r} has no button {button!r}")
+
+    def status_texts(self):
+        """The texts the status bar shows, as it tells them to screen readers."""
+        bar = self.find("status bar")
+        if bar is None:
+            return []
+        texts = [name_of(bar), bar.description or ""]
+        texts += [name_of(node) for node in walk(bar)]
+        return [t for t in texts if t]
+
+    def wait_status(self, text):
+        return wait_for(f"status bar showing {text!r}",
+                        lambda: any(text in t for t in self.status_texts()))

@@ -1,0 +1,101 @@
+"""The whole story, as a new user lives it: two laptops on one computer.
+
+The first laptop (wired Internet, a Wi-Fi adapter) starts its wireless
+network and shares its Internet into it; the second (a Wi-Fi adapter, no
+Internet of its own) sees the network, joins it and reaches the Internet
+through the first; Stop WiFi cuts it off again; Exit removes everything; a
+wrong key does not join. Both laptops are real program processes driven
+through the desktop's accessibility interface."""
+
+import os
+import sys
+import tempfile
+import unittest
+
+from desktop import Instance, wait_for
+
+PROGRAM_DIR = os.environ["BRISKLANE_PROGRAM_DIR"]
+
+ROUTER_PAGE = "Setup my laptop as a wireless router..."
+CONNECT_PAGE = "How to use the wireless Internet service provided by this laptop..."
+EXIT_QUESTION = "All other devices connected to your computer will be disconnected. Do you want to exit?"
+
+
+class TwoLaptops(unittest.TestCase):
+    def setUp(self):
+        self.work = tempfile.TemporaryDirectory(prefix="brisklane-e2e-")
+        self.air = os.path.join(self.work.name, "air")
+        self.instances = []
+
+    def tearDown(self):
+        for instance in self.instances:
+            instance.stop()
+        self.work.cleanup()
+
+    def laptop(self, name, scenario, settings=None):
+        instance = Instance(PROGRAM_DIR, self.work.name, name, scenario, self.air, settings)
+        self.instances.append(instance)
+        return instance.start()
+
+    def start_wifi(self, router):
+        router.press(ROUTER_PAGE)
+        router.press("Start WiFi")
+        router.answer_message("Wi-Fi started successfully!")
+        router.wait_status("Internet Sharing Enabled")
+
+    def exit(self, instance):
+        instance.press("Exit")
+        instance.answer_message(EXIT_QUESTION, button="Yes")
+        instance.exited()
+
+    def test_second_laptop_reaches_the_internet_through_the_first(self):
+        # 1. The first laptop becomes a router.
+        router = self.laptop("router", "laptop")
+        router.wait_status("Connected to Internet")
+        self.start_wifi(router)
+
+        # 2. The second laptop sees the network, joins it and gets Internet.
+        guest = self.laptop("guest", "laptop2")
+        guest.wait_status("Internet Disconnected")
+        guest.press(CONNECT_PAGE)
+        guest.press("Refresh")
+        guest.wait_label("Signal [Brisklane] found nearby")
+        guest.press("Connect to Brisklane")
+        guest.answer_message("Done! Please wait a few seconds to finish the connecting...")
+        guest.wait_status("Connected to Internet")
+
+        # 3. Stop WiFi cuts the second laptop off; Exit ends the first, and a
+        # new start finds sharing off and the settings kept.
+        router.press("Stop WiFi")
+        router.answer_message("Wi-Fi stopped successfully!")
+        guest.wait_status("Internet Disconnected")
+        self.exit(router)
+        settings = router.settings()
+        for key in ("AutoRun", "CheckForUpdates", "StartMinimized", "SSID", "Password", "SourceGUID", "DestGUID"):
+            self.assertIn(key + "=", settings)
+
+        router.start()
+        router.press(ROUTER_PAGE)
+        router.wait_status("Ready for Sharing")
+        self.assertNotIn("Internet Sharing Enabled", " ".join(router.status_texts()))
+        self.exit(router)
+        self.exit(guest)
+
+    def test_wrong_key_does_not_join(self):
+        router = self.laptop("router", "laptop")
+        router.wait_status("Connected to Internet")
+        self.start_wifi(router)
+
+        guest = self.laptop("guest", "laptop2", settings="[System]\nPassword=12345\n")
+        guest.press(CONNECT_PAGE)
+        guest.press("Refresh")
+        guest.wait_label("Signal [Brisklane] found nearby")
+        guest.press("Connect to Brisklane")
+        guest.answer_message("Could not connect to the wireless network.")
+        guest.wait_status("Internet Disconnected")
+        self.exit(guest)
+        self.exit(router)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
