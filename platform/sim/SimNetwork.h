@@ -1,32 +1,98 @@
-// The simulated machine's network adapters, connections and their sharing
-// state (to be completed with the adapter inventory and sharing service).
+// The simulated machine's network: its adapters and interface rows, its
+// connections as the sharing service lists them, and their sharing state
+// (kept in the state folder). Every member is safe to call from any thread:
+// the wireless library's thread and the Internet check ask it too.
 #pragma once
 
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "machine/NetworkBackend.h"
 
 namespace plat::sim {
 
 class SimMachine;
+class SimSharingState;
 
 class SimNetwork : public NetworkBackend {
  public:
+  // `scenario` is the whole scenario; its "adapters", "interfaceRows",
+  // "connections" and "sharing" sections are read (docs/scenarios.md). Each
+  // adapter's and connection's "Connection" key is published in the
+  // machine's registry. Throws std::runtime_error on a malformed section.
   SimNetwork(SimMachine& machine, const nlohmann::json& scenario);
+  ~SimNetwork() override;
+
+  std::vector<NetworkAdapter> adapters() override;
+  std::vector<InterfaceRow> interfaceRows() override;
+  std::int32_t openSharingService() override;
+  std::vector<std::string> connectionIds() override;
+  std::int32_t connectionProperties(const std::string& guid, ConnectionProperties& properties) override;
+  std::int32_t sharingRole(const std::string& guid, SharingRole& role) override;
+  std::int32_t enableSharing(const std::string& guid, SharingRole role) override;
+  std::int32_t disableSharing(const std::string& guid) override;
 
   // Whether a connected connection of this machine reaches the Internet.
   bool reachesInternetDirectly() const;
 
   // Whether this machine shares a connection that reaches the Internet
   // publicly and the connection `guid` privately, so that what joins the
-  // wireless network behind `guid` reaches the Internet too.
+  // wireless network behind `guid` reaches the Internet too. GUID texts
+  // compare without case.
   bool sharesInternetTo(const std::string& guid) const;
 
+  // The connection that holds a sharing role, or empty.
+  std::string sharedConnection(SharingRole role) const;
+
+  // What enabling a role fails with when another connection holds it, or the
+  // connection holds the other one.
+  static const std::int32_t roleTakenError;
+
+  // Test hooks. GUID texts compare without case; a result of 0 (S_OK) takes
+  // a fault away again.
+  // Appends an adapter in the scenario's form, with its interface row and
+  // registry values: the adapter list and the interface table grow.
+  void addAdapter(const nlohmann::json& adapter);
+  void setConnectionStatus(const std::string& guid, std::int32_t status);
+  // The sharing service cannot be reached: creating the sharing manager fails.
+  void failSharingService(std::int32_t result);
+  void failGetProperties(const std::string& guid, std::int32_t result);
+  void failEnableSharing(const std::string& guid, std::int32_t result);
+  void failDisableSharing(const std::string& guid, std::int32_t result);
+  // Every call that reached the sharing service, in order: "open",
+  // "enable <guid> public", "enable <guid> private", "disable <guid>".
+  std::vector<std::string> sharingCalls() const;
+
  private:
+  struct Connection {
+    ConnectionProperties properties;
+    bool internet = false;
+  };
+  enum class Operation { getProperties, enableSharing, disableSharing };
+
+  void addAdapterLocked(const nlohmann::json& adapter);
+  // Throws std::runtime_error when the index is taken.
+  void appendRow(InterfaceRow row);
+  Connection* findConnection(const std::string& guid);
+  const Connection* findConnection(const std::string& guid) const;
+  std::int32_t faultFor(Operation operation, const std::string& guid) const;
+  bool connectedToInternet(const std::string& guid) const;
+
   SimMachine& machine_;
-  nlohmann::json connections_;
+  mutable std::mutex mutex_;
+  std::vector<NetworkAdapter> adapters_;
+  std::vector<InterfaceRow> rows_;
+  std::vector<Connection> connections_;
+  std::unique_ptr<SimSharingState> sharing_;
+  std::int32_t serviceFault_ = 0;
+  std::map<std::pair<Operation, std::string>, std::int32_t> faults_;  // by lower-case GUID
+  std::vector<std::string> calls_;
 };
 
 }  // namespace plat::sim

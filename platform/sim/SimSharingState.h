@@ -1,0 +1,46 @@
+// Which connection a simulated machine shares publicly and which privately,
+// kept as Windows keeps it: across runs, in the machine's state folder
+// (sharing.json), until something disables it. Not locked: its owner
+// (SimNetwork) serialises the calls.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "machine/NetworkBackend.h"
+
+namespace plat::sim {
+
+class SimSharingState {
+ public:
+  // `initial` is the scenario's "sharing" object ({"public": guid,
+  // "private": guid}, either may be missing or null); a saved state file
+  // replaces it. GUID texts compare without case.
+  // Throws std::runtime_error when either is malformed.
+  SimSharingState(const nlohmann::json& initial, std::optional<std::filesystem::path> stateFile);
+
+  // The connection that holds `role` (not none), or empty.
+  const std::string& holder(SharingRole role) const;
+  SharingRole roleOf(const std::string& guid) const;
+
+  // Give `guid` the role, or take away whatever role it holds; saved at once.
+  // A failed save keeps the change for the running machine, as a registry
+  // whose flush failed would.
+  void assign(const std::string& guid, SharingRole role);
+  void clear(const std::string& guid);
+
+ private:
+  void load(const nlohmann::json& json, const std::string& origin);
+  // Takes away the role `guid` holds; false when it held none.
+  bool dropRoles(const std::string& guid);
+  void save() const;
+
+  std::string public_;
+  std::string private_;
+  std::optional<std::filesystem::path> stateFile_;
+};
+
+}  // namespace plat::sim
