@@ -2,6 +2,7 @@
 // reachability queries.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -14,8 +15,9 @@ class InternetBackend {
   // INTERNET_STATE_* bits; false when the query itself fails.
   virtual bool connectedState(std::uint32_t& state) = 0;
 
-  // Whether a connection to the server of `url` can be made now.
-  virtual bool checkConnection(const std::string& url) = 0;
+  // Whether a connection to the server of `url` can be made now; gives up
+  // (false) after `timeout`.
+  virtual bool checkConnection(const std::string& url, std::chrono::milliseconds timeout) = 0;
 
   // Whether the machine has a connection that may lead to the Internet, with
   // INTERNET_CONNECTION_* flags.

@@ -1,8 +1,11 @@
 // The simulated machine's Internet access: reachable through a connected
-// connection that reaches it, unless the machine is set off line.
+// connection that reaches it, or through a joined wireless network that leads
+// to it (see SimRadio), unless the machine is set off line.
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <mutex>
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -19,15 +22,22 @@ class SimInternet : public InternetBackend {
   SimInternet(SimMachine& machine, const nlohmann::json& scenario);
 
   bool connectedState(std::uint32_t& state) override;
-  bool checkConnection(const std::string& url) override;
+  // Answers at once, well within any timeout.
+  bool checkConnection(const std::string& url, std::chrono::milliseconds timeout) override;
   bool connectedFlags(std::uint32_t& flags) override;
 
-  // Test hook: WinInet's off-line mode.
+  // Test hooks: WinInet's off-line mode; a function told of every
+  // checkConnection (its URL) before it is answered, on the asking thread.
   void setOffline(bool offline) { offline_ = offline; }
+  void setCheckObserver(std::function<void(const std::string& url)> observer);
 
  private:
+  bool reachesInternet();
+
   SimMachine& machine_;
   std::atomic<bool> offline_{false};
+  std::mutex observerMutex_;
+  std::function<void(const std::string& url)> observer_;
 };
 
 }  // namespace plat::sim

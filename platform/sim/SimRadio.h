@@ -1,9 +1,23 @@
-// The simulated machine's radio (to be filled).
+// The simulated machine's radio: the wireless interfaces and background
+// networks of the scenario's "wireless" section, plus the shared air (see
+// Air.h), where this machine broadcasts its own networks and hears those of
+// other machines on the same computer.
 #pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include <nlohmann/json_fwd.hpp>
 
 #include "machine/RadioBackend.h"
+#include "sim/Air.h"
 
 namespace plat::sim {
 
@@ -11,10 +25,81 @@ class SimMachine;
 
 class SimRadio : public RadioBackend {
  public:
+  // `scenario` is the whole scenario. Without an air folder in the machine's
+  // options the radio hears only the scenario's networks, and what it
+  // broadcasts nobody else hears. Throws std::runtime_error naming the fault
+  // when the "wireless" section is invalid.
   SimRadio(SimMachine& machine, const nlohmann::json& scenario);
+  ~SimRadio() override;
+
+  std::vector<std::string> interfaces() override;
+  RadioResult visibleNetworks(const std::string& interfaceId, std::vector<VisibleNetwork>& networks) override;
+  RadioResult connect(const std::string& interfaceId, const std::string& name, const std::optional<std::string>& key,
+                      std::optional<NetworkKind> kind, std::uint32_t id) override;
+  RadioResult disconnect(const std::string& interfaceId) override;
+  RadioResult addOwnNetwork(const std::string& interfaceId, const std::string& name, const std::string& key) override;
+  RadioResult deleteOwnNetwork(const std::string& interfaceId, const std::string& name) override;
+  void setEventSink(EventSink sink) override;
+
+  // Whether an interface is joined to a network that leads to the Internet:
+  // a background network marked so, or another machine's network while that
+  // machine shares its Internet to it.
+  bool joinedNetworkLeadsToInternet();
+
+  // One round of what the air keeper does a few times a second while this
+  // machine broadcasts or joined another machine's network: republish
+  // whether its own networks carry Internet, and leave a joined network
+  // that is no longer in the air.
+  void tendAir();
 
  private:
+  struct BackgroundNetwork {
+    std::string name;
+    NetworkKind kind;
+    std::string key;
+    std::uint32_t signal;
+    bool internet;
+    std::uint32_t id;
+  };
+  struct Joined {
+    std::string name;
+    std::uint32_t id;
+    std::string station;  // empty: a background network
+  };
+  struct Interface {
+    std::string id;
+    std::string connection;  // GUID text of the network connection behind it
+    std::optional<AirNetwork> own;
+    std::optional<Joined> joined;
+  };
+
+  Interface* findInterface(const std::string& id);
+  std::vector<HeardStation> listen();
+  // Leaves whatever the interface is on; returns the event for it, if any.
+  std::optional<RadioEvent> leave(Interface& iface);
+  void dropVanishedLinks(const std::vector<HeardStation>& heard, std::vector<RadioEvent>& events);
+  bool publishOwnNetworks();
+  bool needsTending() const;
+  void emit(const std::vector<RadioEvent>& events);
+  void keep(std::stop_token stop);
+
   SimMachine& machine_;
+  const std::optional<std::filesystem::path> airDir_;
+  // Fixed after construction: read without the lock.
+  std::vector<BackgroundNetwork> background_;
+
+  std::mutex mutex_;  // everything below; taken before sinkMutex_
+  // Its length and each interface's id and connection never change, so
+  // those are read without the lock.
+  std::vector<Interface> interfaces_;
+  std::unique_ptr<AirStation> station_;  // made at the first broadcast
+  bool republish_ = false;               // the last write of the station failed
+
+  std::mutex sinkMutex_;
+  EventSink sink_;
+
+  std::condition_variable_any keeperWake_;
+  std::jthread keeper_;  // last: stops before anything it uses goes
 };
 
 }  // namespace plat::sim

@@ -1,0 +1,65 @@
+// The air that simulated machines on one computer share: a folder in which
+// every machine that broadcasts wireless networks keeps a station.
+//
+// A station is two files named by the station's id: "<id>.lock", locked
+// (flock) by the station's process for as long as the station lives, and
+// "<id>.json", the networks it broadcasts, always replaced whole by rename.
+// A station whose lock is free belongs to a process that ended without
+// cleaning up; listeners remove its files. Any number of processes may
+// broadcast and listen at the same time.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plat::sim {
+
+struct AirNetwork {
+  std::string name;
+  std::string key;        // empty: open
+  std::uint32_t id = 0;   // unique in the air
+  bool internet = false;  // what joins it reaches the Internet
+};
+
+struct HeardStation {
+  std::string id;
+  std::vector<AirNetwork> networks;
+};
+
+class AirStation {
+ public:
+  // Creates the folder when missing. Throws std::system_error when the
+  // station cannot be set up there.
+  explicit AirStation(std::filesystem::path dir);
+  // Removes the station's files.
+  ~AirStation();
+  AirStation(const AirStation&) = delete;
+  AirStation& operator=(const AirStation&) = delete;
+
+  const std::string& id() const { return id_; }
+
+  // Replaces what the station broadcasts (empty: nothing). False when the
+  // entry cannot be written; the previous one then stays.
+  bool publish(const std::vector<AirNetwork>& networks);
+
+ private:
+  std::filesystem::path dir_;
+  std::string id_;
+  int lockFd_ = -1;
+};
+
+// What every live station but `exceptStation` broadcasts, ordered by station
+// id. Removes the files of stations whose process has ended.
+std::vector<HeardStation> listenToAir(const std::filesystem::path& dir, const std::string& exceptStation = {});
+
+// What one station broadcasts; none when it is gone or its process has ended.
+std::optional<std::vector<AirNetwork>> listenToStation(const std::filesystem::path& dir, const std::string& station);
+
+// A fresh network id for the air: random, with the top bit set so that it
+// never equals the small ids of a machine's own background networks.
+std::uint32_t newAirNetworkId();
+
+}  // namespace plat::sim

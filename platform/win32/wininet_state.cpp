@@ -1,0 +1,54 @@
+// WinInet's reachability queries, answered by the machine's Internet backend.
+#include <chrono>
+#include <string>
+
+#include "machine/InternetBackend.h"
+#include "machine/Machine.h"
+#include "wininet.h"
+
+namespace {
+
+// How long a connection check may take. Windows waits for its connect
+// timeout, which can be minutes; callers on the UI thread cannot.
+constexpr std::chrono::milliseconds connectTimeout{3000};
+
+constexpr DWORD errorCannotConnect = 12029;  // ERROR_INTERNET_CANNOT_CONNECT
+
+}  // namespace
+
+// Takes the URL of a server, flags 0 or FLAG_ICC_FORCE_CONNECTION (both try a
+// connection) and reserved 0. TRUE when the server can be reached; FALSE with
+// ERROR_INTERNET_CANNOT_CONNECT when not, ERROR_INVALID_PARAMETER for other
+// flags, a reserved value or an empty URL, ERROR_NOT_SUPPORTED for a null URL
+// (Windows would fall back to a server from its cache). Unlike Windows, the
+// check gives up after three seconds.
+BOOL WINAPI InternetCheckConnectionA(LPCSTR url, DWORD flags, DWORD reserved) {
+  if (url == nullptr) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return FALSE;
+  }
+  if ((flags & ~FLAG_ICC_FORCE_CONNECTION) != 0 || reserved != 0 || *url == '\0') {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!plat::machine().internet().checkConnection(url, connectTimeout)) {
+    SetLastError(errorCannotConnect);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Takes a place for INTERNET_CONNECTION_* flags (may be null) and reserved 0.
+// TRUE when the machine has a connection that may lead to the Internet; the
+// flags are filled either way. FALSE with ERROR_INVALID_PARAMETER for a
+// reserved value.
+BOOL WINAPI InternetGetConnectedState(LPDWORD flags, DWORD reserved) {
+  if (reserved != 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::uint32_t answer = 0;
+  const bool connected = plat::machine().internet().connectedFlags(answer);
+  if (flags != nullptr) *flags = answer;
+  return connected ? TRUE : FALSE;
+}
