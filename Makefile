@@ -4,7 +4,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench demo install uninstall clean
 
 all: build
 
@@ -25,6 +25,12 @@ test: build
 
 bench: build
 	scripts/run-benchmarks $(BUILD)
+
+install: build
+	scripts/install-user $(BUILD)
+
+uninstall:
+	scripts/uninstall-user
 
 clean:
 	rm -rf $(BUILD)

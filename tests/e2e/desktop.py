@@ -2,6 +2,7 @@
 accessibility interface (AT-SPI): find a window by its program's process,
 press buttons, read labels and message boxes."""
 
+import itertools
 import os
 import shutil
 import signal
@@ -9,6 +10,7 @@ import subprocess
 import time
 
 import pyatspi
+from PIL import ImageGrab
 
 TIMEOUT = 20.0
 
@@ -48,11 +50,37 @@ def showing(node):
     return node.getState().contains(pyatspi.STATE_SHOWING)
 
 
+_displays = itertools.count(90 + os.getpid() % 100 * 10)
+
+
+class Screen:
+    """A virtual display of its own for one laptop, so that windows of two
+    laptops never overlap and each can be photographed alone."""
+
+    def __init__(self, width=720, height=700):
+        self.number = next(_displays)
+        self.name = f":{self.number}"
+        self.process = subprocess.Popen(
+            ["Xvfb", self.name, "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(f"display {self.name}", lambda: os.path.exists(f"/tmp/.X11-unix/X{self.number}"))
+
+    def photograph(self, path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        ImageGrab.grab(xdisplay=self.name).save(path)
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait()
+
+
 class Instance:
-    """One program process with its own program folder, state folder and
-    simulated machine, sharing the air with the other instances."""
+    """One program process with its own program folder, state folder,
+    simulated machine and display, sharing the air with the other instances."""
 
     def __init__(self, program_dir, work_dir, name, scenario, air_dir, settings=None):
+        self.name = name
+        self.screen = Screen()
         self.folder = os.path.join(work_dir, name)
         if not os.path.exists(self.folder):
             shutil.copytree(program_dir, self.folder, symlinks=True,
@@ -64,6 +92,7 @@ class Instance:
                         BRISKLANE_SCENARIO=scenario,
                         BRISKLANE_STATE_DIR=os.path.join(work_dir, name + "-state"),
                         BRISKLANE_AIR_DIR=air_dir,
+                        DISPLAY=self.screen.name,
                         QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                         LANGUAGE="C", LC_ALL="C.UTF-8")
         self.process = None
@@ -92,6 +121,14 @@ class Instance:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+        self.screen.close()
+
+    def photograph(self, folder, name):
+        """Saves what this laptop's display shows as <folder>/<name>.png,
+        when pictures are asked for (folder not empty)."""
+        if folder:
+            time.sleep(0.3)  # let the last repaint reach the display
+            self.screen.photograph(os.path.join(folder, name + ".png"))
 
     def exited(self, timeout=TIMEOUT):
         return wait_for("the program to end", lambda: self.process.poll() is not None, timeout)
@@ -138,6 +175,24 @@ class Instance:
         button = self.wait_find(role, button_name)
         wait_for(f"{button_name!r} enabled", lambda: button.getState().contains(pyatspi.STATE_ENABLED))
         button.queryAction().doAction(0)
+
+    def press_starting(self, prefix, role="push button"):
+        """Presses the first shown button whose caption starts with `prefix`
+        (tool bar captions span two lines)."""
+        button = self.wait_find(role, starts_with=prefix)
+        button.queryAction().doAction(0)
+
+    def open_menu_item(self, menu_name, item_name):
+        """Chooses an item of the window's menu bar, accelerators ignored."""
+        def item():
+            for node in walk(self.app):
+                if node.getRoleName() == "menu item" and name_of(node).replace("&", "") == item_name:
+                    parent = node.parent
+                    if parent is not None and name_of(parent).replace("&", "") == menu_name:
+                        return node
+            return None
+
+        wait_for(f"menu item {menu_name} > {item_name}", item).queryAction().doAction(0)
 
     def answer_message(self, expected_text, button="OK"):
         """Waits for a message box with the given text and presses one of

@@ -15,6 +15,8 @@ import unittest
 from desktop import Instance, wait_for
 
 PROGRAM_DIR = os.environ["BRISKLANE_PROGRAM_DIR"]
+# Where `make demo` wants pictures of each step; empty: no pictures.
+PICTURES = os.environ.get("BRISKLANE_SCREENSHOTS", "")
 
 ROUTER_PAGE = "Setup my laptop as a wireless router..."
 CONNECT_PAGE = "How to use the wireless Internet service provided by this laptop..."
@@ -37,9 +39,12 @@ class TwoLaptops(unittest.TestCase):
         self.instances.append(instance)
         return instance.start()
 
-    def start_wifi(self, router):
+    def start_wifi(self, router, pictures=""):
         router.press(ROUTER_PAGE)
+        router.photograph(pictures, "story-1-router-ready")
         router.press("Start WiFi")
+        router.wait_find("label", "Wi-Fi started successfully!")
+        router.photograph(pictures, "story-2-router-started")
         router.answer_message("Wi-Fi started successfully!")
         router.wait_status("Internet Sharing Enabled")
 
@@ -52,7 +57,7 @@ class TwoLaptops(unittest.TestCase):
         # 1. The first laptop becomes a router.
         router = self.laptop("router", "laptop")
         router.wait_status("Connected to Internet")
-        self.start_wifi(router)
+        self.start_wifi(router, PICTURES)
 
         # 2. The second laptop sees the network, joins it and gets Internet.
         guest = self.laptop("guest", "laptop2")
@@ -60,15 +65,18 @@ class TwoLaptops(unittest.TestCase):
         guest.press(CONNECT_PAGE)
         guest.press("Refresh")
         guest.wait_label("Signal [Brisklane] found nearby")
+        guest.photograph(PICTURES, "story-3-guest-found")
         guest.press("Connect to Brisklane")
         guest.answer_message("Done! Please wait a few seconds to finish the connecting...")
         guest.wait_status("Connected to Internet")
+        guest.photograph(PICTURES, "story-4-guest-online")
 
         # 3. Stop WiFi cuts the second laptop off; Exit ends the first, and a
         # new start finds sharing off and the settings kept.
         router.press("Stop WiFi")
         router.answer_message("Wi-Fi stopped successfully!")
         guest.wait_status("Internet Disconnected")
+        guest.photograph(PICTURES, "story-5-guest-offline")
         self.exit(router)
         settings = router.settings()
         for key in ("AutoRun", "CheckForUpdates", "StartMinimized", "SSID", "Password", "SourceGUID", "DestGUID"):
@@ -91,10 +99,40 @@ class TwoLaptops(unittest.TestCase):
         guest.press("Refresh")
         guest.wait_label("Signal [Brisklane] found nearby")
         guest.press("Connect to Brisklane")
+        guest.wait_find("label", "Could not connect to the wireless network.")
+        guest.photograph(PICTURES, "story-6-wrong-key")
         guest.answer_message("Could not connect to the wireless network.")
         guest.wait_status("Internet Disconnected")
         self.exit(guest)
         self.exit(router)
+
+
+    def test_tour_of_pages_and_dialogs(self):
+        laptop = self.laptop("tour", "laptop")
+        laptop.wait_status("Connected to Internet")
+        laptop.photograph(PICTURES, "page-home")
+
+        laptop.press(ROUTER_PAGE)
+        laptop.wait_label("Connected")
+        laptop.photograph(PICTURES, "page-hotspot-setup")
+        laptop.press("Select...")
+        laptop.wait_label("Please select the connection through which Internet is connected.")
+        laptop.photograph(PICTURES, "dialog-select-connection")
+        laptop.press("Cancel")
+
+        laptop.press_starting("How To")
+        laptop.wait_label("Wireless network name (SSID):")
+        laptop.photograph(PICTURES, "page-connect-to-hotspot")
+        laptop.press("Options")
+        laptop.wait_label("Password MUST be 5 or 13 digits or letters.")
+        laptop.photograph(PICTURES, "dialog-options")
+        laptop.press("Cancel")
+
+        laptop.open_menu_item("Help", "About")
+        laptop.wait_label_starting("Version ")
+        laptop.photograph(PICTURES, "dialog-about")
+        laptop.press("OK")
+        self.exit(laptop)
 
 
 if __name__ == "__main__":
