@@ -26,6 +26,11 @@ test: build
 bench: build
 	scripts/run-benchmarks $(BUILD)
 
+# Pictures of every page, dialog and step of the two-laptop story, taken on
+# virtual displays while the story runs.
+demo: build
+	BRISKLANE_SCREENSHOTS=$(CURDIR)/docs/screenshots tests/e2e/run-story $(CURDIR)/$(BUILD)/bin
+
 install: build
 	scripts/install-user $(BUILD)
 
