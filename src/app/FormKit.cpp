@@ -1,0 +1,58 @@
+#include "app/FormKit.h"
+
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLabel>
+
+QFont DesignFont(const QString& family) {
+  if (QFontDatabase::hasFamily(family)) return QFont(family);
+  QFont font(QStringLiteral("Sans Serif"));
+  font.setStyleHint(QFont::SansSerif);
+  return font;
+}
+
+QFont FormFont() {
+  QFont font = DesignFont(QStringLiteral("Tahoma"));
+  font.setPointSize(8);
+  return font;
+}
+
+TModalForm::TModalForm(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint) {
+  setFont(FormFont());
+}
+
+int TModalForm::ShowModal() { return exec(); }
+
+void TModalForm::reject() { done(mrCancel); }
+
+void TModalForm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->ignore();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void SetFontColor(QWidget* widget, const QColor& color) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, color);
+  palette.setColor(QPalette::ButtonText, color);
+  widget->setPalette(palette);
+}
+
+void SetFontBold(QWidget* widget) {
+  QFont font = widget->font();
+  font.setBold(true);
+  widget->setFont(font);
+}
+
+void PlaceLabel(QLabel* label, int left, int top) {
+  if (label->wordWrap()) {
+    label->setGeometry(left, top, label->width(), label->heightForWidth(label->width()));
+  } else {
+    label->move(left, top);
+    label->adjustSize();
+  }
+}

@@ -1,0 +1,51 @@
+#include "app/MessageBoxes.h"
+
+#include <QApplication>
+
+namespace {
+
+// Used on the user-interface thread only, like the boxes themselves.
+TMessageBoxHandler& installedHandler() {
+  static TMessageBoxHandler handler;
+  return handler;
+}
+
+QMessageBox::StandardButton showRealBox(const TMessageBoxRequest& request) {
+  QString text = request.Text;
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(request.Icon, request.Caption, text, request.Buttons, request.Parent);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
+
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const QString& text, const QString& caption,
+                                           QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) {
+  const TMessageBoxRequest request{parent, text, caption, icon, buttons};
+  const TMessageBoxHandler handler = installedHandler();  // may be replaced while it runs
+  return handler ? handler(request) : showRealBox(request);
+}
+
+void ShowException(const std::exception& error) {
+  ShowMessageBox(QApplication::activeWindow(), QString::fromUtf8(error.what()),
+                 QGuiApplication::applicationDisplayName(), QMessageBox::Critical, QMessageBox::Ok);
+}
+
+void RunHandler(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    ShowException(error);
+  }
+}
+
+TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler handler) {
+  TMessageBoxHandler previous = std::move(installedHandler());
+  installedHandler() = std::move(handler);
+  return previous;
+}
+
+TMessageBoxHandlerScope::TMessageBoxHandlerScope(TMessageBoxHandler handler)
+    : previous_(SetMessageBoxHandler(std::move(handler))) {}
+
+TMessageBoxHandlerScope::~TMessageBoxHandlerScope() { SetMessageBoxHandler(std::move(previous_)); }
