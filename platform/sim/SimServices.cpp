@@ -1,9 +1,330 @@
 #include "sim/SimServices.h"
 
+#include <algorithm>
+#include <fstream>
+#include <limits>
+#include <stdexcept>
+
 #include <nlohmann/json.hpp>
 
-namespace plat::sim {
+#include "sim/SimMachine.h"
+#include "win32/AsciiCase.h"
+#include "win32/AtomicFile.h"
+#include "winsvc.h"
 
-SimServices::SimServices(SimMachine& machine, const nlohmann::json& /*scenario*/) : machine_(machine) {}
+namespace plat::sim {
+namespace {
+
+constexpr std::pair<ServiceRunState, const char*> stateNames[] = {
+    {ServiceRunState::Stopped, "stopped"},
+    {ServiceRunState::StartPending, "startPending"},
+    {ServiceRunState::StopPending, "stopPending"},
+    {ServiceRunState::Running, "running"},
+    {ServiceRunState::ContinuePending, "continuePending"},
+    {ServiceRunState::PausePending, "pausePending"},
+    {ServiceRunState::Paused, "paused"},
+};
+
+constexpr std::pair<std::uint32_t, const char*> rightNames[] = {
+    {ServiceQueryRight, "query"},
+    {ServiceStartRight, "start"},
+    {ServiceControlRight, "control"},
+    {ServiceConfigureRight, "configure"},
+};
+
+ServiceRunState parseState(const std::string& name, const std::string& where) {
+  for (const auto& [state, text] : stateNames) {
+    if (name == text) return state;
+  }
+  throw std::runtime_error(where + ": unknown service state \"" + name + "\"");
+}
+
+const char* stateName(ServiceRunState state) {
+  for (const auto& [known, text] : stateNames) {
+    if (known == state) return text;
+  }
+  return "stopped";
+}
+
+std::uint32_t parseRight(const std::string& name, const std::string& where) {
+  for (const auto& [right, text] : rightNames) {
+    if (name == text) return right;
+  }
+  throw std::runtime_error(where + ": unknown service right \"" + name + "\"");
+}
+
+std::string rightsText(std::uint32_t rights) {
+  std::string text;
+  for (const auto& [right, name] : rightNames) {
+    if ((rights & right) == 0) continue;
+    if (!text.empty()) text += '+';
+    text += name;
+  }
+  return text.empty() ? "none" : text;
+}
+
+SimServices::Phase parsePhase(const nlohmann::json& section, const std::string& where) {
+  SimServices::Phase phase;
+  if (section.is_null()) return phase;
+  if (!section.is_object()) throw std::runtime_error(where + " must be an object");
+  phase.checkpoints = section.value("checkpoints", phase.checkpoints);
+  phase.waitHint = section.value("waitHint", phase.waitHint);
+  phase.interval = section.value("interval", phase.waitHint);
+  phase.refuse = section.value("refuse", phase.refuse);
+  phase.hang = section.value("hang", phase.hang);
+  phase.checkpointFallsAfter = section.value("checkpointFallsAfter", phase.checkpointFallsAfter);
+  return phase;
+}
+
+bool isStable(ServiceRunState state) {
+  return state == ServiceRunState::Stopped || state == ServiceRunState::Running || state == ServiceRunState::Paused;
+}
+
+}  // namespace
+
+SimServices::SimServices(SimMachine& machine, const nlohmann::json& scenario) : machine_(machine) {
+  const auto list = scenario.value("services", nlohmann::json::array());
+  if (!list.is_array()) throw std::runtime_error("\"services\" must be an array");
+  for (const auto& entry : list) {
+    Service service;
+    service.name = entry.at("name").get<std::string>();
+    const std::string where = "service \"" + service.name + "\"";
+    if (service.name.empty()) throw std::runtime_error("a service needs a name");
+    if (find(service.name)) throw std::runtime_error(where + " is listed twice");
+    service.state = parseState(entry.value("state", std::string("stopped")), where);
+    service.sharedProcess = entry.value("sharedProcess", false);
+    for (const auto& right : entry.value("deny", nlohmann::json::array())) {
+      service.deniedRights |= parseRight(right.get<std::string>(), where);
+    }
+    service.start = parsePhase(entry.value("start", nlohmann::json()), where + " \"start\"");
+    service.stop = parsePhase(entry.value("stop", nlohmann::json()), where + " \"stop\"");
+    services_.push_back(std::move(service));
+  }
+
+  if (machine_.options().stateDir) stateFile_ = *machine_.options().stateDir / "services.json";
+  if (!stateFile_ || !std::filesystem::exists(*stateFile_)) return;
+  std::ifstream in(*stateFile_);
+  nlohmann::json saved;
+  try {
+    saved = nlohmann::json::parse(in);
+  } catch (const nlohmann::json::exception& e) {
+    throw std::runtime_error("saved services " + stateFile_->string() + " are damaged: " + e.what());
+  }
+  for (auto& service : services_) {
+    if (auto it = saved.find(service.name); it != saved.end() && it->is_string()) {
+      service.state = parseState(it->get<std::string>(), "saved services");
+    }
+  }
+}
+
+std::uint32_t SimServices::connect() {
+  std::lock_guard lock(mutex_);
+  if (connectFault_ != 0) return record("connect", connectFault_);
+  ++openHandles_;
+  return record("connect", ERROR_SUCCESS);
+}
+
+void SimServices::disconnect() {
+  std::lock_guard lock(mutex_);
+  --openHandles_;
+  record("disconnect", ERROR_SUCCESS);
+}
+
+std::uint32_t SimServices::openService(const std::string& name, std::uint32_t rights) {
+  std::lock_guard lock(mutex_);
+  Service* service = find(name);
+  if (!service) return record("open " + name + " " + rightsText(rights), ERROR_SERVICE_DOES_NOT_EXIST);
+  const std::string call = "open " + service->name + " " + rightsText(rights);
+  if (rights & service->deniedRights) return record(call, ERROR_ACCESS_DENIED);
+  ++openHandles_;
+  return record(call, ERROR_SUCCESS);
+}
+
+void SimServices::closeService(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  --openHandles_;
+  Service* service = find(name);
+  record("close " + (service ? service->name : name), ERROR_SUCCESS);
+}
+
+std::uint32_t SimServices::queryStatus(const std::string& name, ServiceStatus& status) {
+  // A call to the service manager takes a moment of the machine's time, so a
+  // caller that polls without pausing still sees the clock move.
+  machine_.system().sleep(1);
+  std::lock_guard lock(mutex_);
+  Service* service = find(name);
+  if (!service) return record("query " + name, ERROR_SERVICE_DOES_NOT_EXIST);
+  const std::string call = "query " + service->name;
+  ++service->statusQueries;
+  if (service->queryFault != 0) {
+    if (service->queriesBeforeFault == 0) return record(call, std::exchange(service->queryFault, 0));
+    --service->queriesBeforeFault;
+  }
+  status = statusNow(*service);
+  return record(call, ERROR_SUCCESS);
+}
+
+std::uint32_t SimServices::start(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  Service* service = find(name);
+  if (!service) return record("start " + name, ERROR_SERVICE_DOES_NOT_EXIST);
+  const std::string call = "start " + service->name;
+  ++service->startRequests;
+  if (statusNow(*service).state != ServiceRunState::Stopped) return record(call, ERROR_SERVICE_ALREADY_RUNNING);
+  if (service->start.refuse != 0) return record(call, service->start.refuse);
+  begin(*service, service->start, ServiceRunState::StartPending, ServiceRunState::Running);
+  return record(call, ERROR_SUCCESS);
+}
+
+std::uint32_t SimServices::stop(const std::string& name, ServiceStatus& status) {
+  std::lock_guard lock(mutex_);
+  Service* service = find(name);
+  if (!service) return record("stop " + name, ERROR_SERVICE_DOES_NOT_EXIST);
+  const std::string call = "stop " + service->name;
+  ++service->stopRequests;
+  status = statusNow(*service);
+  if (status.state == ServiceRunState::Stopped) return record(call, ERROR_SERVICE_NOT_ACTIVE);
+  if (!status.acceptsStop) return record(call, ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+  if (service->stop.refuse != 0) return record(call, service->stop.refuse);
+  begin(*service, service->stop, ServiceRunState::StopPending, ServiceRunState::Stopped);
+  status = statusNow(*service);
+  return record(call, ERROR_SUCCESS);
+}
+
+void SimServices::setServiceState(const std::string& name, ServiceRunState state) {
+  std::lock_guard lock(mutex_);
+  Service& service = known(name);
+  service.transition.reset();
+  service.state = state;
+  save();
+}
+
+ServiceRunState SimServices::serviceState(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  return statusNow(known(name)).state;
+}
+
+void SimServices::setStartPhase(const std::string& name, const Phase& phase) {
+  std::lock_guard lock(mutex_);
+  known(name).start = phase;
+}
+
+void SimServices::setStopPhase(const std::string& name, const Phase& phase) {
+  std::lock_guard lock(mutex_);
+  known(name).stop = phase;
+}
+
+void SimServices::failNextStatusQuery(const std::string& name, std::uint32_t error, std::uint32_t after) {
+  std::lock_guard lock(mutex_);
+  Service& service = known(name);
+  service.queryFault = error;
+  service.queriesBeforeFault = after;
+}
+
+void SimServices::failConnect(std::uint32_t error) {
+  std::lock_guard lock(mutex_);
+  connectFault_ = error;
+}
+
+int SimServices::startRequests(const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  return known(name).startRequests;
+}
+
+int SimServices::stopRequests(const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  return known(name).stopRequests;
+}
+
+int SimServices::statusQueries(const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  return known(name).statusQueries;
+}
+
+int SimServices::openHandles() const {
+  std::lock_guard lock(mutex_);
+  return openHandles_;
+}
+
+std::vector<std::string> SimServices::calls() const {
+  std::lock_guard lock(mutex_);
+  return calls_;
+}
+
+void SimServices::clearCalls() {
+  std::lock_guard lock(mutex_);
+  calls_.clear();
+}
+
+SimServices::Service* SimServices::find(const std::string& name) {
+  auto it = std::find_if(services_.begin(), services_.end(),
+                         [&](const Service& service) { return equalsNoCase(service.name, name); });
+  return it == services_.end() ? nullptr : &*it;
+}
+
+SimServices::Service& SimServices::known(const std::string& name) {
+  if (Service* service = find(name)) return *service;
+  throw std::out_of_range("no simulated service \"" + name + "\"");
+}
+
+const SimServices::Service& SimServices::known(const std::string& name) const {
+  return const_cast<SimServices*>(this)->known(name);
+}
+
+ServiceStatus SimServices::statusNow(Service& service) {
+  ServiceStatus status;
+  status.sharedProcess = service.sharedProcess;
+  if (service.transition) {
+    const Transition& change = *service.transition;
+    const Phase& phase = change.phase;
+    const std::uint64_t elapsed = machine_.system().uptimeMilliseconds() - change.begun;
+    const std::uint64_t steps = phase.interval == 0 ? phase.checkpoints : elapsed / phase.interval;
+    if (phase.hang || steps < phase.checkpoints) {
+      const std::uint64_t counted = phase.checkpointFallsAfter == 0 ? steps : steps % phase.checkpointFallsAfter;
+      status.state = change.pending;
+      status.checkPoint = static_cast<std::uint32_t>(
+          std::min<std::uint64_t>(counted + 1, std::numeric_limits<std::uint32_t>::max()));
+      status.waitHint = phase.waitHint;
+      return status;
+    }
+    service.state = change.target;
+    service.transition.reset();
+  }
+  status.state = service.state;
+  status.acceptsStop = service.state == ServiceRunState::Running || service.state == ServiceRunState::Paused;
+  // A pending state held without a transition (set by the scenario or a
+  // test) reports the hint of the phase it belongs to.
+  if (!isStable(service.state)) {
+    status.checkPoint = 1;
+    status.waitHint = service.state == ServiceRunState::StopPending ? service.stop.waitHint : service.start.waitHint;
+  }
+  return status;
+}
+
+ServiceRunState SimServices::settledState(const Service& service) {
+  if (!service.transition) return service.state;
+  return service.transition->phase.hang ? service.transition->pending : service.transition->target;
+}
+
+void SimServices::begin(Service& service, const Phase& phase, ServiceRunState pending, ServiceRunState target) {
+  service.transition = Transition{phase, pending, target, machine_.system().uptimeMilliseconds()};
+  save();
+}
+
+std::uint32_t SimServices::record(std::string call, std::uint32_t result) {
+  if (result != ERROR_SUCCESS) call += " -> " + std::to_string(result);
+  calls_.push_back(std::move(call));
+  return result;
+}
+
+void SimServices::save() const {
+  if (!stateFile_) return;
+  nlohmann::json saved = nlohmann::json::object();
+  for (const auto& service : services_) saved[service.name] = stateName(settledState(service));
+  std::error_code error;
+  std::filesystem::create_directories(stateFile_->parent_path(), error);
+  // A failed save leaves the previous file: the running machine goes on.
+  writeFileAtomically(*stateFile_, saved.dump(2) + "\n");
+}
 
 }  // namespace plat::sim

@@ -39,6 +39,11 @@ SimMachineBuilder& SimMachineBuilder::section(const std::string& name, nlohmann:
   return *this;
 }
 
+SimMachineBuilder& SimMachineBuilder::service(nlohmann::json service) {
+  scenario_["services"].push_back(std::move(service));
+  return *this;
+}
+
 SimMachineBuilder& SimMachineBuilder::stateDir(std::filesystem::path dir) {
   options_.stateDir = std::move(dir);
   return *this;

@@ -26,6 +26,8 @@ class SimMachineBuilder {
   // Sets a whole scenario section ("adapters", "connections", "wireless",
   // "services", "internet", ...).
   SimMachineBuilder& section(const std::string& name, nlohmann::json value);
+  // Appends one entry to the "services" section.
+  SimMachineBuilder& service(nlohmann::json service);
   SimMachineBuilder& stateDir(std::filesystem::path dir);
   SimMachineBuilder& airDir(std::filesystem::path dir);
   SimMachineBuilder& simulatedClock(bool on = true);
