@@ -25,6 +25,9 @@ constexpr DWORD INTERNET_CONNECTION_CONFIGURED = 0x40;
 
 constexpr DWORD FLAG_ICC_FORCE_CONNECTION = 0x1;
 
+// A handle used in the wrong state (for example read before it was sent).
+constexpr DWORD ERROR_INTERNET_INCORRECT_HANDLE_STATE = 12019;
+
 constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;
 constexpr DWORD INTERNET_SERVICE_HTTP = 3;
 constexpr INTERNET_PORT INTERNET_DEFAULT_HTTP_PORT = 80;

@@ -13,6 +13,13 @@ class Exception : public std::runtime_error {
   std::string Message() const { return what(); }
 };
 
+// A text is not a value of the asked type, e.g. "'8o' is not a valid integer
+// value".
+class EConvertError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 // An OS call failed: "System Error.  Code: %d.\r\n%s" with the platform's
 // text for the code, or "A call to an OS function failed" for code 0.
 class EOSError : public Exception {
