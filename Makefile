@@ -4,7 +4,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench demo install uninstall clean
+.PHONY: all deps configure build run run-laptop2 test bench demo install uninstall clean
 
 all: build
 
@@ -19,6 +19,10 @@ build: configure
 
 run: build
 	$(BUILD)/bin/brisklane
+
+# The second laptop of the story, beside a running `make run`.
+run-laptop2: build
+	scripts/run-second-laptop $(BUILD)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
