@@ -225,7 +225,8 @@ TEST_F(IpHelperTest, IfTableRowsInMachineOrderOrSortedOnRequest) {
   GuardedBuffer buffer(size);
   ASSERT_EQ(GetIfTable(buffer.as<MIB_IFTABLE>(), &size, FALSE), ERROR_SUCCESS);
   const MIB_IFROW& wired = buffer.as<MIB_IFTABLE>()->table[0];
-  EXPECT_EQ(std::u16string(wired.wszName), u"\\DEVICE\\TCPIP_" + std::u16string(Guid(1).begin(), Guid(1).end()));
+  const std::string guid = Guid(1);
+  EXPECT_EQ(std::u16string(wired.wszName), u"\\DEVICE\\TCPIP_" + std::u16string(guid.begin(), guid.end()));
   EXPECT_EQ(wired.dwType, 6u);
   EXPECT_EQ(wired.dwOperStatus, 2u);
   EXPECT_EQ(wired.dwAdminStatus, MIB_IF_ADMIN_STATUS_UP);
