@@ -91,6 +91,7 @@ TSelectNetworkForm::TSelectNetworkForm(QWidget* owner)
   ListBox1->setFrameShape(QFrame::NoFrame);
   ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
   ListBox1->setUniformItemSizes(true);
+  ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   ListBox1->setItemDelegate(new TTileDelegate(this));
   auto* layout = new QVBoxLayout(Panel1);
   layout->setContentsMargins(0, 0, 0, 0);  // the list fills the panel inside its bevel

@@ -195,7 +195,7 @@ TEST(OptionsForm, GermanCaptionsButEnglishMessages) {
   TOptionsForm form;
   EXPECT_EQ(form.windowTitle(), "Optionen");
   EXPECT_EQ(form.sStickyLabel1->text(), "Netzwerkname (SSID) :  ");
-  EXPECT_EQ(form.sStickyLabel2->text(), "Verbindungskennwort :  ");
+  EXPECT_EQ(form.sStickyLabel2->text(), "WLAN-Kennwort :  ");
   EXPECT_EQ(form.Label5->text(), "Kennwort MUSS 5 oder 13 Zeichen lang sein.");
   EXPECT_EQ(form.Label6->text(), "* Neustart des Programms erforderlich.");
   EXPECT_EQ(form.chkAutoRun->text(), "Mit Windows starten");
