@@ -52,7 +52,6 @@ SimRadio::SimRadio(SimMachine& machine, const nlohmann::json& scenario)
     const int kind = n.value("kind", 3);
     if (kind < 1 || kind > 3) throw scenarioFault(where + "\"kind\" must be 1, 2 or 3");
     network.kind = static_cast<NetworkKind>(kind);
-    if (network.name.empty()) throw scenarioFault(where + "\"name\" is empty");
     if (network.kind == NetworkKind::AccessPoint && network.key.empty()) {
       throw scenarioFault(where + "kind 2 needs a \"key\"");
     }

@@ -1,0 +1,145 @@
+// The shared air: stations broadcast, listeners hear live stations only, and
+// a station whose process was killed disappears with its files.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "sim/Air.h"
+#include "testkit/TempDir.h"
+
+namespace {
+
+using plat::sim::AirNetwork;
+using plat::sim::AirStation;
+using plat::sim::listenToAir;
+using plat::sim::listenToStation;
+
+std::vector<std::string> filesIn(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(dir)) names.push_back(item.path().filename().string());
+  return names;
+}
+
+TEST(Air, ListenersHearEveryLiveStationButTheirOwn) {
+  testkit::TempDir air;
+  AirStation first(air.path());
+  AirStation second(air.path());
+  ASSERT_TRUE(first.publish({{"Brisklane", "60917", 0x80000001u, true}}));
+  ASSERT_TRUE(second.publish({{"Other", "", 0x80000002u, false}, {"Third", "k", 0x80000003u, false}}));
+
+  const auto heard = listenToAir(air.path(), first.id());
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_EQ(heard[0].id, second.id());
+  ASSERT_EQ(heard[0].networks.size(), 2u);
+  EXPECT_EQ(heard[0].networks[0].name, "Other");
+  EXPECT_EQ(heard[0].networks[1].key, "k");
+
+  const auto fromFirst = listenToStation(air.path(), first.id());
+  ASSERT_TRUE(fromFirst);
+  ASSERT_EQ(fromFirst->size(), 1u);
+  EXPECT_EQ((*fromFirst)[0].name, "Brisklane");
+  EXPECT_EQ((*fromFirst)[0].key, "60917");
+  EXPECT_EQ((*fromFirst)[0].id, 0x80000001u);
+  EXPECT_TRUE((*fromFirst)[0].internet);
+  EXPECT_EQ(listenToAir(air.path()).size(), 2u);
+}
+
+TEST(Air, PublishingNothingOrLeavingTakesTheStationOffTheAir) {
+  testkit::TempDir air;
+  AirStation listener(air.path());
+  {
+    AirStation station(air.path());
+    ASSERT_TRUE(station.publish({{"Brisklane", "60917", 0x80000001u, false}}));
+    ASSERT_EQ(listenToAir(air.path(), listener.id()).size(), 1u);
+    ASSERT_TRUE(station.publish({}));
+    EXPECT_TRUE(listenToAir(air.path(), listener.id()).empty());
+    ASSERT_TRUE(station.publish({{"Brisklane", "60917", 0x80000001u, false}}));
+  }
+  EXPECT_TRUE(listenToAir(air.path(), listener.id()).empty());
+  EXPECT_EQ(filesIn(air.path()), std::vector<std::string>{listener.id() + ".lock"});
+}
+
+TEST(Air, AStationOfAKilledProcessDisappearsWithItsFiles) {
+  testkit::TempDir air;
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The host process: broadcasts, says so, and waits to be killed.
+    AirStation station(air.path());
+    station.publish({{"Brisklane", "60917", 0x80000001u, true}});
+    const char byte = 1;
+    if (write(ready[1], &byte, 1) != 1) _exit(1);
+    for (;;) pause();
+  }
+  close(ready[1]);
+  char byte = 0;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  close(ready[0]);
+
+  const auto heard = listenToAir(air.path());
+  ASSERT_EQ(heard.size(), 1u);
+  const std::string station = heard[0].id;
+  EXPECT_TRUE(listenToStation(air.path(), station));
+
+  kill(child, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+
+  EXPECT_FALSE(listenToStation(air.path(), station));
+  EXPECT_TRUE(listenToAir(air.path()).empty());
+  EXPECT_TRUE(filesIn(air.path()).empty());
+}
+
+TEST(Air, AnEntryWithoutItsLockIsGone) {
+  testkit::TempDir air;
+  std::ofstream(air / "1-0-abc.json") << R"({"pid": 1, "networks": [{"name": "Ghost", "id": 2147483649}]})";
+  EXPECT_TRUE(listenToAir(air.path()).empty());
+  EXPECT_TRUE(filesIn(air.path()).empty());
+}
+
+TEST(Air, ConcurrentWritersNeverShowAHalfWrittenEntry) {
+  testkit::TempDir air;
+  constexpr int writers = 3;
+  constexpr int rounds = 40;
+  std::atomic<int> running{writers};
+  std::vector<std::jthread> threads;
+  for (int w = 0; w < writers; ++w) {
+    threads.emplace_back([&, w] {
+      {
+        AirStation station(air.path());
+        for (int round = 0; round < rounds; ++round) {
+          // Every entry holds as many networks as its networks' id says.
+          const auto count = static_cast<std::uint32_t>(1 + (round + w) % 4);
+          EXPECT_TRUE(station.publish(std::vector<AirNetwork>(count, AirNetwork{"net", "", count, false})));
+        }
+      }
+      --running;
+    });
+  }
+  while (running > 0) {
+    for (const auto& station : listenToAir(air.path())) {
+      ASSERT_FALSE(station.networks.empty());
+      EXPECT_EQ(station.networks.size(), station.networks[0].id);
+    }
+  }
+  threads.clear();
+  EXPECT_TRUE(filesIn(air.path()).empty());
+}
+
+TEST(Air, NetworkIdsCannotMeetBackgroundIds) {
+  for (int i = 0; i < 100; ++i) EXPECT_GE(plat::sim::newAirNetworkId(), 0x80000000u);
+}
+
+}  // namespace

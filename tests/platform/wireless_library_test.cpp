@@ -1,0 +1,302 @@
+// The wireless library's C functions: record layouts, bounds, result codes and
+// notifications on the library's own thread.
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "sim/SimRadio.h"
+#include "testkit/SimMachineBuilder.h"
+#include "testkit/TempDir.h"
+#include "wifi/WirelessLibrary.h"
+
+namespace {
+
+const std::u16string wlan = u"{5E2B7C19-0A4D-4F63-8B1E-7C9D2A4F6B02}";
+
+nlohmann::json interfaces(int count) {
+  auto list = nlohmann::json::array();
+  for (int i = 0; i < count; ++i) list.push_back({{"id", "{IF" + std::to_string(i) + "}"}});
+  return list;
+}
+
+std::shared_ptr<plat::sim::SimMachine> machineWith(nlohmann::json networks, nlohmann::json ifaces = nullptr) {
+  if (ifaces.is_null()) ifaces = {{{"id", "{5E2B7C19-0A4D-4F63-8B1E-7C9D2A4F6B02}"}}};
+  return testkit::SimMachineBuilder()
+      .section("wireless", {{"interfaces", std::move(ifaces)}, {"networks", std::move(networks)}})
+      .build();
+}
+
+// A record with guard bytes behind it that the library must not touch.
+template <class Record>
+struct Guarded {
+  Record record{};
+  unsigned char guard[64];
+  Guarded() { std::memset(guard, 0xA5, sizeof guard); }
+  bool guardIntact() const {
+    for (unsigned char b : guard) {
+      if (b != 0xA5) return false;
+    }
+    return true;
+  }
+};
+
+struct Notification {
+  DWORD source;
+  DWORD code;
+  std::string name;        // at payload offset 520
+  std::u16string profile;  // the payload's profile name
+  std::thread::id thread;
+};
+
+// Collects notifications; the callback is a plain function, so the log is
+// process-wide and reset by each test.
+struct NotificationLog {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<Notification> received;
+
+  static NotificationLog& instance() {
+    static NotificationLog log;
+    return log;
+  }
+  static void WINAPI callback(WLAN_NOTIFICATION_DATA* data, PVOID context) {
+    auto& log = instance();
+    EXPECT_EQ(context, nullptr);
+    const auto* payload = static_cast<const WLAN_CONNECTION_NOTIFICATION_DATA*>(data->pData);
+    EXPECT_EQ(data->dwDataSize, sizeof(WLAN_CONNECTION_NOTIFICATION_DATA));
+    Notification n{data->NotificationSource, data->NotificationCode,
+                   reinterpret_cast<const char*>(data->pData) + 520, payload->strProfileName,
+                   std::this_thread::get_id()};
+    std::lock_guard lock(log.mutex);
+    log.received.push_back(std::move(n));
+    log.changed.notify_all();
+  }
+  std::vector<Notification> waitFor(std::size_t count) {
+    std::unique_lock lock(mutex);
+    EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [&] { return received.size() >= count; }));
+    return received;
+  }
+  void clear() {
+    std::lock_guard lock(mutex);
+    received.clear();
+  }
+};
+
+class WirelessLibrary : public testing::Test {
+ protected:
+  void TearDown() override { UnRegisterNotification(); }
+};
+
+TEST_F(WirelessLibrary, ListsInterfacesWithIdentifiersThatStayValid) {
+  testkit::ScopedMachine scope(machineWith(nlohmann::json::array(), interfaces(2)));
+  Guarded<WIRELESS_INTERFACE_LIST> list;
+  ASSERT_EQ(EnumInterface(&list.record), 0u);
+  EXPECT_EQ(list.record.Count, 2u);
+  const LPCWSTR first = list.record.Interface[0].Identifier;
+  EXPECT_EQ(std::u16string(first), u"{IF0}");
+  EXPECT_EQ(std::u16string(list.record.Interface[1].Identifier), u"{IF1}");
+  EXPECT_EQ(list.record.Interface[2].Identifier, nullptr);
+
+  Guarded<WIRELESS_INTERFACE_LIST> again;
+  ASSERT_EQ(EnumInterface(&again.record), 0u);
+  EXPECT_EQ(again.record.Interface[0].Identifier, first);
+  EXPECT_EQ(std::u16string(first), u"{IF0}");
+  EXPECT_EQ(EnumInterface(nullptr), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(WirelessLibrary, WritesNoMoreThanFourInterfacesButCountsThemAll) {
+  testkit::ScopedMachine scope(machineWith(nlohmann::json::array(), interfaces(6)));
+  Guarded<WIRELESS_INTERFACE_LIST> list;
+  ASSERT_EQ(EnumInterface(&list.record), 0u);
+  EXPECT_EQ(list.record.Count, 6u);
+  EXPECT_EQ(std::u16string(list.record.Interface[3].Identifier), u"{IF3}");
+  EXPECT_TRUE(list.guardIntact());
+}
+
+TEST_F(WirelessLibrary, FillsNetworkEntriesAtTheirOffsets) {
+  const std::string longName(40, 'L');
+  testkit::ScopedMachine scope(machineWith({{{"name", "Cafe"}, {"kind", 3}, {"signal", 48}},
+                                            {{"name", "HOME"}, {"kind", 2}, {"key", "k"}, {"signal", 71}},
+                                            {{"name", longName}, {"kind", 1}},
+                                            {{"name", "Zoë"}, {"kind", 3}}}));
+  Guarded<WIRELESS_NETWORK_LIST> list;
+  ASSERT_EQ(GetVisibleNetworkList(wlan.c_str(), &list.record), 0u);
+  ASSERT_EQ(list.record.Count, 4u);
+
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&list.record);
+  auto dword = [&](std::size_t offset) {
+    DWORD value;
+    std::memcpy(&value, bytes + offset, sizeof value);
+    return value;
+  };
+  const std::size_t cafe = 8, home = 108, computer = 208;
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(bytes + cafe)), u"Cafe");
+  EXPECT_EQ(dword(cafe + 68), 4u);
+  EXPECT_EQ(bytes[cafe + 80], 1);  // not connected
+  EXPECT_EQ(bytes[cafe + 84], WIRELESS_KIND_OPEN);
+  EXPECT_EQ(dword(cafe + 88), 48u);
+  EXPECT_EQ(dword(cafe + 92), WIRELESS_SECURITY_OPEN);
+  EXPECT_EQ(bytes[home + 84], WIRELESS_KIND_ACCESS_POINT);
+  EXPECT_EQ(dword(home + 92), WIRELESS_SECURITY_KEY);
+  EXPECT_NE(dword(home + 96), dword(cafe + 96));
+  // A name of more than 33 units fills all 33 without a terminator.
+  const auto* name = reinterpret_cast<const char16_t*>(bytes + computer);
+  EXPECT_EQ(std::u16string(name, name + 33), std::u16string(33, u'L'));
+  EXPECT_EQ(dword(computer + 68), 33u);
+  EXPECT_EQ(bytes[computer + 84], WIRELESS_KIND_COMPUTER);
+  EXPECT_EQ(std::u16string(list.record.Network[3].Name), u"Zoë");
+  EXPECT_TRUE(list.guardIntact());
+}
+
+TEST_F(WirelessLibrary, WritesNoMoreThan21NetworksButCountsThemAll) {
+  auto networks = nlohmann::json::array();
+  for (int i = 0; i < 25; ++i) networks.push_back({{"name", "N" + std::to_string(i)}, {"kind", 3}});
+  testkit::ScopedMachine scope(machineWith(networks));
+  Guarded<WIRELESS_NETWORK_LIST> list;
+  ASSERT_EQ(GetVisibleNetworkList(wlan.c_str(), &list.record), 0u);
+  EXPECT_EQ(list.record.Count, 25u);
+  EXPECT_EQ(std::u16string(list.record.Network[20].Name), u"N20");
+  EXPECT_TRUE(list.guardIntact());
+}
+
+TEST_F(WirelessLibrary, AnswersBadArgumentsWithErrorCodes) {
+  testkit::ScopedMachine scope(machineWith({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
+  WIRELESS_NETWORK_LIST list{};
+  const char16_t loneSurrogate[] = {0xD800, u'x', 0};
+  EXPECT_EQ(GetVisibleNetworkList(nullptr, &list), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(GetVisibleNetworkList(wlan.c_str(), nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(GetVisibleNetworkList(u"{UNKNOWN}", &list), ERROR_NOT_FOUND);
+  EXPECT_EQ(GetVisibleNetworkList(loneSurrogate, &list), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Connect(wlan.c_str(), u"HOME", u"secret", 4, 1, 0), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Connect(wlan.c_str(), u"HOME", u"secret", 2, 2, 0), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Connect(wlan.c_str(), u"HOME", nullptr, 2, WIRELESS_SECURITY_KEY, 0), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Connect(wlan.c_str(), nullptr, u"secret", 2, 1, 0), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Connect(wlan.c_str(), u"HOME", u"wrong", 2, WIRELESS_SECURITY_KEY, 0), ERROR_INVALID_PASSWORD);
+  // Without the key sent, a network that needs one is not joined.
+  EXPECT_EQ(Connect(wlan.c_str(), u"HOME", u"secret", 2, WIRELESS_SECURITY_OPEN, 0), ERROR_INVALID_PASSWORD);
+  EXPECT_EQ(Connect(wlan.c_str(), u"HOME", u"secret", 1, WIRELESS_SECURITY_KEY, 0), ERROR_NOT_FOUND);
+  EXPECT_EQ(Connect(wlan.c_str(), u"HOME", u"secret", 2, WIRELESS_SECURITY_KEY, 12345), ERROR_NOT_FOUND);
+  EXPECT_EQ(Disconnect(u"{UNKNOWN}"), ERROR_NOT_FOUND);
+  EXPECT_EQ(AddSsid(wlan.c_str(), u"   ", u"60917"), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(AddSsid(wlan.c_str(), u"Brisklane", loneSurrogate), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(DeleteSsid(wlan.c_str(), u"Brisklane"), ERROR_NOT_FOUND);
+  EXPECT_EQ(RegisterNotification(nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(UnRegisterNotification(), 0u);
+}
+
+TEST_F(WirelessLibrary, NotifiesOnItsOwnThreadInTheNativeWifiLayout) {
+  testkit::ScopedMachine scope(machineWith({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
+  auto& log = NotificationLog::instance();
+  log.clear();
+  ASSERT_EQ(RegisterNotification(&NotificationLog::callback), 0u);
+
+  ASSERT_EQ(Connect(wlan.c_str(), u"HOME", u"secret", 2, WIRELESS_SECURITY_KEY, 0), 0u);
+  EXPECT_EQ(Disconnect(wlan.c_str()), 0u);
+  ASSERT_EQ(AddSsid(wlan.c_str(), u"Brisklane", u"60917"), 0u);
+  ASSERT_EQ(DeleteSsid(wlan.c_str(), u"Brisklane"), 0u);
+
+  const auto received = log.waitFor(4);
+  ASSERT_EQ(received.size(), 4u);
+  const std::vector<std::pair<DWORD, std::string>> expected = {
+      {10, "HOME"}, {21, "HOME"}, {10, "Brisklane"}, {21, "Brisklane"}};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(received[i].source, WLAN_NOTIFICATION_SOURCE_ACM);
+    EXPECT_EQ(received[i].code, expected[i].first);
+    EXPECT_EQ(received[i].name, expected[i].second);
+    EXPECT_EQ(received[i].thread, received[0].thread);
+    EXPECT_NE(received[i].thread, std::this_thread::get_id());
+  }
+  EXPECT_EQ(received[0].profile, u"HOME");
+}
+
+TEST_F(WirelessLibrary, NoNotificationArrivesAfterUnregisteringReturns) {
+  testkit::ScopedMachine scope(machineWith({{{"name", "Cafe"}, {"kind", 3}}}));
+  // The callback holds the first delivery until the test lets it go, and
+  // tells whether unregistering had returned meanwhile.
+  static std::mutex mutex;
+  static std::condition_variable changed;
+  static bool entered, released, unregistering, returned, returnedDuringDelivery;
+  static int calls;
+  entered = released = unregistering = returned = returnedDuringDelivery = false;
+  calls = 0;
+  auto callback = [](WLAN_NOTIFICATION_DATA*, PVOID) {
+    std::unique_lock lock(mutex);
+    ++calls;
+    entered = true;
+    changed.notify_all();
+    changed.wait(lock, [] { return released; });
+    returnedDuringDelivery = returned;
+  };
+  ASSERT_EQ(RegisterNotification(callback), 0u);
+  ASSERT_EQ(Connect(wlan.c_str(), u"Cafe", nullptr, 0, WIRELESS_SECURITY_OPEN, 0), 0u);
+  ASSERT_EQ(Disconnect(wlan.c_str()), 0u);  // queued behind the held one
+  {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [] { return entered; });
+  }
+  std::jthread unregister([] {
+    {
+      std::lock_guard lock(mutex);
+      unregistering = true;
+      changed.notify_all();
+    }
+    UnRegisterNotification();
+    std::lock_guard lock(mutex);
+    returned = true;
+  });
+  {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [] { return unregistering; });
+    released = true;
+    changed.notify_all();
+  }
+  unregister.join();
+  std::lock_guard lock(mutex);
+  EXPECT_FALSE(returnedDuringDelivery);
+  EXPECT_EQ(calls, 1);  // the queued disconnect was dropped
+}
+
+TEST_F(WirelessLibrary, UnregisteringFromInsideTheCallbackDoesNotHang) {
+  testkit::ScopedMachine scope(machineWith({{{"name", "Cafe"}, {"kind", 3}}}));
+  static std::mutex mutex;
+  static std::condition_variable changed;
+  static bool done = false;
+  done = false;
+  ASSERT_EQ(RegisterNotification([](WLAN_NOTIFICATION_DATA*, PVOID) {
+              UnRegisterNotification();
+              std::lock_guard lock(mutex);
+              done = true;
+              changed.notify_all();
+            }),
+            0u);
+  ASSERT_EQ(Connect(wlan.c_str(), u"Cafe", nullptr, 0, WIRELESS_SECURITY_OPEN, 0), 0u);
+  std::unique_lock lock(mutex);
+  EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [] { return done; }));
+}
+
+TEST_F(WirelessLibrary, ANetworkCreatedHereIsHeardByAnotherMachineWithKind1) {
+  testkit::TempDir air;
+  auto guest = testkit::SimMachineBuilder()
+                   .section("wireless", {{"interfaces", {{{"id", "{GUEST}"}}}}})
+                   .airDir(air.path())
+                   .build();
+  auto host = testkit::SimMachineBuilder()
+                  .section("wireless", {{"interfaces", {{{"id", "{HOST}"}}}}})
+                  .airDir(air.path())
+                  .build();
+  testkit::ScopedMachine scope(host);
+  ASSERT_EQ(AddSsid(u"{HOST}", u"Brisklane", u"60917"), 0u);
+
+  std::vector<plat::VisibleNetwork> heard;
+  ASSERT_EQ(guest->simRadio().visibleNetworks("{GUEST}", heard), plat::RadioResult::Ok);
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_EQ(heard[0].name, "Brisklane");
+  EXPECT_EQ(heard[0].kind, plat::NetworkKind::Computer);
+}
+
+}  // namespace
