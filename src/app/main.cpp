@@ -1,33 +1,50 @@
-// The program entry: reads the branding file before anything else, then
-// reads and writes the settings beside the program and tells what it runs on.
+// The program entry: the branding file before anything else, then the
+// application, the main window and the dialogs, and the event loop until the
+// main window closes.
 #include <cstdio>
-#include <filesystem>
-#include <string>
+#include <exception>
+#include <memory>
 
+#include <QApplication>
+
+#include "app/AboutUnit.h"
+#include "app/MessageBoxes.h"
+#include "app/OptionsUnit.h"
+#include "app/SelectNetworkFormUnit.h"
+#include "app/Unit1.h"
 #include "app/UnitGlobal.h"
-#include "rtl/SysUtils.h"
-#include "util/SystemUtils.h"
+#include "update/ProgramFolder.h"
 
-namespace {
-
-std::string programPath() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
-
-}  // namespace
-
-int main() {
+int main(int argc, char** argv) {
   try {
-    const std::string program = programPath();
-    const std::string folder = std::filesystem::path(program).parent_path().string() + "/";
-    LoadBrandingFile(folder + "update.dll");
-
-    const std::string settingsFile = folder + "setup.ini";
-    WriteSettingsFile(settingsFile, ReadSettingsFile(settingsFile));
-
-    std::printf("%s\nsystem: %s\nversion: %s\n", ApplicationName.c_str(), GetWindowsVersionTag().c_str(),
-                GetFileVersionString(program).c_str());
-    return 0;
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "brisklane: %s\n", e.what());
+    LoadBrandingFile(ProgramFolder() + "update.dll");
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "brisklane: %s\n", error.what());
     return 1;
   }
+
+  QApplication application(argc, argv);
+  // The program ends when its main window closes, not when its last window
+  // hides: it lives on in the tray.
+  QApplication::setQuitOnLastWindowClosed(false);
+  QGuiApplication::setApplicationDisplayName(QStringLiteral("Tallowind"));
+
+  std::unique_ptr<TForm1> mainWindow;
+  try {
+    mainWindow = std::make_unique<TForm1>();
+  } catch (const std::exception& error) {
+    ShowException(error);
+    return 1;
+  }
+  // The dialogs belong to the main window and live until the end; they are
+  // shown modally when needed.
+  mainWindow->UseDialogs(*new TOptionsForm(mainWindow.get()), *new TAboutBox(mainWindow.get()),
+                         *new TSelectNetworkForm(mainWindow.get()));
+
+  // Closing the main window ends the program, also from within a dialog.
+  QObject::connect(mainWindow.get(), &TForm1::Closed, &application, [] { QCoreApplication::exit(0); });
+  mainWindow->ShowOnStart();
+  const int result = QApplication::exec();
+  mainWindow.reset();  // FormDestroy: settings, network and sharing
+  return result;
 }

@@ -1,0 +1,281 @@
+// The main window: three pages (Home, Hotspot Setup, Connect to Hotspot), the
+// tool bar, menus, status bar and tray icon. It owns the wireless connection
+// component and the connection manager for the whole run, and at the end
+// writes the settings, deletes the wireless network and switches sharing off.
+//
+// Unit1.cpp holds the lifecycle, Unit1Design.cpp the controls,
+// Unit1Hotspot.cpp, Unit1Connect.cpp and Unit1Status.cpp the three pages'
+// behaviour.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QMainWindow>
+
+class QAction;
+class QActionGroup;
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPainter;
+class QFrame;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+class QStatusBar;
+class QSystemTrayIcon;
+class QToolBar;
+class QToolButton;
+
+class TAboutBox;
+class TCheckUpdateThread;
+class TConnection;
+class TConnectionManager;
+class TOptionsForm;
+class TSelectNetworkForm;
+class TSessionEndWatcher;
+class TStatusPanel;
+class TWifiConnection;
+enum class TPicture;
+
+// The private start-up message that FormCreate posts to the window itself.
+inline constexpr int WM_STARTUP_CHECK = 2025;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Runs FormCreate. `programFolder` (ending with a path separator) is the
+  // folder that holds setup.ini; empty means the running program's folder.
+  explicit TForm1(const std::string& programFolder = {}, QWidget* parent = nullptr);
+  // Runs FormDestroy.
+  ~TForm1() override;
+
+  // Shows the window when the program starts, unless it starts minimised:
+  // then it waits in the tray, or minimised on the task bar when the desktop
+  // has no tray to return from.
+  void ShowOnStart();
+
+  // The dialogs the window opens; the program creates them after the window
+  // and they live until it ends.
+  void UseDialogs(TOptionsForm& options, TAboutBox& about, TSelectNetworkForm& selectNetwork);
+
+  // The end of the session: closing is allowed from now on, without a
+  // question. Always true (the session may end).
+  bool HandleQueryEndSession();
+
+  // The window has closed for good: the program ends.
+  Q_SIGNAL void Closed();
+
+  // Window frame and bars.
+  QMenuBar* MainMenu1;
+  QMenu* mnuFile;
+  QMenu* mnuControls;
+  QMenu* mnuHelp;
+  QAction* mniMinimizeToTray1;
+  QToolBar* sToolBar1;
+  QToolButton* btnHome;
+  QToolButton* btnDivider1;
+  QToolButton* btnHotspotTab;
+  QToolButton* btnDivider2;
+  QToolButton* btnConnectToHotspot;
+  QToolButton* sBitBtn1;
+  QButtonGroup* PageButtons;
+  QWidget* pnlClient;
+  QStackedWidget* PageControl1;
+  QStatusBar* StatusBar1;
+  QWidget* StatusBarPanel1;
+  TStatusPanel* StatusBarPanel2;  // sharing state
+  TStatusPanel* StatusBarPanel3;  // Internet state
+  QSystemTrayIcon* TrayIcon1;
+  QMenu* pmTrayIcon;
+  QAction* mniOpenMainWindow;
+  QAction* mniExit;
+
+  // Actions (ActionList1).
+  QAction* actHome;
+  QAction* actHotspotTab;
+  QAction* actConnectToHotspot;
+  QAction* actExit;
+  QAction* actTroubleShooter;
+  QAction* actStartSharing;
+  QAction* actStopSharing;
+  QAction* actConnect;
+  QAction* actDisconnect;
+  QAction* actRefresh2;
+  QAction* actOptions;
+  QAction* actWriteToUs;
+  QAction* actAbout;
+
+  // Home page.
+  QWidget* tbHome;
+  QLabel* lblInstruction;
+  QPushButton* btnHotspotTab1;
+  QLabel* Label8;
+  QPushButton* btnConnectToHotspot1;
+  QGroupBox* grpInternetStatus;
+  QLabel* imgInternetConnected;
+  QLabel* imgInternetDisconnected;
+  QLabel* lblInternetStatus;
+  QPushButton* btnRefresh4;
+
+  // Hotspot Setup page.
+  QWidget* tbHotspotSetup;
+  QLabel* Label3;
+  QGroupBox* GroupBox1;
+  QLabel* imgWiredConnected;
+  QLabel* imgWiredDisconnected;
+  QLabel* lblWiredStatus;
+  QPlainTextEdit* mmoSrcConnDescription;
+  QPushButton* btnSource;
+  QLabel* Label11;
+  QGroupBox* GroupBox2;
+  QLabel* imgWirelessConnected;
+  QLabel* imgWirelessDisconnected;
+  QLabel* lblWirelessStatus;
+  QPlainTextEdit* mmoWirelessDescription;
+  QPushButton* btnSelectDest;
+  QLabel* lblStartSharing;
+  QPushButton* btnRefresh2;
+  QPushButton* btnStartSharing;
+  QPushButton* btnStopSharing;
+
+  // Connect to Hotspot page.
+  QWidget* tbConnectToHotspot;
+  QFrame* sPanel1;
+  QLabel* Label9;
+  QLabel* Label5;
+  QLabel* Label6;
+  QLabel* lblSSID;
+  QLabel* Label7;
+  QLabel* lblPassword;
+  QPushButton* btnOptions;
+  QFrame* sPanel4;
+  QLabel* Label10;
+  QLabel* Label4;
+  QLabel* lblSabrevaneFound;
+  QLabel* lblConnectToSabrevane;
+  QPushButton* sBitBtn2;
+  QPushButton* btnConnect;
+  QPushButton* btnDisconnect1;
+
+ protected:
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+  // Whether the desktop shows tray icons now; tests stand in for a desktop
+  // that has a tray.
+  virtual bool IsSystemTrayAvailable() const;
+  // Shows the tray icon's balloon.
+  virtual void ShowTrayBalloon(const QString& title, const QString& text, int milliseconds);
+
+ private:
+  // Unit1Design.cpp: the controls, actions, menus and bars with their
+  // captions, pictures and colours, and the bindings of buttons and menu
+  // items to actions.
+  void CreateControls();
+  void CreateActions();
+  void CreateBars();
+  QWidget* CreateHomePage();
+  QWidget* CreateHotspotSetupPage();
+  QWidget* CreateConnectToHotspotPage();
+  void ConnectHandlers();
+
+  // Unit1.cpp: lifecycle.
+  void FormCreate();
+  void FormShow();
+  bool FormCloseQuery();
+  void FormDestroy();
+  void LoadSettings();
+  void SaveSettings();
+  void actHomeExecute();
+  void actHotspotTabExecute();
+  void actConnectToHotspotExecute();
+  void PageControl1Change(int index);
+  void mniMinimizeToTray1Click();
+  void TrayIcon1DblClick();
+  void actExitExecute();
+  void HandleStartupCheck();
+  void actTroubleShooterExecute();
+  void actOptionsExecute();
+  void actAboutExecute();
+  void actWriteToUsExecute();
+  void WireWifiEvents();
+  // Hands a report of the check thread to the window's thread, in order.
+  void QueueInternetStatusChange(std::uint8_t status);
+  // Runs the update handlers of the four actions; the window runs it
+  // whenever the application is about to wait for events.
+  void UpdateActions();
+
+  // Unit1Hotspot.cpp: the Hotspot Setup page.
+  void RefreshConnections();
+  TConnection* FindConnectionByGuid(const std::string& guid) const;
+  TConnection* PickDefaultSource() const;
+  TConnection* PickDefaultDest() const;
+  void ShowSourceConnection(const TConnection& c);
+  void ShowDestConnection(const TConnection& c);
+  void UpdateSharingAvailability();
+  void btnSourceClick();
+  void btnSelectDestClick();
+  TConnection* PickConnection(const QString& caption, bool (*offered)(const TConnection&));
+  void actStartSharingExecute();
+  void actStartSharingUpdate();
+  void actStopSharingExecute();
+  void actStopSharingUpdate();
+
+  // Unit1Connect.cpp: the Connect to Hotspot page.
+  void tbConnectToHotspotShow();
+  void WifiScanStart();
+  void WifiNetworkFound(const std::u16string& name);
+  void actConnectUpdate();
+  void actDisconnectUpdate();
+  void actConnectExecute();
+  void actDisconnectExecute();
+
+  // Unit1Status.cpp: Internet and sharing status.
+  // What an owner-drawn panel shows: its text and, unless it is empty, a
+  // picture before the text.
+  struct TPanelContent {
+    QString Text;
+    std::optional<TPicture> Picture;
+  };
+  void WifiInternetStatusChange(std::uint8_t status);
+  // None when the panel is to be left as it is.
+  std::optional<TPanelContent> StatusPanelContent(int panel) const;
+  void sStatusBar1DrawPanel(TStatusPanel& panel, QPainter& painter, const QRect& rect);
+  // Gives the panels the texts of the current state and repaints those that
+  // changed, so that the status bar follows the state.
+  void RefreshStatusPanels();
+  void actRefresh2Execute();
+
+  // Owned components, in the order FormDestroy releases them.
+  std::unique_ptr<TWifiConnection> FWifi;
+  std::unique_ptr<TConnectionManager> FConnectionManager;
+  // A handle on the update check; destroying it abandons a check still going.
+  std::unique_ptr<TCheckUpdateThread> FUpdateThread;
+  bool FSharingAvailable = false;
+  std::string FSourceGuid;
+  std::string FDestGuid;
+  std::string FSavedSourceGuid;
+  std::string FSavedDestGuid;
+  bool FSourceConnected = false;
+  bool FWifiStarted = false;
+  bool FAutoRun = false;
+  bool FStartMinimized = false;
+  bool FCheckForUpdates = false;
+  std::string FProgramFolder;
+  std::string FSSID;
+  std::string FPassword;
+  bool FExitRequested = false;
+
+  std::unique_ptr<TSessionEndWatcher> FSessionEnd;
+  TOptionsForm* OptionsForm = nullptr;
+  TAboutBox* AboutBox = nullptr;
+  TSelectNetworkForm* SelectNetworkForm = nullptr;
+};

@@ -1,0 +1,154 @@
+// Helpers of the main window's tests: the program on one simulated laptop
+// (its machine, its program folder and the window with its dialogs), message
+// boxes answered and recorded, and the application's idle moments.
+#pragma once
+
+// Before any Qt header: the radio has a member that Qt's "emit" would replace.
+#include "sim/SimRadio.h"
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "AppTestSupport.h"
+#include "app/AboutUnit.h"
+#include "app/OptionsUnit.h"
+#include "app/SelectNetworkFormUnit.h"
+#include "app/Unit1.h"
+#include "app/Unit1StatusPanel.h"
+#include "sim/SimInternet.h"
+#include "sim/SimMachine.h"
+#include "sim/SimNetwork.h"
+#include "testkit/SimMachineBuilder.h"
+#include "testkit/TempDir.h"
+
+namespace unit1test {
+
+// The GUIDs of the shipped "laptop" scenario.
+inline const std::string WiredGuid = "{8A3C0F52-6D1E-4B7A-9C2E-1F5D3B7A9E01}";
+inline const std::string WirelessGuid = "{5E2B7C19-0A4D-4F63-8B1E-7C9D2A4F6B02}";
+inline const std::string HostOnlyGuid = "{C1D2E3F4-1111-4A2B-8C3D-4E5F60718293}";
+
+// The window on a desktop whose tray the test decides, with the balloons it
+// would show kept instead.
+class TestForm1 : public TForm1 {
+ public:
+  using TForm1::TForm1;
+
+  bool TrayAvailable = true;
+  std::vector<QString> Balloons;  // "title|text|milliseconds"
+
+ protected:
+  bool IsSystemTrayAvailable() const override { return TrayAvailable; }
+  void ShowTrayBalloon(const QString& title, const QString& text, int milliseconds) override {
+    Balloons.push_back(title + "|" + text + "|" + QString::number(milliseconds));
+  }
+};
+
+class Unit1Test : public testing::Test {
+ protected:
+  Unit1Test() { scenario = testkit::shippedScenario("laptop"); }
+  ~Unit1Test() override { End(); }
+
+  // The scenario's connection with the GUID.
+  nlohmann::json& Connection(const std::string& guid) {
+    for (auto& c : scenario["connections"]) {
+      if (c["guid"] == guid) return c;
+    }
+    throw std::runtime_error("no connection " + guid);
+  }
+
+  void WriteSettings(const std::string& text) { std::ofstream(programDir / "setup.ini") << text; }
+  std::string Settings() const {
+    std::ifstream file(programDir / "setup.ini");
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  // Builds the machine from `scenario`, creates the window and its dialogs
+  // and shows the window as the program does at start.
+  void Start(bool trayAvailable = true) {
+    machine = testkit::SimMachineBuilder().scenario(scenario).stateDir(stateDir.path()).airDir(airDir.path()).build();
+    installed.emplace(machine);
+    form = std::make_unique<TestForm1>(programDir.path().string() + "/");
+    form->TrayAvailable = trayAvailable;
+    options = new TOptionsForm(form.get());
+    about = new TAboutBox(form.get());
+    picker = new TSelectNetworkForm(form.get());
+    form->UseDialogs(*options, *about, *picker);
+    closed = std::make_unique<QSignalSpy>(form.get(), &TForm1::Closed);
+    form->ShowOnStart();
+  }
+
+  // Waits, handling events, until the condition holds; false when it does
+  // not within the time.
+  template <class Condition>
+  static bool WaitFor(Condition condition, int milliseconds = 15000) {
+    return QTest::qWaitFor(condition, milliseconds);
+  }
+
+  // Lets the posted start-up message and queued reports run.
+  void ProcessEvents() { QCoreApplication::processEvents(); }
+
+  // What the event loop does before it waits: the idle-time updates.
+  void Idle() {
+    QCoreApplication::processEvents();
+    Q_EMIT QAbstractEventDispatcher::instance()->aboutToBlock();
+  }
+
+  // Ends the program: the window goes (FormDestroy), then the machine.
+  void End() {
+    closed.reset();
+    form.reset();
+    installed.reset();
+  }
+
+  plat::sim::SimNetwork& Network() { return machine->simNetwork(); }
+
+  std::vector<QString> Messages() const {
+    std::vector<QString> texts;
+    for (const auto& box : boxes) texts.push_back(box.Text);
+    return texts;
+  }
+
+  // The status bar as it is painted now: the texts of both owner-drawn panels.
+  std::pair<QString, QString> PaintedStatus() {
+    form->StatusBar1->grab();
+    return {form->StatusBarPanel2->Text(), form->StatusBarPanel3->Text()};
+  }
+
+  nlohmann::json scenario;
+  testkit::TempDir programDir;
+  testkit::TempDir stateDir;
+  testkit::TempDir airDir;
+  std::vector<TMessageBoxRequest> boxes;
+  QMessageBox::StandardButton answer = QMessageBox::Ok;
+  TMessageBoxHandlerScope boxHandler{[this](const TMessageBoxRequest& request) {
+    boxes.push_back(request);
+    return answer;
+  }};
+  std::shared_ptr<plat::sim::SimMachine> machine;
+  std::optional<testkit::ScopedMachine> installed;
+  std::unique_ptr<TestForm1> form;
+  std::unique_ptr<QSignalSpy> closed;  // the window closed for good: the program ends
+  TOptionsForm* options = nullptr;
+  TAboutBox* about = nullptr;
+  TSelectNetworkForm* picker = nullptr;
+};
+
+}  // namespace unit1test

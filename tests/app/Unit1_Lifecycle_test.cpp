@@ -1,0 +1,329 @@
+// The main window's lifecycle: first start, start minimised, hiding to the
+// tray, the ways the program ends and what it undoes then, and the dialogs.
+#include "Unit1TestSupport.h"  // first: see there
+
+#include <csignal>
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <QToolButton>
+
+#include "app/UnitGlobal.h"
+#include "sim/SimRegistry.h"
+#include "sim/SimSystem.h"
+#include "util/SystemUtils.h"
+
+namespace unit1test {
+namespace {
+
+using plat::SharingRole;
+
+const std::string AllDefaults =
+    "[System]\nAutoRun=0\nCheckForUpdates=0\nStartMinimized=0\nSSID=Brisklane\nPassword=60917\nSourceGUID=\nDestGUID=\n";
+
+class Lifecycle : public Unit1Test {
+ protected:
+  // What a second laptop in the same air hears: the names of the networks
+  // that this laptop broadcasts.
+  std::vector<std::string> HeardByNeighbour() {
+    auto neighbour = testkit::SimMachineBuilder()
+                         .scenario(testkit::shippedScenario("laptop2"))
+                         .airDir(airDir.path())
+                         .build();
+    std::vector<plat::VisibleNetwork> networks;
+    neighbour->simRadio().visibleNetworks(neighbour->simRadio().interfaces().at(0), networks);
+    std::vector<std::string> names;
+    for (const auto& network : networks) names.push_back(network.name);
+    return names;
+  }
+
+  void StartWifi() {
+    form->actHotspotTab->trigger();
+    Idle();
+    ASSERT_TRUE(form->actStartSharing->isEnabled());
+    form->btnStartSharing->click();
+    ASSERT_EQ(HeardByNeighbour(), std::vector<std::string>{"Brisklane"});
+    ASSERT_EQ(Network().sharedConnection(SharingRole::publicSide), WiredGuid);
+  }
+
+  void ExpectNothingLeftBehind() {
+    EXPECT_TRUE(HeardByNeighbour().empty());
+    EXPECT_EQ(Network().sharedConnection(SharingRole::publicSide), "");
+    EXPECT_EQ(Network().sharedConnection(SharingRole::privateSide), "");
+  }
+};
+
+TEST_F(Lifecycle, FirstStartWithoutSettingsUsesTheDefaultsAndWritesAllSevenKeysAtTheEnd) {
+  Start();
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(form->windowTitle(), QString::fromStdString(ApplicationName));
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QString::fromStdString(ApplicationName));
+  EXPECT_EQ(form->TrayIcon1->toolTip(), QString::fromStdString(ApplicationName));
+  EXPECT_TRUE(form->TrayIcon1->isVisible());
+  EXPECT_EQ(form->size(), QSize(580, 536 + form->MainMenu1->sizeHint().height()));
+  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbHome);
+  EXPECT_TRUE(form->btnHome->isChecked());
+  // The first scan compared with the component's own default name.
+  EXPECT_EQ(form->lblSabrevaneFound->text(), "");
+
+  form->actConnectToHotspot->trigger();
+  EXPECT_EQ(form->lblSSID->text(), "Brisklane");
+  EXPECT_EQ(form->lblPassword->text(), "60917");
+  EXPECT_FALSE(std::filesystem::exists(programDir / "setup.ini"));
+
+  End();
+  EXPECT_EQ(Settings(), AllDefaults);
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Lifecycle, PagesFollowTheActionsAndTheToolBarFollowsThePages) {
+  Start();
+  struct Step {
+    QAction* action;
+    QWidget* page;
+    QToolButton* button;
+    bool hotspotChecked;
+    bool connectChecked;
+  };
+  for (const Step& step : {Step{form->actHotspotTab, form->tbHotspotSetup, form->btnHotspotTab, true, false},
+                           Step{form->actConnectToHotspot, form->tbConnectToHotspot, form->btnConnectToHotspot, false, true},
+                           Step{form->actHome, form->tbHome, form->btnHome, false, true},
+                           Step{form->actHotspotTab, form->tbHotspotSetup, form->btnHotspotTab, true, false}}) {
+    SCOPED_TRACE(step.action->objectName().toStdString());
+    step.action->trigger();
+    EXPECT_EQ(form->PageControl1->currentWidget(), step.page);
+    EXPECT_TRUE(step.button->isChecked());
+    EXPECT_EQ(form->PageButtons->checkedButton(), step.button);
+    EXPECT_EQ(form->actHotspotTab->isChecked(), step.hotspotChecked);
+    EXPECT_EQ(form->actConnectToHotspot->isChecked(), step.connectChecked);
+  }
+  form->btnHome->click();
+  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbHome);
+  form->btnDivider1->click();
+  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbHotspotSetup);
+  form->btnConnectToHotspot1->click();
+  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbConnectToHotspot);
+  form->btnDivider2->click();
+  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbHotspotSetup);
+}
+
+TEST_F(Lifecycle, StartMinimisedWaitsInTheTrayAndRefreshesConnectionsWhenFirstOpened) {
+  WriteSettings("[System]\nStartMinimized=1\n");
+  Start();
+  ProcessEvents();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(form->TrayIcon1->isVisible());
+  EXPECT_TRUE(Network().sharingCalls().empty());  // no connection list read yet
+  EXPECT_EQ(form->lblWiredStatus->text(), "<NULL>");
+
+  form->mniOpenMainWindow->trigger();
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(Network().sharingCalls(), std::vector<std::string>{"open"});
+  EXPECT_EQ(form->lblWiredStatus->text(), "Connected");
+}
+
+TEST_F(Lifecycle, StartMinimisedWithoutATrayStaysOnTheTaskBar) {
+  WriteSettings("[System]\nStartMinimized=1\n");
+  Start(/*trayAvailable=*/false);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(form->isMinimized());
+}
+
+TEST_F(Lifecycle, ClosingHidesToTheTrayWithTheBalloonOnlyTheFirstTime) {
+  Start();
+  EXPECT_EQ(form->TrayIcon1->property("Tag").toInt(), 0);
+  EXPECT_FALSE(form->close());
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(closed->count(), 0);
+  EXPECT_EQ(form->TrayIcon1->property("Tag").toInt(), 1);
+  ASSERT_EQ(form->Balloons.size(), 1u);
+  EXPECT_EQ(form->Balloons[0], "Brisklane|Brisklane is running in the background!|3000");
+
+  form->mniOpenMainWindow->trigger();
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(form->close());
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->Balloons.size(), 1u);
+
+  form->mniOpenMainWindow->trigger();
+  form->mniMinimizeToTray1->trigger();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->Balloons.size(), 1u);
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Lifecycle, ClosingWithoutATrayMinimisesToTheTaskBar) {
+  Start(/*trayAvailable=*/false);
+  EXPECT_FALSE(form->close());
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(form->isMinimized());
+  EXPECT_TRUE(form->Balloons.empty());
+
+  form->mniOpenMainWindow->trigger();
+  EXPECT_FALSE(form->isMinimized());
+}
+
+TEST_F(Lifecycle, ExitAnsweredNoStaysAndALaterCloseEndsWithoutQuestionOrBalloon) {
+  Start();
+  answer = QMessageBox::No;
+  form->actExit->trigger();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].Text, "All other devices connected to your computer will be disconnected. Do you want to exit?");
+  EXPECT_EQ(boxes[0].Caption, "Message");
+  EXPECT_EQ(boxes[0].Icon, QMessageBox::Question);
+  EXPECT_EQ(boxes[0].Buttons, QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(boxes[0].Parent, form.get());
+  EXPECT_TRUE(form->isVisible());
+
+  EXPECT_EQ(closed->count(), 0);
+  EXPECT_TRUE(form->close());
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(closed->count(), 1);
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(form->Balloons.empty());
+}
+
+TEST_F(Lifecycle, MinimizeToTrayAfterExitAnsweredNoHidesAgain) {
+  Start();
+  answer = QMessageBox::No;
+  form->actExit->trigger();
+  form->mniMinimizeToTray1->trigger();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(closed->count(), 0);
+  EXPECT_EQ(form->Balloons.size(), 1u);
+  // Still running: the window comes back from the tray.
+  form->mniOpenMainWindow->trigger();
+  EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(Lifecycle, ExitAnsweredYesFromTheTrayMenuEndsTheProgram) {
+  Start();
+  StartWifi();
+  EXPECT_FALSE(form->close());  // to the tray
+  answer = QMessageBox::Yes;
+  form->mniExit->trigger();
+  EXPECT_EQ(closed->count(), 1);
+  End();
+  EXPECT_NE(Settings().find("SSID=Brisklane"), std::string::npos);
+  ExpectNothingLeftBehind();
+}
+
+class SessionEnd : public Lifecycle, public testing::WithParamInterface<int> {};
+
+TEST_P(SessionEnd, EndsWithoutQuestionWritingSettingsDeletingTheNetworkAndSwitchingSharingOff) {
+  Start();
+  StartWifi();
+  const std::size_t boxesBefore = boxes.size();
+  std::raise(GetParam());
+  ASSERT_TRUE(WaitFor([&] { return closed->count() == 1; }));
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(boxes.size(), boxesBefore);  // no question
+  EXPECT_TRUE(form->Balloons.empty());
+  End();
+  EXPECT_EQ(Settings(), AllDefaults);
+  ExpectNothingLeftBehind();
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SessionEnd, testing::Values(SIGTERM, SIGHUP, SIGINT));
+
+TEST_F(Lifecycle, SessionEndWhileInTheTrayEndsToo) {
+  Start();
+  form->close();
+  ASSERT_TRUE(form->HandleQueryEndSession());
+  EXPECT_TRUE(form->close());
+  EXPECT_EQ(closed->count(), 1);
+  EXPECT_EQ(form->Balloons.size(), 1u);
+}
+
+TEST_F(Lifecycle, EveryShutdownDeletesTheNetworkAndSwitchesSharingOffEvenWithoutStartWifi) {
+  // Sharing left on by an earlier run that was killed.
+  scenario["sharing"] = {{"public", WiredGuid}, {"private", WirelessGuid}};
+  Start();
+  EXPECT_EQ(Network().sharedConnection(SharingRole::publicSide), WiredGuid);
+  End();
+  ExpectNothingLeftBehind();
+}
+
+TEST_F(Lifecycle, FailedSettingsWriteIsReportedAndTheNetworkAndSharingAreStillRemoved) {
+  std::filesystem::create_directory(programDir / "setup.ini");  // cannot be written as a file
+  Start();
+  StartWifi();
+  boxes.clear();
+  End();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
+  EXPECT_NE(boxes[0].Text.indexOf("setup.ini"), -1);
+  ExpectNothingLeftBehind();
+}
+
+TEST_F(Lifecycle, OptionsConfirmedTakeTheTrimmedValuesAndWriteTheAutorunEntry) {
+  WriteSettings("[System]\nSSID=Old\nPassword=12345\nAutoRun=0\nStartMinimized=0\n");
+  Start();
+  const auto edit = [&](bool autoRun, const char* ssid, const char* password) {
+    QTimer::singleShot(0, options, [=, this] {
+      EXPECT_EQ(options->edtSSID->text(), "Old");
+      EXPECT_TRUE(options->edtSSID->isEnabled());
+      EXPECT_EQ(options->edtPassword->text(), "12345");
+      options->chkAutoRun->setChecked(autoRun);
+      options->chkStartMin->setChecked(true);
+      options->edtSSID->setText(ssid);
+      options->edtPassword->setText(password);
+      options->Button1->click();
+    });
+    form->btnOptions->click();
+  };
+  edit(true, "  New Name ", " abcdefghijklm ");
+  EXPECT_TRUE(machine->simRegistry().hasValue(AutoRunKey, "Brisklane"));
+  // The page shows the new values the next time it is shown.
+  form->actConnectToHotspot->trigger();
+  EXPECT_EQ(form->lblSSID->text(), "New Name");
+  EXPECT_EQ(form->lblPassword->text(), "abcdefghijklm");
+
+  End();
+  EXPECT_NE(Settings().find("AutoRun=1\n"), std::string::npos);
+  EXPECT_NE(Settings().find("StartMinimized=1\n"), std::string::npos);
+  EXPECT_NE(Settings().find("SSID=New Name\n"), std::string::npos);
+  EXPECT_NE(Settings().find("Password=abcdefghijklm\n"), std::string::npos);
+}
+
+TEST_F(Lifecycle, OptionsCancelledChangeNothingAndOkWithoutAutorunRemovesTheEntry) {
+  scenario["registry"]["SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"] = {{"Brisklane", "/old/brisklane"}};
+  Start();
+  QTimer::singleShot(0, options, [this] {
+    options->edtSSID->setText("Other");
+    options->Button2->click();
+  });
+  form->actOptions->trigger();
+  EXPECT_TRUE(machine->simRegistry().hasValue(AutoRunKey, "Brisklane"));
+
+  QTimer::singleShot(0, options, [this] { options->Button1->click(); });
+  form->actOptions->trigger();
+  EXPECT_FALSE(machine->simRegistry().hasValue(AutoRunKey, "Brisklane"));
+  End();
+  EXPECT_EQ(Settings(), AllDefaults);
+}
+
+TEST_F(Lifecycle, AboutBoxAndFeedbackMail) {
+  Start();
+  about->ProgramFile = (programDir / "brisklane").string();  // no version to look for
+  bool shown = false;
+  QTimer::singleShot(0, about, [&] {
+    shown = about->isVisible();
+    about->SetModalResult(mrOk);
+  });
+  form->actAbout->trigger();
+  EXPECT_TRUE(shown);
+
+  form->actWriteToUs->trigger();
+  const auto opened = machine->simSystem().openedTargets();
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].rfind("mailto:" + SupportMailAddress + "?subject=Brisklane%20Comments&body=Hello%20Support%20Team%2C", 0), 0u);
+}
+
+}  // namespace
+}  // namespace unit1test

@@ -1,0 +1,118 @@
+// The Internet and sharing status: the Home page's group, the two panels of
+// the status bar in each state and language, and reports of the check thread.
+#include "Unit1TestSupport.h"  // first: see there
+
+#include <condition_variable>
+#include <mutex>
+
+#include <QGroupBox>
+#include <QPushButton>
+
+
+namespace unit1test {
+namespace {
+
+class Status : public Unit1Test {
+ protected:
+  // Holds the check thread in its first probe until Release, so the state
+  // stays "not yet probed".
+  void HoldFirstProbe() {
+    machine->simInternet().setCheckObserver([this](const std::string&) {
+      std::unique_lock lock(holdMutex);
+      holdChanged.wait(lock, [this] { return !holding; });
+    });
+  }
+  void Release() {
+    {
+      std::lock_guard lock(holdMutex);
+      holding = false;
+    }
+    holdChanged.notify_all();
+  }
+
+  // The Internet status the check thread last reported, as the Home page shows it.
+  bool InternetShownAs(const QString& text) { return form->lblInternetStatus->text() == text; }
+
+  std::mutex holdMutex;
+  std::condition_variable holdChanged;
+  bool holding = true;
+};
+
+TEST_F(Status, BeforeTheFirstReportTheInternetIsUnavailable) {
+  // The machine exists before the window, so the check thread's first probe
+  // can be held.
+  machine = testkit::SimMachineBuilder().scenario(scenario).stateDir(stateDir.path()).airDir(airDir.path()).build();
+  HoldFirstProbe();
+  installed.emplace(machine);
+  auto window = std::make_unique<TestForm1>(programDir.path().string() + "/");
+  Idle();
+  EXPECT_EQ(window->lblInternetStatus->text(), "Internet Status");
+  EXPECT_EQ(window->lblInternetStatus->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+  EXPECT_FALSE(window->imgInternetConnected->isHidden());
+  EXPECT_FALSE(window->imgInternetDisconnected->isHidden());
+  EXPECT_EQ(window->imgInternetDisconnected->pos(), window->imgInternetConnected->pos());
+  EXPECT_EQ(window->StatusBarPanel3->Text(), "Unavailable");
+  EXPECT_EQ(window->StatusBarPanel2->Text(), "");
+  Release();
+  window.reset();
+}
+
+TEST_F(Status, ReportsOfTheCheckThreadReachTheHomePageInOrder) {
+  Start();
+  ASSERT_TRUE(WaitFor([&] { return InternetShownAs("Internet is connected."); }));
+  EXPECT_EQ(form->lblInternetStatus->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+  EXPECT_FALSE(form->imgInternetConnected->isHidden());
+  EXPECT_TRUE(form->imgInternetDisconnected->isHidden());
+
+  machine->simInternet().setOffline(true);
+  form->btnRefresh4->click();  // the check thread probes at once
+  ASSERT_TRUE(WaitFor([&] { return InternetShownAs("Internet is disconnected."); }));
+  EXPECT_EQ(form->lblInternetStatus->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  EXPECT_TRUE(form->imgInternetConnected->isHidden());
+  EXPECT_FALSE(form->imgInternetDisconnected->isHidden());
+  Idle();
+  EXPECT_EQ(form->StatusBarPanel3->Text(), "Internet Disconnected");
+
+  machine->simInternet().setOffline(false);
+  form->actRefresh2->trigger();
+  ASSERT_TRUE(WaitFor([&] { return InternetShownAs("Internet is connected."); }));
+  Idle();
+  EXPECT_EQ(form->StatusBarPanel3->Text(), "Connected to Internet");
+}
+
+TEST_F(Status, StatusBarTextsFollowEachState) {
+  Start();
+  form->actHotspotTab->trigger();
+  ASSERT_TRUE(WaitFor([&] { return InternetShownAs("Internet is connected."); }));
+  Idle();
+  EXPECT_EQ(PaintedStatus(), std::make_pair(QString("Ready for Sharing"), QString("Connected to Internet")));
+  EXPECT_EQ(form->StatusBarPanel2->accessibleName(), "Ready for Sharing");
+  EXPECT_EQ(form->StatusBarPanel3->accessibleDescription(), "Connected to Internet");
+
+  form->btnStartSharing->click();
+  Idle();
+  EXPECT_EQ(PaintedStatus().first, "Internet Sharing Enabled");
+
+  // Started, but a refresh finds sharing no longer available: the panel is empty.
+  Network().setConnectionStatus(WiredGuid, 7);
+  form->btnRefresh2->click();
+  Idle();
+  EXPECT_EQ(PaintedStatus().first, "");
+  EXPECT_TRUE(form->btnStopSharing->isEnabled());
+}
+
+TEST_F(Status, StatusBarTextsAreTranslated) {
+  apptest::ScopedTranslation german("de", apptest::ProgramLocaleFolder());
+  Start();
+  ASSERT_TRUE(WaitFor([&] { return InternetShownAs("Internet is connected."); }));
+  EXPECT_EQ(PaintedStatus(), std::make_pair(QString("Bereit zur Freigabe"), QString("Mit dem Internet verbunden")));
+  machine->simInternet().setOffline(true);
+  form->actRefresh2->trigger();
+  ASSERT_TRUE(WaitFor([&] { return InternetShownAs("Internet is disconnected."); }));
+  EXPECT_EQ(PaintedStatus().second, "Internet getrennt");
+  // The window's other texts stay as they are.
+  EXPECT_EQ(form->btnRefresh4->text(), "Refresh Internet Status");
+}
+
+}  // namespace
+}  // namespace unit1test
