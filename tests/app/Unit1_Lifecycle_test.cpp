@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include "app/UnitGlobal.h"
+#include "service/UnitWifiTroubleShooter.h"
 #include "sim/SimRegistry.h"
 #include "sim/SimSystem.h"
 #include "util/SystemUtils.h"
@@ -306,6 +307,51 @@ TEST_F(Lifecycle, OptionsCancelledChangeNothingAndOkWithoutAutorunRemovesTheEntr
   EXPECT_FALSE(machine->simRegistry().hasValue(AutoRunKey, "Brisklane"));
   End();
   EXPECT_EQ(Settings(), AllDefaults);
+}
+
+// Notes each troubleshooter window that shows, with what the Hotspot Setup
+// page showed then, and closes it at once.
+class TroubleShooterWatch : public QObject {
+ public:
+  explicit TroubleShooterWatch(std::function<QString()> pageState) : pageState_(std::move(pageState)) {
+    qApp->installEventFilter(this);
+  }
+  ~TroubleShooterWatch() override { qApp->removeEventFilter(this); }
+
+  std::vector<QString> shown;
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && qobject_cast<TFrmTroubleShooter*>(watched) != nullptr) {
+      shown.push_back(pageState_());
+      QTimer::singleShot(0, watched, [watched] { static_cast<QWidget*>(watched)->close(); });
+    }
+    return false;
+  }
+
+ private:
+  std::function<QString()> pageState_;
+};
+
+TEST_F(Lifecycle, TheStartUpCheckRunsOnceTheEventLoopRunsOnWindowsXpOnlyAlsoWhenStartedMinimised) {
+  struct Case {
+    const char* scenario;
+    bool startMinimized;
+    std::vector<QString> shown;  // the wired connection's state when the troubleshooter showed
+  };
+  for (const Case& c : {Case{"xp-laptop", false, {"Connected"}}, Case{"xp-laptop", true, {"<NULL>"}},
+                        Case{"xp64-laptop", false, {"Connected"}}, Case{"xp-laptop-ok", false, {}},
+                        Case{"laptop", false, {}}}) {
+    SCOPED_TRACE(std::string(c.scenario) + (c.startMinimized ? " minimised" : ""));
+    scenario = testkit::shippedScenario(c.scenario);
+    WriteSettings(c.startMinimized ? "[System]\nStartMinimized=1\n" : "[System]\n");
+    TroubleShooterWatch watch([this] { return form->lblWiredStatus->text(); });
+    Start();
+    EXPECT_TRUE(watch.shown.empty());  // not before the event loop runs
+    ProcessEvents();
+    EXPECT_EQ(watch.shown, c.shown);
+    EXPECT_EQ(form->isVisible(), !c.startMinimized);
+    End();
+  }
 }
 
 TEST_F(Lifecycle, AboutBoxAndFeedbackMail) {

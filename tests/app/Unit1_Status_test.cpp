@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include <QGroupBox>
 #include <QPushButton>
@@ -112,6 +113,41 @@ TEST_F(Status, StatusBarTextsAreTranslated) {
   EXPECT_EQ(PaintedStatus().second, "Internet getrennt");
   // The window's other texts stay as they are.
   EXPECT_EQ(form->btnRefresh4->text(), "Refresh Internet Status");
+}
+
+TEST_F(Status, TheFirstReachableReportStartsTheUpdateCheckWhenItIsSwitchedOn) {
+  WriteSettings("[System]\nCheckForUpdates=1\n");
+  // The machine exists before the window, so its probes can be watched: the
+  // check thread probes first; a probe from any other thread but this one is
+  // the update check's. That one is held until the machine is off line, so
+  // the check ends without fetching anything.
+  machine = testkit::SimMachineBuilder().scenario(scenario).stateDir(stateDir.path()).airDir(airDir.path()).build();
+  const std::thread::id ui = std::this_thread::get_id();
+  std::optional<std::thread::id> checkThread;
+  bool updateProbed = false;
+  machine->simInternet().setCheckObserver([&](const std::string&) {
+    std::unique_lock lock(holdMutex);
+    const std::thread::id self = std::this_thread::get_id();
+    if (self == ui) return;
+    if (!checkThread) checkThread = self;
+    if (self == *checkThread) return;
+    updateProbed = true;
+    holdChanged.notify_all();
+    holdChanged.wait(lock, [this] { return !holding; });
+  });
+  installed.emplace(machine);
+  form = std::make_unique<TestForm1>(programDir.path().string() + "/");
+  const auto probed = [&] {
+    std::lock_guard lock(holdMutex);
+    return updateProbed;
+  };
+  ASSERT_TRUE(WaitFor([&] { return InternetShownAs("Internet is connected."); }));
+  ASSERT_TRUE(WaitFor(probed));
+  machine->simInternet().setOffline(true);
+  Release();
+  End();
+  machine->simInternet().setCheckObserver(nullptr);
+  EXPECT_FALSE(std::filesystem::exists(programDir / "ErrorLog.txt"));  // nothing was fetched
 }
 
 }  // namespace
