@@ -33,9 +33,12 @@ const json& section(const json& scenario, const char* name) {
   return *it;
 }
 
+// Malformed UTF-8 becomes U+FFFD.
 std::u16string toUtf16(const std::string& text) {
+  std::string valid;
+  utf8::replace_invalid(text.begin(), text.end(), std::back_inserter(valid));
   std::u16string out;
-  utf8::utf8to16(text.begin(), text.end(), std::back_inserter(out));
+  utf8::utf8to16(valid.begin(), valid.end(), std::back_inserter(out));
   return out;
 }
 

@@ -1,5 +1,6 @@
 #include "net/AdapterUnit.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
