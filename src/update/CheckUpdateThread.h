@@ -65,8 +65,8 @@ class TCheckUpdateThread {
 
   // Completion handler, set before Start. Runs on the check's thread once
   // UpdateAvailable holds the verdict, also when the check failed. It must
-  // not wait for the thread that destroys this object (queue the work
-  // instead): the destructor waits for a handler that is running.
+  // neither destroy this object nor wait for the thread that does (queue the
+  // work instead): the destructor waits for a handler that is running.
   TNotifyEvent OnTerminate;
 
   // Starts the check; later calls do nothing. Any thread.
