@@ -176,19 +176,15 @@ class Instance:
         wait_for(f"{button_name!r} enabled", lambda: button.getState().contains(pyatspi.STATE_ENABLED))
         button.queryAction().doAction(0)
 
-    def press_starting(self, prefix, role="push button"):
-        """Presses the first shown button whose caption starts with `prefix`
-        (tool bar captions span two lines)."""
-        button = self.wait_find(role, starts_with=prefix)
-        button.queryAction().doAction(0)
-
     def open_menu_item(self, menu_name, item_name):
         """Chooses an item of the window's menu bar, accelerators ignored."""
         def item():
             for node in walk(self.app):
                 if node.getRoleName() == "menu item" and name_of(node).replace("&", "") == item_name:
-                    parent = node.parent
-                    if parent is not None and name_of(parent).replace("&", "") == menu_name:
+                    menu = node.parent
+                    if menu is not None and menu.getRoleName() == "popup menu":
+                        menu = menu.parent
+                    if menu is not None and name_of(menu).replace("&", "") == menu_name:
                         return node
             return None
 

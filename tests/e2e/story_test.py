@@ -120,7 +120,7 @@ class TwoLaptops(unittest.TestCase):
         laptop.photograph(PICTURES, "dialog-select-connection")
         laptop.press("Cancel")
 
-        laptop.press_starting("How To")
+        laptop.open_menu_item("Controls", "How To \nConnect")
         laptop.wait_label("Wireless network name (SSID):")
         laptop.photograph(PICTURES, "page-connect-to-hotspot")
         laptop.press("Options")
