@@ -67,7 +67,10 @@ class Screen:
 
     def photograph(self, path):
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        ImageGrab.grab(xdisplay=self.name).save(path)
+        picture = ImageGrab.grab(xdisplay=self.name)
+        # The display's background is black; keep what the windows cover.
+        box = picture.getbbox()
+        (picture.crop(box) if box else picture).save(path)
 
     def close(self):
         self.process.terminate()
