@@ -27,6 +27,8 @@ constexpr DWORD FLAG_ICC_FORCE_CONNECTION = 0x1;
 
 // A handle used in the wrong state (for example read before it was sent).
 constexpr DWORD ERROR_INTERNET_INCORRECT_HANDLE_STATE = 12019;
+// No connection to the server could be made.
+constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
 
 constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;
 constexpr DWORD INTERNET_SERVICE_HTTP = 3;

@@ -12,8 +12,6 @@ namespace {
 // timeout, which can be minutes; callers on the UI thread cannot.
 constexpr std::chrono::milliseconds connectTimeout{3000};
 
-constexpr DWORD errorCannotConnect = 12029;  // ERROR_INTERNET_CANNOT_CONNECT
-
 }  // namespace
 
 // Takes the URL of a server, flags 0 or FLAG_ICC_FORCE_CONNECTION (both try a
@@ -32,7 +30,7 @@ BOOL WINAPI InternetCheckConnectionA(LPCSTR url, DWORD flags, DWORD reserved) {
     return FALSE;
   }
   if (!plat::machine().internet().checkConnection(url, connectTimeout)) {
-    SetLastError(errorCannotConnect);
+    SetLastError(ERROR_INTERNET_CANNOT_CONNECT);
     return FALSE;
   }
   return TRUE;

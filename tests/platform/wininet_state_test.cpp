@@ -22,7 +22,7 @@ TEST(InternetCheckConnection, AnswersWhetherTheServerCanBeReached) {
   testkit::ScopedMachine scope(machine(false));
   SetLastError(0);
   EXPECT_FALSE(InternetCheckConnectionA("http://www.example.com/", FLAG_ICC_FORCE_CONNECTION, 0));
-  EXPECT_EQ(GetLastError(), 12029u);  // ERROR_INTERNET_CANNOT_CONNECT
+  EXPECT_EQ(GetLastError(), ERROR_INTERNET_CANNOT_CONNECT);
 }
 
 TEST(InternetCheckConnection, RejectsWhatItDoesNotOffer) {

@@ -256,9 +256,23 @@ TEST_F(WirelessLibrary, NoNotificationArrivesAfterUnregisteringReturns) {
     changed.notify_all();
   }
   unregister.join();
+  int callsAtReturn = 0;
+  {
+    std::lock_guard lock(mutex);
+    EXPECT_FALSE(returnedDuringDelivery);
+    callsAtReturn = calls;
+  }
+  // Had the disconnect stayed queued, the next registration would get it
+  // before the connect that follows.
+  auto& log = NotificationLog::instance();
+  log.clear();
+  ASSERT_EQ(RegisterNotification(&NotificationLog::callback), 0u);
+  ASSERT_EQ(Connect(wlan.c_str(), u"Cafe", nullptr, 0, WIRELESS_SECURITY_OPEN, 0), 0u);
+  const auto received = log.waitFor(1);
+  ASSERT_FALSE(received.empty());
+  EXPECT_EQ(received[0].code, wlan_notification_acm_connection_complete);
   std::lock_guard lock(mutex);
-  EXPECT_FALSE(returnedDuringDelivery);
-  EXPECT_EQ(calls, 1);  // the queued disconnect was dropped
+  EXPECT_EQ(calls, callsAtReturn);
 }
 
 TEST_F(WirelessLibrary, UnregisteringFromInsideTheCallbackDoesNotHang) {

@@ -63,22 +63,6 @@ TEST_F(CheckInternet, WakesDuringAProbeCountAsOneMoreProbe) {
   EXPECT_EQ(gate.marks(), (std::vector<int>{0, 0, 2}));
 }
 
-TEST_F(CheckInternet, SeveralWakesWhileWaitingMakeOneProbe) {
-  install({});
-  auto& wifi = create();
-  gate.allow(1);
-  ASSERT_TRUE(events.waitStatuses(1));  // probe 1 done: the thread waits
-  gate.setMark(1);
-  wifi.CheckInternetNow();
-  wifi.CheckInternetNow();
-  ASSERT_TRUE(gate.waitStarted(2));
-  gate.allow(1);
-  gate.setMark(2);
-  wifi.CheckInternetNow();
-  ASSERT_TRUE(gate.waitStarted(3));
-  EXPECT_EQ(gate.marks(), (std::vector<int>{0, 1, 2}));
-}
-
 TEST_F(CheckInternet, AHandlerThatThrowsDoesNotStopTheProbing) {
   install(MachineSpec().withInternet());
   events.throwFromStatusHandler();
