@@ -46,6 +46,18 @@ class HourglassCursor {
   HourglassCursor& operator=(const HourglassCursor&) = delete;
 };
 
+// Sizes the label to its text, as an auto-sized label does; a text that would
+// run past `right` wraps instead of being cut off (the desktop's font may be
+// wider than the design's Tahoma).
+void fitLabel(QLabel* label, int left, int top, int right) {
+  label->setWordWrap(false);
+  PlaceLabel(label, left, top);
+  if (label->x() + label->width() <= right) return;
+  label->setWordWrap(true);
+  label->resize(right - left, label->height());
+  PlaceLabel(label, left, top);
+}
+
 QLabel* newPicture(QWidget* form, const char* name, TPicture picture, int left, int top) {
   auto* label = new QLabel(form);
   label->setObjectName(name);
@@ -201,7 +213,7 @@ void TFrmTroubleShooter::FormCreate() {
   imgAnimate1->move(imgAnimate0->pos());
   imgAnimate2->move(imgAnimate0->pos());
   TranslateComponent(this);
-  PlaceLabel(lbl1, 71, 16);
+  fitLabel(lbl1, 71, 16, width() - 8);
   FServiceControl = std::make_unique<TServiceControl>("wzcsvc", "");
   FAnimate = std::make_unique<TAnimateThread>();
   FAnimate->Owner = this;
@@ -266,7 +278,7 @@ void TFrmTroubleShooter::Timer1Timer() {
   FAnimate->Mode = restarted ? 1 : 0;
   lbl1->setText(Translate(restarted ? "The Windows WIFI service was started successfully."
                                     : "The Windows WIFI service is not started."));
-  PlaceLabel(lbl1, 71, 16);
+  fitLabel(lbl1, 71, 16, width() - 8);
   btnCancel->setText(Translate("&Close"));
   imgAnimate0->setVisible(!restarted);
   imgAnimate1->hide();

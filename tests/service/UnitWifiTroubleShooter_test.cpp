@@ -35,6 +35,17 @@ bool processEventsUntil(const std::function<bool()>& condition) {
   return true;
 }
 
+// The label shows all of its text, inside the window.
+void expectWholeTextInside(const QWidget& form, const QLabel* label) {
+  const int flags = label->wordWrap() ? Qt::TextWordWrap : 0;
+  const QRect needed =
+      label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 1000), flags, label->text());
+  EXPECT_LE(needed.width(), label->width());
+  EXPECT_LE(needed.height(), label->height());
+  EXPECT_LE(label->geometry().right(), form.width());
+  EXPECT_LE(label->geometry().bottom(), 53) << "above the button";
+}
+
 class TroubleShooterTest : public testing::Test {
  protected:
   // Installs a shipped scenario, changed by `edit` first.
@@ -70,6 +81,7 @@ TEST_F(TroubleShooterTest, DesignAsCreated) {
   EXPECT_EQ(form.palette().color(QPalette::Window), QColor(Qt::white));
   EXPECT_EQ(form.lbl1->text(), "Starting Microsoft Windows WIFI Service ...");
   EXPECT_EQ(form.lbl1->pos(), QPoint(71, 16));
+  expectWholeTextInside(form, form.lbl1);
   EXPECT_EQ(form.btnCancel->text(), "&Cancel");
   EXPECT_EQ(form.btnCancel->geometry(), QRect(143, 53, 75, 25));
   EXPECT_EQ(form.findChildren<QWidget*>().first(), form.btnCancel) << "first in tab order";
@@ -95,6 +107,7 @@ TEST_F(TroubleShooterTest, TextsInGerman) {
   form.Timer1Timer();
   EXPECT_EQ(form.lbl1->text(), "Der Windows WLAN-Dienst wurde erfolgreich gestartet.");
   EXPECT_EQ(form.btnCancel->text(), QString::fromUtf8("&Schließen"));
+  expectWholeTextInside(form, form.lbl1);
 }
 
 TEST_F(TroubleShooterTest, NeedsServiceStartDecisions) {
@@ -208,6 +221,7 @@ TEST_F(TroubleShooterTest, WithoutInterfaceSubkeyRestartStillRestartsAndReportsF
   form.show();
   form.Timer1Timer();
   EXPECT_EQ(form.lbl1->text(), "The Windows WIFI service is not started.");
+  expectWholeTextInside(form, form.lbl1);
   EXPECT_EQ(form.btnCancel->text(), "&Close");
   EXPECT_EQ(form.Animation()->Mode, 0);
   EXPECT_FALSE(form.imgAnimate0->isHidden());
@@ -267,7 +281,7 @@ TEST_F(TroubleShooterTest, TimerShowsSuccessAndRestoresTheCursor) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(form.Animation()->Mode, 1);
   EXPECT_EQ(form.lbl1->text(), "The Windows WIFI service was started successfully.");
-  EXPECT_GE(form.lbl1->width(), form.lbl1->fontMetrics().horizontalAdvance(form.lbl1->text()));
+  expectWholeTextInside(form, form.lbl1);
   EXPECT_EQ(form.btnCancel->text(), "&Close");
   EXPECT_TRUE(form.imgAnimate0->isHidden());
   EXPECT_TRUE(form.imgAnimate1->isHidden());
