@@ -58,25 +58,31 @@ TForm1::TForm1(const std::string& programFolder, QWidget* parent) : QMainWindow(
 TForm1::~TForm1() { FormDestroy(); }
 
 void TForm1::ConnectHandlers() {
-  const auto on = [this](QAction* action, void (TForm1::*handler)()) {
-    connect(action, &QAction::triggered, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
+  const auto on = [this](QAction* action, void (TForm1::*handler)(), Qt::ConnectionType type = Qt::AutoConnection) {
+    connect(
+        action, &QAction::triggered, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); },
+        type);
   };
+  // These open a modal window from the menus or the tool bar: they run once
+  // the event that asked for them has been handled, so that whatever pressed
+  // them (a screen reader among others) has its answer before the window
+  // waits for the user.
+  on(actExit, &TForm1::actExitExecute, Qt::QueuedConnection);
+  on(mniExit, &TForm1::actExitExecute, Qt::QueuedConnection);
+  on(actOptions, &TForm1::actOptionsExecute, Qt::QueuedConnection);
+  on(actAbout, &TForm1::actAboutExecute, Qt::QueuedConnection);
   on(actHome, &TForm1::actHomeExecute);
   on(actHotspotTab, &TForm1::actHotspotTabExecute);
   on(actConnectToHotspot, &TForm1::actConnectToHotspotExecute);
-  on(actExit, &TForm1::actExitExecute);
   on(actTroubleShooter, &TForm1::actTroubleShooterExecute);
   on(actStartSharing, &TForm1::actStartSharingExecute);
   on(actStopSharing, &TForm1::actStopSharingExecute);
   on(actConnect, &TForm1::actConnectExecute);
   on(actDisconnect, &TForm1::actDisconnectExecute);
   on(actRefresh2, &TForm1::actRefresh2Execute);
-  on(actOptions, &TForm1::actOptionsExecute);
   on(actWriteToUs, &TForm1::actWriteToUsExecute);
-  on(actAbout, &TForm1::actAboutExecute);
   on(mniMinimizeToTray1, &TForm1::mniMinimizeToTray1Click);
   on(mniOpenMainWindow, &TForm1::TrayIcon1DblClick);
-  on(mniExit, &TForm1::actExitExecute);
 
   connect(btnHome, &QAbstractButton::clicked, actHome, &QAction::trigger);
   connect(btnHotspotTab, &QAbstractButton::clicked, actHotspotTab, &QAction::trigger);

@@ -2,6 +2,8 @@
 // and order, with every control's name as its objectName, and the bindings
 // of buttons and menu items to the actions.
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -71,12 +73,12 @@ QPushButton* WithPicture(QPushButton* button, TPicture picture) {
 
 QToolButton* NewToolButton(QWidget* parent, const char* name, const QString& caption, TPicture picture) {
   auto* button = Named(new QToolButton(parent), name);
+  button->setCheckable(true);
   button->setText(caption);
   button->setIcon(PictureIcon(picture));
   button->setIconSize(PictureSize(picture));
   button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   button->setAutoRaise(true);
-  button->setCheckable(true);
   button->setMinimumWidth(84);
   return button;
 }
@@ -88,6 +90,55 @@ QToolButton* NewDivider(QWidget* parent, const char* name) {
   divider->setFixedWidth(8);
   divider->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
   return divider;
+}
+
+// The caption as screen readers say it: "&" marks dropped, "&&" one "&".
+QString WithoutAccelerators(const QString& caption) {
+  QString text;
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == u'&' && ++i == caption.size()) break;
+    text += caption[i];
+  }
+  return text;
+}
+
+// Screen readers see the page buttons as push buttons that are pressed
+// while their page shows, as the tool bar's grouped buttons are; Qt would
+// present a checkable tool button as a check box.
+class TPageButtonAccessible : public QAccessibleWidget {
+ public:
+  explicit TPageButtonAccessible(QToolButton* button) : QAccessibleWidget(button, QAccessible::PushButton) {}
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) return WithoutAccelerators(button()->text());
+    return QAccessibleWidget::text(t);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.checkable = true;
+    state.checked = button()->isChecked();
+    state.pressed = button()->isDown();
+    return state;
+  }
+  QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+  void doAction(const QString& actionName) override {
+    if (actionName != pressAction()) return QAccessibleWidget::doAction(actionName);
+    if (widget()->isEnabled()) button()->click();
+  }
+
+ private:
+  QToolButton* button() const { return static_cast<QToolButton*>(widget()); }
+};
+
+// For the checkable buttons of the main window's tool bar. Asked when a
+// button first changes, so the buttons are checkable from their creation.
+QAccessibleInterface* PageButtonAccessible(const QString& className, QObject* object) {
+  if (className != QLatin1String("QToolButton")) return nullptr;
+  auto* button = static_cast<QToolButton*>(object);
+  const QObject* bar = button->parent();
+  return button->isCheckable() && bar != nullptr && bar->objectName() == QLatin1String("sToolBar1")
+             ? new TPageButtonAccessible(button)
+             : nullptr;
 }
 
 // A 48 x 48 place holding a pair of state pictures; FormCreate stacks the
@@ -185,6 +236,8 @@ void TForm1::CreateBars() {
   mnuHelp->addAction(actAbout);
   setMenuBar(MainMenu1);
 
+  static const bool accessibleInstalled = (QAccessible::installFactory(PageButtonAccessible), true);
+  Q_UNUSED(accessibleInstalled);
   sToolBar1 = Named(new QToolBar(this), "sToolBar1");
   sToolBar1->setMovable(false);
   sToolBar1->setFloatable(false);

@@ -59,6 +59,32 @@ class TestForm1 : public TForm1 {
   }
 };
 
+// Runs `act` once `dialog` shows, from within its modal loop; a dialog that
+// `act` leaves open is closed with apptest::LeftOpen, so a fault ends the
+// test instead of hanging it.
+class WhenShown : public QObject {
+ public:
+  WhenShown(QDialog* dialog, std::function<void()> act) : QObject(dialog), dialog_(dialog), act_(std::move(act)) {
+    dialog->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show) {
+      dialog_->removeEventFilter(this);
+      QTimer::singleShot(0, this, [this] {
+        act_();
+        if (dialog_->isVisible()) dialog_->done(apptest::LeftOpen);
+        deleteLater();
+      });
+    }
+    return false;
+  }
+
+ private:
+  QDialog* dialog_;
+  std::function<void()> act_;
+};
+
 class Unit1Test : public testing::Test {
  protected:
   Unit1Test() { scenario = testkit::shippedScenario("laptop"); }

@@ -51,7 +51,7 @@ class Hotspot : public Unit1Test {
 
   // Shows the picker by `button` and lets `whileShown` act on it.
   void Pick(QPushButton* button, const std::function<void()>& whileShown) {
-    QTimer::singleShot(0, picker, whileShown);
+    new WhenShown(picker, whileShown);
     button->click();
   }
   std::vector<std::string> Offered() const {

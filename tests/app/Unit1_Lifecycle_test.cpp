@@ -4,6 +4,7 @@
 
 #include <csignal>
 
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -113,6 +114,30 @@ TEST_F(Lifecycle, PagesFollowTheActionsAndTheToolBarFollowsThePages) {
   EXPECT_EQ(form->PageControl1->currentWidget(), form->tbHotspotSetup);
 }
 
+TEST_F(Lifecycle, ScreenReadersSeePushButtonsAndTheirPressesReturnBeforeAModalWindowWaits) {
+  Start();
+  QAccessibleInterface* home = QAccessible::queryAccessibleInterface(form->btnHome);
+  QAccessibleInterface* connect = QAccessible::queryAccessibleInterface(form->btnConnectToHotspot);
+  ASSERT_NE(home, nullptr);
+  EXPECT_EQ(home->role(), QAccessible::PushButton);
+  EXPECT_EQ(home->text(QAccessible::Name), "Home &\nInstruction");
+  EXPECT_TRUE(home->state().checked);
+  EXPECT_EQ(connect->text(QAccessible::Name), "How To \nConnect");
+  connect->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbConnectToHotspot);
+  EXPECT_TRUE(connect->state().checked);
+  EXPECT_FALSE(home->state().checked);
+
+  // Exit asks its question after the press has returned.
+  answer = QMessageBox::No;
+  QAccessibleInterface* exit = QAccessible::queryAccessibleInterface(form->sBitBtn1);
+  EXPECT_EQ(exit->role(), QAccessible::PushButton);
+  exit->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(boxes.empty());
+  ProcessEvents();
+  EXPECT_EQ(boxes.size(), 1u);
+}
+
 TEST_F(Lifecycle, StartMinimisedWaitsInTheTrayAndRefreshesConnectionsWhenFirstOpened) {
   WriteSettings("[System]\nStartMinimized=1\n");
   Start();
@@ -173,6 +198,7 @@ TEST_F(Lifecycle, ExitAnsweredNoStaysAndALaterCloseEndsWithoutQuestionOrBalloon)
   Start();
   answer = QMessageBox::No;
   form->actExit->trigger();
+  ProcessEvents();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Text, "All other devices connected to your computer will be disconnected. Do you want to exit?");
   EXPECT_EQ(boxes[0].Caption, "Message");
@@ -193,6 +219,7 @@ TEST_F(Lifecycle, MinimizeToTrayAfterExitAnsweredNoHidesAgain) {
   Start();
   answer = QMessageBox::No;
   form->actExit->trigger();
+  ProcessEvents();
   form->mniMinimizeToTray1->trigger();
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(closed->count(), 0);
@@ -208,6 +235,7 @@ TEST_F(Lifecycle, ExitAnsweredYesFromTheTrayMenuEndsTheProgram) {
   EXPECT_FALSE(form->close());  // to the tray
   answer = QMessageBox::Yes;
   form->mniExit->trigger();
+  ProcessEvents();
   EXPECT_EQ(closed->count(), 1);
   End();
   EXPECT_NE(Settings().find("SSID=Brisklane"), std::string::npos);
@@ -266,7 +294,7 @@ TEST_F(Lifecycle, OptionsConfirmedTakeTheTrimmedValuesAndWriteTheAutorunEntry) {
   WriteSettings("[System]\nSSID=Old\nPassword=12345\nAutoRun=0\nStartMinimized=0\n");
   Start();
   const auto edit = [&](bool autoRun, const char* ssid, const char* password) {
-    QTimer::singleShot(0, options, [=, this] {
+    new WhenShown(options, [=, this] {
       EXPECT_EQ(options->edtSSID->text(), "Old");
       EXPECT_TRUE(options->edtSSID->isEnabled());
       EXPECT_EQ(options->edtPassword->text(), "12345");
@@ -277,6 +305,7 @@ TEST_F(Lifecycle, OptionsConfirmedTakeTheTrimmedValuesAndWriteTheAutorunEntry) {
       options->Button1->click();
     });
     form->btnOptions->click();
+    ProcessEvents();
   };
   edit(true, "  New Name ", " abcdefghijklm ");
   EXPECT_TRUE(machine->simRegistry().hasValue(AutoRunKey, "Brisklane"));
@@ -295,15 +324,17 @@ TEST_F(Lifecycle, OptionsConfirmedTakeTheTrimmedValuesAndWriteTheAutorunEntry) {
 TEST_F(Lifecycle, OptionsCancelledChangeNothingAndOkWithoutAutorunRemovesTheEntry) {
   scenario["registry"]["SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"] = {{"Brisklane", "/old/brisklane"}};
   Start();
-  QTimer::singleShot(0, options, [this] {
+  new WhenShown(options, [this] {
     options->edtSSID->setText("Other");
     options->Button2->click();
   });
   form->actOptions->trigger();
+  ProcessEvents();
   EXPECT_TRUE(machine->simRegistry().hasValue(AutoRunKey, "Brisklane"));
 
-  QTimer::singleShot(0, options, [this] { options->Button1->click(); });
+  new WhenShown(options, [this] { options->Button1->click(); });
   form->actOptions->trigger();
+  ProcessEvents();
   EXPECT_FALSE(machine->simRegistry().hasValue(AutoRunKey, "Brisklane"));
   End();
   EXPECT_EQ(Settings(), AllDefaults);
@@ -358,11 +389,12 @@ TEST_F(Lifecycle, AboutBoxAndFeedbackMail) {
   Start();
   about->ProgramFile = (programDir / "brisklane").string();  // no version to look for
   bool shown = false;
-  QTimer::singleShot(0, about, [&] {
+  new WhenShown(about, [&] {
     shown = about->isVisible();
     about->SetModalResult(mrOk);
   });
   form->actAbout->trigger();
+  ProcessEvents();
   EXPECT_TRUE(shown);
 
   form->actWriteToUs->trigger();
