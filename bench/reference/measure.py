@@ -88,7 +88,7 @@ def startup(programs, runs):
                 os.remove(report)
             env = programs.env(report)
             start = time.monotonic_ns()
-            process = subprocess.Popen(programs.command(which), env=env)
+            process = subprocess.Popen(programs.command(which), env=env, stderr=subprocess.DEVNULL)
             _, status, usage = os.wait4(process.pid, 0)
             process.returncode = os.waitstatus_to_exitcode(status)
             if not os.path.exists(report):
@@ -134,7 +134,8 @@ def idle(programs, seconds):
     for which in ("brisklane", "minimal"):
         if os.path.exists(report):
             os.remove(report)
-        process = subprocess.Popen(programs.command(which), env=programs.env(report, keep_running=True))
+        process = subprocess.Popen(programs.command(which), env=programs.env(report, keep_running=True),
+                                   stderr=subprocess.DEVNULL)
         try:
             deadline = time.monotonic() + 30
             while not os.path.exists(report) and time.monotonic() < deadline:
