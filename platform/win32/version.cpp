@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -38,23 +37,35 @@ bool readAt(const std::vector<char>& bytes, std::size_t offset, T& out) {
   return true;
 }
 
-// The four parts from the notes in [offset, offset + size).
-std::optional<std::array<WORD, 4>> findNote(const std::vector<char>& bytes, std::size_t offset, std::size_t size) {
-  const std::size_t end = offset + size;
-  if (end > bytes.size() || end < offset) return std::nullopt;
+// Reads `size` bytes at `offset`; an empty block when the file is shorter.
+// Only the ELF header, the section table and the note sections are read, so
+// a large program costs a few small reads.
+std::vector<char> readRange(std::ifstream& in, std::uint64_t offset, std::uint64_t size) {
+  constexpr std::uint64_t largestBlock = 1 << 20;
+  if (size > largestBlock) return {};
+  std::vector<char> block(size);
+  in.clear();
+  in.seekg(static_cast<std::streamoff>(offset));
+  if (!in.read(block.data(), static_cast<std::streamsize>(size))) return {};
+  return block;
+}
+
+// The four parts from the notes of one note section.
+std::optional<std::array<WORD, 4>> findNote(const std::vector<char>& notes) {
   auto align4 = [](std::size_t n) { return (n + 3) & ~std::size_t{3}; };
-  while (offset + 12 <= end) {
+  std::size_t offset = 0;
+  while (offset + 12 <= notes.size()) {
     std::uint32_t nameSize = 0, descSize = 0, type = 0;
-    readAt(bytes, offset, nameSize);
-    readAt(bytes, offset + 4, descSize);
-    readAt(bytes, offset + 8, type);
+    readAt(notes, offset, nameSize);
+    readAt(notes, offset + 4, descSize);
+    readAt(notes, offset + 8, type);
     const std::size_t name = offset + 12;
     const std::size_t desc = name + align4(nameSize);
-    if (desc < name || desc + align4(descSize) > end) return std::nullopt;
+    if (desc < name || desc + align4(descSize) > notes.size()) return std::nullopt;
     if (type == versionNoteType && nameSize == sizeof versionNoteName &&
-        std::memcmp(bytes.data() + name, versionNoteName, sizeof versionNoteName) == 0 && descSize == 8) {
+        std::memcmp(notes.data() + name, versionNoteName, sizeof versionNoteName) == 0 && descSize == 8) {
       std::array<WORD, 4> parts{};
-      std::memcpy(parts.data(), bytes.data() + desc, 8);
+      std::memcpy(parts.data(), notes.data() + desc, 8);
       return parts;
     }
     offset = desc + align4(descSize);
@@ -63,14 +74,15 @@ std::optional<std::array<WORD, 4>> findNote(const std::vector<char>& bytes, std:
 }
 
 template <class Ehdr, class Shdr>
-std::optional<std::array<WORD, 4>> findVersion(const std::vector<char>& bytes) {
+std::optional<std::array<WORD, 4>> findVersion(std::ifstream& in) {
   Ehdr header{};
-  if (!readAt(bytes, 0, header) || header.e_shentsize != sizeof(Shdr)) return std::nullopt;
+  if (!readAt(readRange(in, 0, sizeof(Ehdr)), 0, header) || header.e_shentsize != sizeof(Shdr)) return std::nullopt;
+  const auto sections = readRange(in, header.e_shoff, std::uint64_t{header.e_shnum} * sizeof(Shdr));
   for (std::size_t i = 0; i < header.e_shnum; ++i) {
     Shdr section{};
-    if (!readAt(bytes, header.e_shoff + i * sizeof(Shdr), section)) return std::nullopt;
+    if (!readAt(sections, i * sizeof(Shdr), section)) return std::nullopt;
     if (section.sh_type != SHT_NOTE) continue;
-    if (auto parts = findNote(bytes, section.sh_offset, section.sh_size)) return parts;
+    if (auto parts = findNote(readRange(in, section.sh_offset, section.sh_size))) return parts;
   }
   return std::nullopt;
 }
@@ -78,13 +90,12 @@ std::optional<std::array<WORD, 4>> findVersion(const std::vector<char>& bytes) {
 std::optional<std::array<WORD, 4>> fileVersion(LPCSTR fileName) {
   if (fileName == nullptr) return std::nullopt;
   std::ifstream in(fileName, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.size() < EI_NIDENT || std::memcmp(bytes.data(), ELFMAG, SELFMAG) != 0 || bytes[EI_DATA] != ELFDATA2LSB) {
+  const auto ident = readRange(in, 0, EI_NIDENT);
+  if (ident.size() != EI_NIDENT || std::memcmp(ident.data(), ELFMAG, SELFMAG) != 0 || ident[EI_DATA] != ELFDATA2LSB) {
     return std::nullopt;
   }
-  if (bytes[EI_CLASS] == ELFCLASS64) return findVersion<Elf64_Ehdr, Elf64_Shdr>(bytes);
-  if (bytes[EI_CLASS] == ELFCLASS32) return findVersion<Elf32_Ehdr, Elf32_Shdr>(bytes);
+  if (ident[EI_CLASS] == ELFCLASS64) return findVersion<Elf64_Ehdr, Elf64_Shdr>(in);
+  if (ident[EI_CLASS] == ELFCLASS32) return findVersion<Elf32_Ehdr, Elf32_Shdr>(in);
   return std::nullopt;
 }
 
