@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/StateFile.h"
 #include "win32/AsciiCase.h"
-#include "win32/AtomicFile.h"
 #include "winreg.h"
 
 namespace plat::sim {
@@ -21,18 +21,8 @@ bool isAtOrBelow(const std::string& path, const std::string& top) {
 
 SimRegistry::SimRegistry(const nlohmann::json& scenario, std::optional<std::filesystem::path> stateFile)
     : stateFile_(std::move(stateFile)) {
-  if (stateFile_ && std::filesystem::exists(*stateFile_)) {
-    std::ifstream in(*stateFile_);
-    nlohmann::json saved;
-    try {
-      saved = nlohmann::json::parse(in);
-    } catch (const nlohmann::json::exception& e) {
-      throw std::runtime_error("saved registry " + stateFile_->string() + " is damaged: " + e.what());
-    }
-    tree_ = RegistryTree::fromJson(saved);
-  } else {
-    tree_ = RegistryTree::fromJson(scenario);
-  }
+  auto saved = readStateFile(stateFile_, "registry");
+  tree_ = RegistryTree::fromJson(saved ? *saved : scenario);
 }
 
 std::int32_t SimRegistry::injectedFault(const std::string& path, bool writing) {
@@ -128,11 +118,7 @@ bool SimRegistry::hasValue(const std::string& path, const std::string& name) con
 }
 
 void SimRegistry::save() {
-  if (!stateFile_) return;
-  std::filesystem::create_directories(stateFile_->parent_path());
-  // A failed save leaves the previous state file; the running machine keeps
-  // the change in memory, as a registry whose flush failed would.
-  writeFileAtomically(*stateFile_, tree_.toJson().dump(2) + "\n");
+  writeStateFile(stateFile_, tree_.toJson());
 }
 
 }  // namespace plat::sim

@@ -8,8 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "sim/SimMachine.h"
+#include "sim/StateFile.h"
 #include "win32/AsciiCase.h"
-#include "win32/AtomicFile.h"
 #include "winsvc.h"
 
 namespace plat::sim {
@@ -102,16 +102,10 @@ SimServices::SimServices(SimMachine& machine, const nlohmann::json& scenario) : 
   }
 
   if (machine_.options().stateDir) stateFile_ = *machine_.options().stateDir / "services.json";
-  if (!stateFile_ || !std::filesystem::exists(*stateFile_)) return;
-  std::ifstream in(*stateFile_);
-  nlohmann::json saved;
-  try {
-    saved = nlohmann::json::parse(in);
-  } catch (const nlohmann::json::exception& e) {
-    throw std::runtime_error("saved services " + stateFile_->string() + " are damaged: " + e.what());
-  }
+  const auto saved = readStateFile(stateFile_, "services");
+  if (!saved) return;
   for (auto& service : services_) {
-    if (auto it = saved.find(service.name); it != saved.end() && it->is_string()) {
+    if (auto it = saved->find(service.name); it != saved->end() && it->is_string()) {
       service.state = parseState(it->get<std::string>(), "saved services");
     }
   }
@@ -321,10 +315,7 @@ void SimServices::save() const {
   if (!stateFile_) return;
   nlohmann::json saved = nlohmann::json::object();
   for (const auto& service : services_) saved[service.name] = stateName(settledState(service));
-  std::error_code error;
-  std::filesystem::create_directories(stateFile_->parent_path(), error);
-  // A failed save leaves the previous file: the running machine goes on.
-  writeFileAtomically(*stateFile_, saved.dump(2) + "\n");
+  writeStateFile(stateFile_, saved);
 }
 
 }  // namespace plat::sim

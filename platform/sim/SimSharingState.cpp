@@ -5,22 +5,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/StateFile.h"
 #include "win32/AsciiCase.h"
-#include "win32/AtomicFile.h"
 
 namespace plat::sim {
 
 SimSharingState::SimSharingState(const nlohmann::json& initial, std::optional<std::filesystem::path> stateFile)
     : stateFile_(std::move(stateFile)) {
-  if (stateFile_ && std::filesystem::exists(*stateFile_)) {
-    std::ifstream in(*stateFile_);
-    nlohmann::json saved;
-    try {
-      saved = nlohmann::json::parse(in);
-    } catch (const nlohmann::json::exception& e) {
-      throw std::runtime_error("saved sharing state " + stateFile_->string() + " is damaged: " + e.what());
-    }
-    load(saved, "saved sharing state " + stateFile_->string());
+  if (auto saved = readStateFile(stateFile_, "sharing state")) {
+    load(*saved, "saved sharing state " + stateFile_->string());
   } else {
     load(initial, "\"sharing\"");
   }
@@ -82,11 +75,8 @@ bool SimSharingState::dropRoles(const std::string& guid) {
 
 void SimSharingState::save() const {
   if (!stateFile_) return;
-  nlohmann::json json = {{"public", public_.empty() ? nlohmann::json() : nlohmann::json(public_)},
-                         {"private", private_.empty() ? nlohmann::json() : nlohmann::json(private_)}};
-  std::error_code error;
-  std::filesystem::create_directories(stateFile_->parent_path(), error);
-  writeFileAtomically(*stateFile_, json.dump(2) + "\n");
+  writeStateFile(stateFile_, {{"public", public_.empty() ? nlohmann::json() : nlohmann::json(public_)},
+                              {"private", private_.empty() ? nlohmann::json() : nlohmann::json(private_)}});
 }
 
 }  // namespace plat::sim
