@@ -138,8 +138,4 @@ TEST(Air, ConcurrentWritersNeverShowAHalfWrittenEntry) {
   EXPECT_TRUE(filesIn(air.path()).empty());
 }
 
-TEST(Air, NetworkIdsCannotMeetBackgroundIds) {
-  for (int i = 0; i < 100; ++i) EXPECT_GE(plat::sim::newAirNetworkId(), 0x80000000u);
-}
-
 }  // namespace

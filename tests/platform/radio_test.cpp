@@ -285,13 +285,4 @@ TEST(SimInternet, IsReachedThroughAJoinedNetworkThatLeadsToIt) {
   EXPECT_FALSE(check());
 }
 
-TEST(SimInternet, TellsItsObserverOfEveryCheck) {
-  auto machine = testkit::SimMachineBuilder().build();
-  std::vector<std::string> urls;
-  machine->simInternet().setCheckObserver([&](const std::string& url) { urls.push_back(url); });
-  machine->simInternet().checkConnection("http://a/", std::chrono::seconds(1));
-  machine->simInternet().checkConnection("http://b/", std::chrono::seconds(1));
-  EXPECT_EQ(urls, (std::vector<std::string>{"http://a/", "http://b/"}));
-}
-
 }  // namespace
