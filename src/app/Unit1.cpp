@@ -5,10 +5,12 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -16,8 +18,6 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QToolBar>
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QToolButton>
 
 #include "app/AboutUnit.h"
@@ -298,7 +298,6 @@ void TForm1::mniMinimizeToTray1Click() {
 
 void TForm1::TrayIcon1DblClick() {
   FExitRequested = false;
-  show();
   showNormal();
   raise();
   activateWindow();

@@ -3,9 +3,9 @@
 // component and the connection manager for the whole run, and at the end
 // writes the settings, deletes the wireless network and switches sharing off.
 //
-// Unit1.cpp holds the lifecycle, Unit1Design.cpp the controls,
-// Unit1Hotspot.cpp, Unit1Connect.cpp and Unit1Status.cpp the three pages'
-// behaviour.
+// Unit1.cpp holds the lifecycle, Unit1Design.cpp the controls, and
+// Unit1Hotspot.cpp, Unit1Connect.cpp and Unit1Status.cpp the behaviour of the
+// Hotspot Setup page, the Connect to Hotspot page and the status display.
 #pragma once
 
 #include <cstdint>
@@ -16,14 +16,13 @@
 #include <QMainWindow>
 
 class QAction;
-class QActionGroup;
 class QButtonGroup;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QPainter;
-class QFrame;
 class QMenuBar;
+class QPainter;
 class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
