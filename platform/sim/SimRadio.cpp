@@ -111,7 +111,7 @@ RadioResult SimRadio::visibleNetworks(const std::string& interfaceId, std::vecto
       networks.push_back(VisibleNetwork{n.name, NetworkKind::Computer, on, !n.key.empty(), airSignal, n.id});
     }
   }
-  emit(events);
+  deliver(events);
   return RadioResult::Ok;
 }
 
@@ -159,7 +159,7 @@ RadioResult SimRadio::connect(const std::string& interfaceId, const std::string&
     }
     events.push_back(connectedEvent(interfaceId, name));
   }
-  emit(events);
+  deliver(events);
   keeperWake_.notify_all();
   return result;
 }
@@ -168,7 +168,7 @@ RadioResult SimRadio::disconnect(const std::string& interfaceId) {
   std::lock_guard lock(mutex_);
   Interface* iface = findInterface(interfaceId);
   if (!iface) return RadioResult::NoSuchInterface;
-  if (auto left = leave(*iface)) emit({*left});
+  if (auto left = leave(*iface)) deliver({*left});
   return RadioResult::Ok;
 }
 
@@ -191,7 +191,7 @@ RadioResult SimRadio::addOwnNetwork(const std::string& interfaceId, const std::s
     iface.own.reset();
     result = RadioResult::Failed;
   }
-  emit(events);
+  deliver(events);
   keeperWake_.notify_all();
   return result;
 }
@@ -202,7 +202,7 @@ RadioResult SimRadio::deleteOwnNetwork(const std::string& interfaceId, const std
   if (!iface) return RadioResult::NoSuchInterface;
   const bool on = (iface->own && iface->own->name == name) || (iface->joined && iface->joined->name == name);
   if (!on) return RadioResult::NotFound;
-  emit({*leave(*iface)});
+  deliver({*leave(*iface)});
   return RadioResult::Ok;
 }
 
@@ -256,7 +256,7 @@ void SimRadio::tendAir() {
   if (joinedAir) {
     std::vector<RadioEvent> events;
     dropVanishedLinks(listen(), events);
-    emit(events);
+    deliver(events);
   }
 }
 
@@ -321,7 +321,7 @@ bool SimRadio::needsTending() const {
   });
 }
 
-void SimRadio::emit(const std::vector<RadioEvent>& events) {
+void SimRadio::deliver(const std::vector<RadioEvent>& events) {
   if (events.empty()) return;
   std::lock_guard lock(sinkMutex_);
   if (!sink_) return;

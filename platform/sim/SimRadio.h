@@ -80,7 +80,7 @@ class SimRadio : public RadioBackend {
   void dropVanishedLinks(const std::vector<HeardStation>& heard, std::vector<RadioEvent>& events);
   bool publishOwnNetworks();
   bool needsTending() const;
-  void emit(const std::vector<RadioEvent>& events);
+  void deliver(const std::vector<RadioEvent>& events);
   void keep(std::stop_token stop);
 
   SimMachine& machine_;

@@ -3,9 +3,6 @@
 // boxes answered and recorded, and the application's idle moments.
 #pragma once
 
-// Before any Qt header: the radio has a member that Qt's "emit" would replace.
-#include "sim/SimRadio.h"
-
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -32,6 +29,7 @@
 #include "app/Unit1StatusPanel.h"
 #include "sim/SimInternet.h"
 #include "sim/SimMachine.h"
+#include "sim/SimRadio.h"
 #include "sim/SimNetwork.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
