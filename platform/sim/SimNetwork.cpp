@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
-#include <utf8.h>
 
 #include "iphlpapi.h"
 #include "objbase.h"
@@ -14,6 +13,7 @@
 #include "sim/SimRegistry.h"
 #include "sim/SimSharingState.h"
 #include "win32/AsciiCase.h"
+#include "win32/TextConversion.h"
 
 namespace plat::sim {
 namespace {
@@ -31,15 +31,6 @@ const json& section(const json& scenario, const char* name) {
   if (it == scenario.end() || it->is_null()) return empty;
   if (!it->is_array()) throw std::runtime_error(std::string("\"") + name + "\" must be an array");
   return *it;
-}
-
-// Malformed UTF-8 becomes U+FFFD.
-std::u16string toUtf16(const std::string& text) {
-  std::string valid;
-  utf8::replace_invalid(text.begin(), text.end(), std::back_inserter(valid));
-  std::u16string out;
-  utf8::utf8to16(valid.begin(), valid.end(), std::back_inserter(out));
-  return out;
 }
 
 // The standard text form of a GUID given in either letter case.

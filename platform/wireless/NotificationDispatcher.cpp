@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "wireless/TextConversion.h"
+#include "win32/TextConversion.h"
 
 namespace wireless {
 
@@ -71,7 +71,7 @@ void NotificationDispatcher::run(std::stop_token stop) {
 }
 
 NotificationRecord::NotificationRecord(const plat::RadioEvent& event) {
-  const auto name = toUtf16(event.networkName);
+  const auto name = plat::toUtf16(event.networkName);
   const auto profileUnits = std::min<std::size_t>(name.size(), std::size(payload.strProfileName) - 1);
   std::copy_n(name.begin(), profileUnits, payload.strProfileName);
   const auto ssidBytes = std::min<std::size_t>(event.networkName.size(), sizeof(payload.dot11Ssid.ucSSID));

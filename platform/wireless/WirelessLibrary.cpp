@@ -11,7 +11,7 @@
 #include "machine/Machine.h"
 #include "machine/RadioBackend.h"
 #include "wireless/NotificationDispatcher.h"
-#include "wireless/TextConversion.h"
+#include "win32/TextConversion.h"
 
 namespace {
 
@@ -34,12 +34,12 @@ LPCWSTR internIdentifier(const std::string& id) {
   static std::mutex mutex;
   static std::set<std::u16string> identifiers;
   std::lock_guard lock(mutex);
-  return identifiers.insert(wireless::toUtf16(id)).first->c_str();
+  return identifiers.insert(plat::toUtf16(id)).first->c_str();
 }
 
 void fillEntry(WIRELESS_NETWORK_ENTRY& entry, const plat::VisibleNetwork& network) {
   entry = WIRELESS_NETWORK_ENTRY{};
-  const auto name = wireless::toUtf16(network.name);
+  const auto name = plat::toUtf16(network.name);
   const auto units = std::min<std::size_t>(name.size(), WIRELESS_NAME_UNITS);
   std::copy_n(name.begin(), units, entry.Name);
   entry.NameLength = static_cast<DWORD>(units);
@@ -84,7 +84,7 @@ DWORD WINAPI EnumInterface(WIRELESS_INTERFACE_LIST* list) {
 // of networks the interface hears and the first 21 of them, in the order the
 // machine reports. ERROR_NOT_FOUND for an unknown interface.
 DWORD WINAPI GetVisibleNetworkList(LPCWSTR interfaceId, WIRELESS_NETWORK_LIST* list) {
-  const auto id = wireless::toUtf8(interfaceId);
+  const auto id = plat::toUtf8(interfaceId);
   if (!id || list == nullptr) return ERROR_INVALID_PARAMETER;
   return guarded([&] {
     std::vector<plat::VisibleNetwork> networks;
@@ -101,14 +101,14 @@ DWORD WINAPI GetVisibleNetworkList(LPCWSTR interfaceId, WIRELESS_NETWORK_LIST* l
 // WIRELESS_SECURITY_OPEN: no key is sent then), kind 0 to 3, valueA 0 or 1
 // and valueB as listed. ERROR_INVALID_PARAMETER for anything else.
 DWORD WINAPI Connect(LPCWSTR interfaceId, LPCWSTR name, LPCWSTR key, DWORD kind, DWORD valueA, DWORD valueB) {
-  const auto id = wireless::toUtf8(interfaceId);
-  const auto networkName = wireless::toUtf8(name);
+  const auto id = plat::toUtf8(interfaceId);
+  const auto networkName = plat::toUtf8(name);
   if (!id || !networkName || kind > WIRELESS_KIND_OPEN || valueA > WIRELESS_SECURITY_KEY) {
     return ERROR_INVALID_PARAMETER;
   }
   std::optional<std::string> sentKey;
   if (valueA == WIRELESS_SECURITY_KEY) {
-    sentKey = wireless::toUtf8(key);
+    sentKey = plat::toUtf8(key);
     if (!sentKey) return ERROR_INVALID_PARAMETER;
   }
   std::optional<plat::NetworkKind> wanted;
@@ -118,7 +118,7 @@ DWORD WINAPI Connect(LPCWSTR interfaceId, LPCWSTR name, LPCWSTR key, DWORD kind,
 
 // Takes an interface identifier; ERROR_NOT_FOUND for an unknown one.
 DWORD WINAPI Disconnect(LPCWSTR interfaceId) {
-  const auto id = wireless::toUtf8(interfaceId);
+  const auto id = plat::toUtf8(interfaceId);
   if (!id) return ERROR_INVALID_PARAMETER;
   return guarded([&] { return resultCode(radio().disconnect(*id)); });
 }
@@ -127,17 +127,17 @@ DWORD WINAPI Disconnect(LPCWSTR interfaceId) {
 // ERROR_INVALID_PARAMETER for an empty, blank or over-long name;
 // ERROR_WRITE_FAULT when the network cannot be put on the air.
 DWORD WINAPI AddSsid(LPCWSTR interfaceId, LPCWSTR name, LPCWSTR key) {
-  const auto id = wireless::toUtf8(interfaceId);
-  const auto networkName = wireless::toUtf8(name);
-  const auto networkKey = key == nullptr ? std::optional<std::string>("") : wireless::toUtf8(key);
+  const auto id = plat::toUtf8(interfaceId);
+  const auto networkName = plat::toUtf8(name);
+  const auto networkKey = key == nullptr ? std::optional<std::string>("") : plat::toUtf8(key);
   if (!id || !networkName || !networkKey) return ERROR_INVALID_PARAMETER;
   return guarded([&] { return resultCode(radio().addOwnNetwork(*id, *networkName, *networkKey)); });
 }
 
 // Takes interface and name.
 DWORD WINAPI DeleteSsid(LPCWSTR interfaceId, LPCWSTR name) {
-  const auto id = wireless::toUtf8(interfaceId);
-  const auto networkName = wireless::toUtf8(name);
+  const auto id = plat::toUtf8(interfaceId);
+  const auto networkName = plat::toUtf8(name);
   if (!id || !networkName) return ERROR_INVALID_PARAMETER;
   return guarded([&] { return resultCode(radio().deleteOwnNetwork(*id, *networkName)); });
 }

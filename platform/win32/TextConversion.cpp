@@ -1,11 +1,11 @@
-#include "wireless/TextConversion.h"
+#include "win32/TextConversion.h"
 
 #include <iterator>
 #include <string_view>
 
 #include <utf8.h>
 
-namespace wireless {
+namespace plat {
 
 std::optional<std::string> toUtf8(LPCWSTR text) {
   if (text == nullptr) return std::nullopt;
@@ -27,4 +27,4 @@ std::u16string toUtf16(const std::string& text) {
   return out;
 }
 
-}  // namespace wireless
+}  // namespace plat

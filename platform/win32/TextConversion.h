@@ -1,4 +1,4 @@
-// UTF-16 text of the library's callers and UTF-8 text of the machine.
+// UTF-16 text of the Windows-shaped calls and UTF-8 text of the machine.
 #pragma once
 
 #include <optional>
@@ -6,7 +6,7 @@
 
 #include "windows.h"
 
-namespace wireless {
+namespace plat {
 
 // None for a null pointer or malformed UTF-16 (a lone surrogate).
 std::optional<std::string> toUtf8(LPCWSTR text);
@@ -14,4 +14,4 @@ std::optional<std::string> toUtf8(LPCWSTR text);
 // Malformed UTF-8 becomes U+FFFD.
 std::u16string toUtf16(const std::string& text);
 
-}  // namespace wireless
+}  // namespace plat
