@@ -23,24 +23,11 @@ std::vector<std::string> Names(const TAdapterManager& manager) {
 }
 
 // Each test starts the module afresh, as a new run of the program would.
-class AdapterUnitTest : public ::testing::Test {
+class AdapterUnitTest : public ::testing::Test, protected nettest::AdapterMachine {
  protected:
   void SetUp() override { FinalizeAdapterUnit(); }
   void TearDown() override { FinalizeAdapterUnit(); }
 
-  // Replaces the machine; the scope of the previous one ends first, so that
-  // it does not put back the machine from before the test over this one.
-  void install(const nlohmann::json& adapters, const nlohmann::json& rows = nlohmann::json::array()) {
-    scoped_.reset();
-    machine_ = testkit::SimMachineBuilder().section("adapters", adapters).section("interfaceRows", rows).build();
-    scoped_ = std::make_unique<testkit::ScopedMachine>(machine_);
-  }
-  void install(std::initializer_list<nlohmann::json> adapters, std::initializer_list<nlohmann::json> rows = {}) {
-    install(nettest::Array(adapters), nettest::Array(rows));
-  }
-
-  std::shared_ptr<plat::sim::SimMachine> machine_;
-  std::unique_ptr<testkit::ScopedMachine> scoped_;
 };
 
 TEST(FormatMacAddress, TwoUpperCaseDigitsPerByte) {

@@ -1,12 +1,16 @@
 // Scenario pieces for the network tests: adapters and connections in the
-// scenario's form, with plain defaults that each test overrides.
+// scenario's form, with plain defaults that each test overrides, and a
+// machine made of them.
 #pragma once
 
 #include <cstdio>
 #include <initializer_list>
+#include <memory>
 #include <string>
 
 #include <nlohmann/json.hpp>
+
+#include "testkit/SimMachineBuilder.h"
 
 namespace nettest {
 
@@ -55,5 +59,24 @@ inline nlohmann::json Connection(const std::string& guid, const std::string& nam
 inline const std::string LaptopWired = "{8A3C0F52-6D1E-4B7A-9C2E-1F5D3B7A9E01}";
 inline const std::string LaptopWireless = "{5E2B7C19-0A4D-4F63-8B1E-7C9D2A4F6B02}";
 inline const std::string LaptopVirtual = "{C1D2E3F4-1111-4A2B-8C3D-4E5F60718293}";
+
+// A machine with the given adapters and interface rows, installed as the
+// current one until it is replaced or the object goes.
+class AdapterMachine {
+ protected:
+  // Replaces the machine; the scope of the previous one ends first, so that
+  // it does not put back the machine from before the test over this one.
+  void install(const nlohmann::json& adapters, const nlohmann::json& rows = nlohmann::json::array()) {
+    scoped_.reset();
+    machine_ = testkit::SimMachineBuilder().section("adapters", adapters).section("interfaceRows", rows).build();
+    scoped_ = std::make_unique<testkit::ScopedMachine>(machine_);
+  }
+  void install(std::initializer_list<nlohmann::json> adapters, std::initializer_list<nlohmann::json> rows = {}) {
+    install(Array(adapters), Array(rows));
+  }
+
+  std::shared_ptr<plat::sim::SimMachine> machine_;
+  std::unique_ptr<testkit::ScopedMachine> scoped_;
+};
 
 }  // namespace nettest

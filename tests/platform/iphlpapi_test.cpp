@@ -45,21 +45,8 @@ struct GuardedBuffer {
   std::vector<BYTE> bytes;
 };
 
-class IpHelperTest : public ::testing::Test {
+class IpHelperTest : public ::testing::Test, protected nettest::AdapterMachine {
  protected:
-  // Replaces the machine; the scope of the previous one ends first, so that
-  // it does not put back the machine from before the test over this one.
-  void install(const nlohmann::json& adapters, const nlohmann::json& rows = nlohmann::json::array()) {
-    scoped_.reset();
-    machine_ = testkit::SimMachineBuilder().section("adapters", adapters).section("interfaceRows", rows).build();
-    scoped_ = std::make_unique<testkit::ScopedMachine>(machine_);
-  }
-  void install(std::initializer_list<nlohmann::json> adapters, std::initializer_list<nlohmann::json> rows = {}) {
-    install(nettest::Array(adapters), nettest::Array(rows));
-  }
-
-  std::shared_ptr<plat::sim::SimMachine> machine_;
-  std::unique_ptr<testkit::ScopedMachine> scoped_;
 };
 
 TEST_F(IpHelperTest, AdaptersInfoRejectsAMissingSizeAndReportsNoAdapters) {
