@@ -1,0 +1,78 @@
+// The Linux machine's network: its adapters and interface rows from sysfs,
+// procfs and the kernel's address list; a connection per device
+// NetworkManager manages; and the sharing roles the program gives them.
+//
+// NetworkManager's shared mode routes a hotspot to whatever connection holds
+// the default route (its primary connection), so only that connection may
+// take the public side; the private side is the Wi-Fi card whose next hotspot
+// is shared. Roles are kept across runs, as Windows keeps its sharing state.
+// Every member may be called from any thread.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "linux/DeviceInventory.h"
+#include "linux/InterfaceAddresses.h"
+#include "linux/MachineDevices.h"
+#include "machine/NetworkBackend.h"
+
+namespace plat::sim {
+class SimSharingState;
+}
+
+namespace plat::lnx {
+
+class LinuxNetwork : public NetworkBackend {
+ public:
+  // Where the facts come from; tests point them at fakes.
+  struct Sources {
+    std::filesystem::path root = "/";  // where sysfs and procfs are mounted
+    std::function<AddressesByInterface()> addresses = kernelIpv4Addresses;
+  };
+
+  // `sharingFile` keeps the roles between runs; none keeps them in memory.
+  // Throws std::runtime_error when the saved roles are damaged.
+  LinuxNetwork(DeviceInventory& inventory, std::optional<std::filesystem::path> sharingFile, Sources sources);
+  ~LinuxNetwork() override;
+
+  std::vector<NetworkAdapter> adapters() override;
+  std::vector<InterfaceRow> interfaceRows() override;
+  std::int32_t openSharingService() override;
+  std::vector<std::string> connectionIds() override;
+  std::int32_t connectionProperties(const std::string& guid, ConnectionProperties& properties) override;
+  std::int32_t sharingRole(const std::string& guid, SharingRole& role) override;
+  // Refuses (with lastRefusal()) a public side that is not NetworkManager's
+  // primary connection and a private side that is not a Wi-Fi card.
+  std::int32_t enableSharing(const std::string& guid, SharingRole role) override;
+  std::int32_t disableSharing(const std::string& guid) override;
+
+  // Whether the next hotspot on the wireless interface `interfaceId` (its
+  // device GUID) shares the Internet: it holds the private role while a
+  // connection holds the public one.
+  bool sharesInternetInto(const std::string& interfaceId) const;
+
+  // Takes both roles away: the hotspot they were given for did not survive
+  // the program (the start-up clean-up after a crash).
+  void resetSharing();
+
+  // Why the last refused enableSharing was refused, in words a user can act on.
+  std::string lastRefusal() const;
+
+ private:
+  std::vector<MachineDevice> devices() const;
+  static std::optional<MachineDevice> connectionOf(const std::vector<MachineDevice>& devices, const std::string& guid);
+  std::int32_t refuse(std::int32_t result, std::string reason);
+
+  DeviceInventory& inventory_;
+  Sources sources_;
+  mutable std::mutex mutex_;
+  std::unique_ptr<sim::SimSharingState> sharing_;
+  std::string lastRefusal_;
+};
+
+}  // namespace plat::lnx
