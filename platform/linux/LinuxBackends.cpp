@@ -9,10 +9,10 @@ LinuxBackends LinuxBackends::forUser(DeviceInventory& inventory) {
   const std::filesystem::path config = configHome();
   LinuxBackends backends;
   backends.system = std::make_unique<LinuxSystem>(LinuxSystem::runningKernelMachine(), &sim::SimSystem::openWithXdg);
+  backends.devices = std::make_unique<DeviceView>(inventory, "/");
   backends.registry = std::make_unique<LinuxRegistry>(
-      inventory, LinuxRegistry::Places{config / "brisklane" / "registry.json", config / "autostart", "/"});
-  backends.network = std::make_unique<LinuxNetwork>(inventory, stateHome() / "brisklane" / "sharing.json",
-                                                    LinuxNetwork::Sources{});
+      *backends.devices, LinuxRegistry::Places{config / "brisklane" / "registry.json", config / "autostart"});
+  backends.network = std::make_unique<LinuxNetwork>(*backends.devices, stateHome() / "brisklane" / "sharing.json");
   backends.services = std::make_unique<LinuxServices>();
   backends.internet = std::make_unique<LinuxInternet>("/");
   return backends;

@@ -10,10 +10,12 @@
 #include "linux/LinuxRegistry.h"
 #include "linux/LinuxServices.h"
 #include "linux/LinuxSystem.h"
+#include "linux/MachineDevices.h"
 
 namespace plat::lnx {
 
 struct LinuxBackends {
+  std::unique_ptr<DeviceView> devices;  // what the registry and the network look at
   std::unique_ptr<LinuxSystem> system;
   std::unique_ptr<LinuxRegistry> registry;
   std::unique_ptr<LinuxNetwork> network;

@@ -63,20 +63,18 @@ std::string shownName(const MachineDevice& device) {
 
 }  // namespace
 
-LinuxNetwork::LinuxNetwork(DeviceInventory& inventory, std::optional<std::filesystem::path> sharingFile, Sources sources)
-    : inventory_(inventory),
-      sources_(std::move(sources)),
+LinuxNetwork::LinuxNetwork(DeviceView& devices, std::optional<std::filesystem::path> sharingFile, AddressSource addresses)
+    : devices_(devices),
+      addresses_(std::move(addresses)),
       sharing_(std::make_unique<sim::SimSharingState>(nlohmann::json(), std::move(sharingFile))) {}
 
 LinuxNetwork::~LinuxNetwork() = default;
 
-std::vector<MachineDevice> LinuxNetwork::devices() const { return machineDevices(inventory_, sources_.root); }
-
 std::vector<NetworkAdapter> LinuxNetwork::adapters() {
-  const AddressesByInterface addresses = sources_.addresses();
-  const std::vector<DefaultRoute> routes = defaultRoutes(sources_.root);
+  const AddressesByInterface addresses = addresses_();
+  const std::vector<DefaultRoute> routes = defaultRoutes(devices_.root());
   std::vector<NetworkAdapter> adapters;
-  for (const MachineDevice& device : devices()) {
+  for (const MachineDevice& device : devices_.lookAgain()) {
     if (!device.kernel) continue;
     const KernelInterface& kernel = *device.kernel;
     NetworkAdapter adapter;
@@ -102,18 +100,22 @@ std::vector<NetworkAdapter> LinuxNetwork::adapters() {
 
 std::vector<InterfaceRow> LinuxNetwork::interfaceRows() {
   std::vector<InterfaceRow> rows;
-  for (const MachineDevice& device : devices()) {
+  for (const MachineDevice& device : devices_.lookAgain()) {
     if (device.kernel) rows.push_back(interfaceRow(*device.kernel, interfaceType(device), u"\\DEVICE\\TCPIP_" + toUtf16(device.guid)));
   }
-  if (auto loopback = readKernelInterface(sources_.root, "lo")) rows.push_back(interfaceRow(*loopback, MIB_IF_TYPE_LOOPBACK, u""));
+  if (auto loopback = readKernelInterface(devices_.root(), "lo")) rows.push_back(interfaceRow(*loopback, MIB_IF_TYPE_LOOPBACK, u""));
   return rows;
 }
 
-std::int32_t LinuxNetwork::openSharingService() { return S_OK; }
+// A walk of the connections begins: its questions are answered from this look.
+std::int32_t LinuxNetwork::openSharingService() {
+  devices_.lookAgain();
+  return S_OK;
+}
 
 std::vector<std::string> LinuxNetwork::connectionIds() {
   std::vector<std::string> ids;
-  for (const MachineDevice& device : devices()) {
+  for (const MachineDevice& device : devices_.lastLook()) {
     if (device.managed) ids.push_back(device.guid);
   }
   return ids;
@@ -128,7 +130,7 @@ std::optional<MachineDevice> LinuxNetwork::connectionOf(const std::vector<Machin
 }
 
 std::int32_t LinuxNetwork::connectionProperties(const std::string& guid, ConnectionProperties& properties) {
-  const auto device = connectionOf(devices(), guid);
+  const auto device = connectionOf(devices_.lastLook(), guid);
   if (!device) return E_INVALIDARG;
   properties.guid = device->guid;
   properties.name = toUtf16(device->connectionName);
@@ -141,7 +143,7 @@ std::int32_t LinuxNetwork::connectionProperties(const std::string& guid, Connect
 }
 
 std::int32_t LinuxNetwork::sharingRole(const std::string& guid, SharingRole& role) {
-  if (!connectionOf(devices(), guid)) return E_INVALIDARG;
+  if (!connectionOf(devices_.lastLook(), guid)) return E_INVALIDARG;
   std::lock_guard lock(mutex_);
   role = sharing_->roleOf(guid);
   return S_OK;
@@ -149,7 +151,7 @@ std::int32_t LinuxNetwork::sharingRole(const std::string& guid, SharingRole& rol
 
 std::int32_t LinuxNetwork::enableSharing(const std::string& guid, SharingRole role) {
   if (role == SharingRole::none) return E_INVALIDARG;
-  const std::vector<MachineDevice> all = devices();
+  const std::vector<MachineDevice> all = devices_.lastLook();
   const auto device = connectionOf(all, guid);
   if (!device) return E_INVALIDARG;
   if (role == SharingRole::publicSide && !device->managed->primary) {
@@ -169,7 +171,7 @@ std::int32_t LinuxNetwork::enableSharing(const std::string& guid, SharingRole ro
 }
 
 std::int32_t LinuxNetwork::disableSharing(const std::string& guid) {
-  if (!connectionOf(devices(), guid)) return E_INVALIDARG;
+  if (!connectionOf(devices_.lastLook(), guid)) return E_INVALIDARG;
   std::lock_guard lock(mutex_);
   sharing_->clear(guid);
   return S_OK;

@@ -16,7 +16,6 @@
 #include <optional>
 #include <string>
 
-#include "linux/DeviceInventory.h"
 #include "linux/InterfaceAddresses.h"
 #include "linux/MachineDevices.h"
 #include "machine/NetworkBackend.h"
@@ -29,15 +28,14 @@ namespace plat::lnx {
 
 class LinuxNetwork : public NetworkBackend {
  public:
-  // Where the facts come from; tests point them at fakes.
-  struct Sources {
-    std::filesystem::path root = "/";  // where sysfs and procfs are mounted
-    std::function<AddressesByInterface()> addresses = kernelIpv4Addresses;
-  };
+  using AddressSource = std::function<AddressesByInterface()>;
 
-  // `sharingFile` keeps the roles between runs; none keeps them in memory.
-  // Throws std::runtime_error when the saved roles are damaged.
-  LinuxNetwork(DeviceInventory& inventory, std::optional<std::filesystem::path> sharingFile, Sources sources);
+  // The adapter list and each walk of the sharing service look at the
+  // devices again. `sharingFile` keeps the roles between runs; none keeps
+  // them in memory. `addresses` tells the interfaces' IPv4 addresses (tests
+  // give fakes). Throws std::runtime_error when the saved roles are damaged.
+  LinuxNetwork(DeviceView& devices, std::optional<std::filesystem::path> sharingFile,
+               AddressSource addresses = kernelIpv4Addresses);
   ~LinuxNetwork() override;
 
   std::vector<NetworkAdapter> adapters() override;
@@ -64,12 +62,11 @@ class LinuxNetwork : public NetworkBackend {
   std::string lastRefusal() const;
 
  private:
-  std::vector<MachineDevice> devices() const;
   static std::optional<MachineDevice> connectionOf(const std::vector<MachineDevice>& devices, const std::string& guid);
   std::int32_t refuse(std::int32_t result, std::string reason);
 
-  DeviceInventory& inventory_;
-  Sources sources_;
+  DeviceView& devices_;
+  AddressSource addresses_;
   mutable std::mutex mutex_;
   std::unique_ptr<sim::SimSharingState> sharing_;
   std::string lastRefusal_;

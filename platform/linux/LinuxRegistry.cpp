@@ -8,7 +8,6 @@
 #include <nlohmann/json.hpp>
 
 #include "linux/AutostartEntry.h"
-#include "linux/MachineDevices.h"
 #include "sim/RegistryTree.h"
 #include "win32/AsciiCase.h"
 #include "win32/AtomicFile.h"
@@ -73,8 +72,8 @@ std::string stringData(const RegistryValue& value) {
 
 }  // namespace
 
-LinuxRegistry::LinuxRegistry(DeviceInventory& inventory, Places places)
-    : inventory_(inventory),
+LinuxRegistry::LinuxRegistry(DeviceView& devices, Places places)
+    : devices_(devices),
       places_(std::move(places)),
       // The keys served elsewhere still appear in the tree, so that their
       // parents can be opened and list them.
@@ -168,7 +167,7 @@ std::int32_t LinuxRegistry::subkeyName(const std::string& path, std::uint32_t in
   return store_.subkeyName(path, index, name);
 }
 
-bool LinuxRegistry::isConnectionTreeKey(const std::string& path) const {
+bool LinuxRegistry::isConnectionTreeKey(const std::string& path) {
   const auto rest = below(path, networkClassKey);
   if (!rest || rest->size() > 2) return false;
   if (rest->empty()) return true;
@@ -177,20 +176,20 @@ bool LinuxRegistry::isConnectionTreeKey(const std::string& path) const {
   return known && (rest->size() == 1 || equalsNoCase((*rest)[1], connectionSubkey));
 }
 
-std::vector<std::string> LinuxRegistry::connectionSubkeys(const std::string& path) const {
+std::vector<std::string> LinuxRegistry::connectionSubkeys(const std::string& path) {
   const auto rest = below(path, networkClassKey);
   if (rest && rest->size() == 1) return {connectionSubkey};
   std::vector<std::string> guids;
   if (rest && rest->empty()) {
-    for (const MachineDevice& device : machineDevices(inventory_, places_.root)) guids.push_back(device.guid);
+    for (const MachineDevice& device : devices_.lastLook()) guids.push_back(device.guid);
   }
   return guids;
 }
 
-std::optional<std::vector<std::pair<std::string, RegistryValue>>> LinuxRegistry::connectionKey(const std::string& path) const {
+std::optional<std::vector<std::pair<std::string, RegistryValue>>> LinuxRegistry::connectionKey(const std::string& path) {
   const auto rest = below(path, networkClassKey);
   if (!rest || rest->size() != 2 || !equalsNoCase((*rest)[1], connectionSubkey)) return std::nullopt;
-  for (const MachineDevice& device : machineDevices(inventory_, places_.root)) {
+  for (const MachineDevice& device : devices_.lastLook()) {
     if (!equalsNoCase(device.guid, rest->front())) continue;
     std::vector<std::pair<std::string, RegistryValue>> values;
     if (!device.connectionName.empty()) values.emplace_back("Name", sim::RegistryTree::stringValue(device.connectionName));

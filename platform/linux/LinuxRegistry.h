@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "linux/DeviceInventory.h"
+#include "linux/MachineDevices.h"
 #include "machine/RegistryBackend.h"
 #include "sim/SimRegistry.h"
 
@@ -24,11 +24,12 @@ class LinuxRegistry : public RegistryBackend {
   struct Places {
     std::filesystem::path storeFile;        // $XDG_CONFIG_HOME/brisklane/registry.json
     std::filesystem::path autostartFolder;  // $XDG_CONFIG_HOME/autostart
-    std::filesystem::path root = "/";       // where sysfs and procfs are mounted
   };
 
+  // The connection keys tell the devices of the view's last look: the one
+  // the adapter or connection listing that reads them has just taken.
   // Throws std::runtime_error when the store file is damaged.
-  LinuxRegistry(DeviceInventory& inventory, Places places);
+  LinuxRegistry(DeviceView& devices, Places places);
 
   std::int32_t openKey(const std::string& path, std::uint32_t access) override;
   std::int32_t createKey(const std::string& path, std::uint32_t access, bool& created) override;
@@ -39,15 +40,15 @@ class LinuxRegistry : public RegistryBackend {
 
  private:
   // The values of a connection key, or none when `path` is no such key.
-  std::optional<std::vector<std::pair<std::string, RegistryValue>>> connectionKey(const std::string& path) const;
-  std::vector<std::string> connectionSubkeys(const std::string& path) const;
-  bool isConnectionTreeKey(const std::string& path) const;
+  std::optional<std::vector<std::pair<std::string, RegistryValue>>> connectionKey(const std::string& path);
+  std::vector<std::string> connectionSubkeys(const std::string& path);
+  bool isConnectionTreeKey(const std::string& path);
 
   // The autostart entry of a Run value: the file whose name matches without
   // case, or where a new one goes.
   std::filesystem::path autostartFile(const std::string& valueName) const;
 
-  DeviceInventory& inventory_;
+  DeviceView& devices_;
   Places places_;
   std::mutex autostartMutex_;
   sim::SimRegistry store_;

@@ -68,4 +68,22 @@ std::vector<MachineDevice> machineDevices(DeviceInventory& inventory, const std:
   return devices;
 }
 
+DeviceView::DeviceView(DeviceInventory& inventory, std::filesystem::path root)
+    : inventory_(inventory), root_(std::move(root)) {}
+
+std::vector<MachineDevice> DeviceView::lookAgain() {
+  std::vector<MachineDevice> devices = machineDevices(inventory_, root_);
+  std::lock_guard lock(mutex_);
+  last_ = devices;
+  return devices;
+}
+
+std::vector<MachineDevice> DeviceView::lastLook() {
+  {
+    std::lock_guard lock(mutex_);
+    if (last_) return *last_;
+  }
+  return lookAgain();
+}
+
 }  // namespace plat::lnx

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,5 +34,28 @@ std::string guidOf(const NetworkDevice& device);
 // NetworkManager's devices first, in its order, then the other hardware
 // interfaces by index. `root` is where sysfs and procfs are mounted ("/").
 std::vector<MachineDevice> machineDevices(DeviceInventory& inventory, const std::filesystem::path& root);
+
+// The devices as the machine last looked at them. Every question of a
+// listing (the adapters, the connections of one walk of the sharing service,
+// their registry keys) is answered from one look, so that a listing asks
+// NetworkManager once rather than once per question, and sees one picture.
+class DeviceView {
+ public:
+  // `root` is where sysfs and procfs are mounted ("/").
+  DeviceView(DeviceInventory& inventory, std::filesystem::path root);
+
+  // Asks NetworkManager and sysfs now.
+  std::vector<MachineDevice> lookAgain();
+  // The last look, or a first one.
+  std::vector<MachineDevice> lastLook();
+
+  const std::filesystem::path& root() const { return root_; }
+
+ private:
+  DeviceInventory& inventory_;
+  const std::filesystem::path root_;
+  std::mutex mutex_;
+  std::optional<std::vector<MachineDevice>> last_;
+};
 
 }  // namespace plat::lnx

@@ -81,13 +81,12 @@ class LinuxLaptop : public testing::Test {
   void install() {
     scope.reset();
     auto machine = std::make_shared<testkit::MixedMachine>(testkit::SimMachineBuilder().build());
-    auto linuxNetwork = std::make_unique<LinuxNetwork>(
-        inventory, state / "sharing.json",
-        LinuxNetwork::Sources{.root = root.path(), .addresses = [this] { return addresses; }});
+    view = std::make_unique<plat::lnx::DeviceView>(inventory, root.path());
+    auto linuxNetwork = std::make_unique<LinuxNetwork>(*view, state / "sharing.json", [this] { return addresses; });
     network = linuxNetwork.get();
     machine->networkPart = std::move(linuxNetwork);
     machine->registryPart = std::make_unique<plat::lnx::LinuxRegistry>(
-        inventory, plat::lnx::LinuxRegistry::Places{state / "registry.json", state / "autostart", root.path()});
+        *view, plat::lnx::LinuxRegistry::Places{state / "registry.json", state / "autostart"});
     scope = std::make_unique<testkit::ScopedMachine>(machine);
   }
 
@@ -99,6 +98,7 @@ class LinuxLaptop : public testing::Test {
   testkit::FakeDeviceInventory inventory;
   plat::lnx::AddressesByInterface addresses;
   testkit::TempDir state;
+  std::unique_ptr<plat::lnx::DeviceView> view;
   LinuxNetwork* network = nullptr;
   std::unique_ptr<testkit::ScopedMachine> scope;
 };

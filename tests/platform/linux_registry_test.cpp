@@ -42,7 +42,7 @@ class LinuxRegistryTest : public testing::Test {
     scope.reset();
     auto machine = std::make_shared<testkit::MixedMachine>(testkit::SimMachineBuilder().build());
     machine->registryPart =
-        std::make_unique<LinuxRegistry>(inventory, LinuxRegistry::Places{config / "brisklane/registry.json", autostart, root.path()});
+        std::make_unique<LinuxRegistry>(view, LinuxRegistry::Places{config / "brisklane/registry.json", autostart});
     scope = std::make_unique<testkit::ScopedMachine>(machine);
   }
 
@@ -55,6 +55,7 @@ class LinuxRegistryTest : public testing::Test {
 
   testkit::FakeSystemRoot root;
   testkit::FakeDeviceInventory inventory;
+  plat::lnx::DeviceView view{inventory, root.path()};
   testkit::TempDir config;
   std::filesystem::path autostart = config / "autostart";
   std::unique_ptr<testkit::ScopedMachine> scope;
@@ -173,8 +174,9 @@ TEST(LinuxBackendsForUser, KeepTheirFilesInTheUsersXdgFolders) {
   setenv("XDG_CONFIG_HOME", "relative/ignored", 1);  // not absolute: the default applies
   testkit::FakeDeviceInventory inventory;
   {
+    auto backends = plat::lnx::LinuxBackends::forUser(inventory);
     auto machine = std::make_shared<testkit::MixedMachine>(testkit::SimMachineBuilder().build());
-    machine->registryPart = std::move(plat::lnx::LinuxBackends::forUser(inventory).registry);
+    machine->registryPart = std::move(backends.registry);
     testkit::ScopedMachine scope(machine);
     AddAutoRun("/usr/bin/brisklane", "Brisklane");
   }
