@@ -27,6 +27,13 @@ std::vector<std::uint8_t> addressProperty(const QVariantMap& properties, const Q
 
 }  // namespace
 
+std::string NmDeviceInventory::dhcpServer(const QString& dhcpConfig) {
+  const auto config = client_.properties(dhcpConfig, nm::dhcp4Interface);
+  if (!config) return {};
+  const auto options = qdbus_cast<QVariantMap>(config->value(QStringLiteral("Options")));
+  return options.value(QStringLiteral("dhcp_server_identifier")).toString().toStdString();
+}
+
 NmDeviceInventory::NmDeviceInventory(NmClient& client) : client_(client) {}
 
 std::vector<NetworkDevice> NmDeviceInventory::devices() {
@@ -60,6 +67,11 @@ std::vector<NetworkDevice> NmDeviceInventory::devices() {
     if (d.permanentHardwareAddress.empty()) {
       d.permanentHardwareAddress = addressProperty(*device, QStringLiteral("HwAddress"));
     }
+    const auto ipInterface = device->value(QStringLiteral("IpInterface")).toString().toStdString();
+    if (ipInterface != d.interfaceName) d.ipInterfaceName = ipInterface;
+    const QString dhcp = pathText(device->value(QStringLiteral("Dhcp4Config")));
+    d.dhcp = !dhcp.isEmpty() && dhcp != nm::noObject;
+    if (d.dhcp) d.dhcpServer = dhcpServer(dhcp);
     devices.push_back(std::move(d));
   }
   return devices;

@@ -1,6 +1,8 @@
 // The device inventory as NetworkManager reports it over D-Bus.
 #pragma once
 
+#include <QString>
+
 #include "linux/DeviceInventory.h"
 
 namespace plat::lnx {
@@ -14,6 +16,9 @@ class NmDeviceInventory : public DeviceInventory {
   std::vector<NetworkDevice> devices() override;
 
  private:
+  // The address of the server that a DHCP configuration (its object) came from.
+  std::string dhcpServer(const QString& dhcpConfig);
+
   NmClient& client_;
 };
 

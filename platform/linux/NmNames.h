@@ -20,6 +20,7 @@ inline const QString deviceInterface = QStringLiteral("org.freedesktop.NetworkMa
 inline const QString wiredInterface = QStringLiteral("org.freedesktop.NetworkManager.Device.Wired");
 inline const QString wirelessInterface = QStringLiteral("org.freedesktop.NetworkManager.Device.Wireless");
 inline const QString accessPointInterface = QStringLiteral("org.freedesktop.NetworkManager.AccessPoint");
+inline const QString dhcp4Interface = QStringLiteral("org.freedesktop.NetworkManager.DHCP4Config");
 inline const QString activeInterface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
 inline const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 

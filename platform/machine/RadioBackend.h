@@ -79,6 +79,10 @@ class RadioBackend {
   // when the interface joined a network of that name (Disconnected).
   virtual RadioResult deleteOwnNetwork(const std::string& interfaceId, const std::string& name) = 0;
 
+  // The passphrase other devices type to join a network that addOwnNetwork
+  // created with `key`.
+  virtual std::string networkPassphrase(const std::string& key) = 0;
+
   // Receives the events from now on, on whatever thread causes them; null
   // stops them. Once it returns, the previous sink is no longer called.
   virtual void setEventSink(EventSink sink) = 0;

@@ -39,6 +39,8 @@ class SimRadio : public RadioBackend {
   RadioResult disconnect(const std::string& interfaceId) override;
   RadioResult addOwnNetwork(const std::string& interfaceId, const std::string& name, const std::string& key) override;
   RadioResult deleteOwnNetwork(const std::string& interfaceId, const std::string& name) override;
+  // Simulated networks use the key as it is.
+  std::string networkPassphrase(const std::string& key) override;
   void setEventSink(EventSink sink) override;
 
   // Whether an interface is joined to a network that leads to the Internet:

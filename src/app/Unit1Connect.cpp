@@ -8,6 +8,8 @@
 #include "app/MessageBoxes.h"
 #include "app/Unit1.h"
 #include "app/Unit1Private.h"
+#include "brisklane_passphrase.h"
+#include "brisklane_refusal.h"
 #include "util/TextUtils.h"
 #include "wifi/WifiNetwork.h"
 
@@ -21,7 +23,8 @@ const QString MessageCaption = QStringLiteral("Message");
 
 void TForm1::tbConnectToHotspotShow() {
   lblSSID->setText(QString::fromStdString(FSSID));
-  lblPassword->setText(QString::fromStdString(FPassword));
+  // What other devices type: on some machines a longer passphrase made from the key.
+  lblPassword->setText(QString::fromStdString(BrisklaneNetworkPassphrase(FPassword)));
 }
 
 void TForm1::WifiScanStart() { lblSabrevaneFound->clear(); }
@@ -41,8 +44,8 @@ void TForm1::actConnectExecute() {
     ShowMessageBox(this, QStringLiteral("Done! Please wait a few seconds to finish the connecting..."), MessageCaption,
                    QMessageBox::Information, QMessageBox::Ok);
   } else {
-    ShowMessageBox(this, QStringLiteral("Could not connect to the wireless network."), MessageCaption,
-                   QMessageBox::Critical, QMessageBox::Ok);
+    ShowFailureMessage(this, QStringLiteral("Could not connect to the wireless network."), MessageCaption,
+                       BrisklaneLastRefusal());
   }
 }
 
