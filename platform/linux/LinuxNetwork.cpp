@@ -7,6 +7,7 @@
 
 #include "iphlpapi.h"
 #include "linux/DefaultRoutes.h"
+#include "machine/Refusal.h"
 #include "objbase.h"
 #include "sim/SimSharingState.h"
 #include "win32/AsciiCase.h"
@@ -107,8 +108,10 @@ std::vector<InterfaceRow> LinuxNetwork::interfaceRows() {
   return rows;
 }
 
-// A walk of the connections begins: its questions are answered from this look.
+// A walk of the connections begins: its questions are answered from this
+// look, and no reason of an earlier call stands for a failure of this walk.
 std::int32_t LinuxNetwork::openSharingService() {
+  clearRefusal();
   devices_.lookAgain();
   return S_OK;
 }
@@ -150,6 +153,7 @@ std::int32_t LinuxNetwork::sharingRole(const std::string& guid, SharingRole& rol
 }
 
 std::int32_t LinuxNetwork::enableSharing(const std::string& guid, SharingRole role) {
+  clearRefusal();
   if (role == SharingRole::none) return E_INVALIDARG;
   const std::vector<MachineDevice> all = devices_.lastLook();
   const auto device = connectionOf(all, guid);
@@ -161,10 +165,12 @@ std::int32_t LinuxNetwork::enableSharing(const std::string& guid, SharingRole ro
     const std::string why = primary == all.end()
                                 ? "NetworkManager has no connection that carries the default route."
                                 : "NetworkManager shares the one that carries the default route, " + shownName(*primary) + ".";
-    return refuse(notSupported, shownName(*device) + " cannot be the shared Internet connection: " + why);
+    setRefusal(shownName(*device) + " cannot be the shared Internet connection: " + why);
+    return notSupported;
   }
   if (role == SharingRole::privateSide && device->managed->kind != DeviceKind::Wifi) {
-    return refuse(notSupported, shownName(*device) + " cannot carry the hotspot: the Internet is shared into a Wi-Fi hotspot only.");
+    setRefusal(shownName(*device) + " cannot carry the hotspot: the Internet is shared into a Wi-Fi hotspot only.");
+    return notSupported;
   }
   std::lock_guard lock(mutex_);
   return sharing_->grant(device->guid, role);
@@ -189,17 +195,6 @@ void LinuxNetwork::resetSharing() {
     const std::string holder = sharing_->holder(role);
     if (!holder.empty()) sharing_->clear(holder);
   }
-}
-
-std::string LinuxNetwork::lastRefusal() const {
-  std::lock_guard lock(mutex_);
-  return lastRefusal_;
-}
-
-std::int32_t LinuxNetwork::refuse(std::int32_t result, std::string reason) {
-  std::lock_guard lock(mutex_);
-  lastRefusal_ = std::move(reason);
-  return result;
 }
 
 }  // namespace plat::lnx

@@ -44,8 +44,9 @@ class LinuxNetwork : public NetworkBackend {
   std::vector<std::string> connectionIds() override;
   std::int32_t connectionProperties(const std::string& guid, ConnectionProperties& properties) override;
   std::int32_t sharingRole(const std::string& guid, SharingRole& role) override;
-  // Refuses (with lastRefusal()) a public side that is not NetworkManager's
-  // primary connection and a private side that is not a Wi-Fi card.
+  // Refuses a public side that is not NetworkManager's primary connection
+  // and a private side that is not a Wi-Fi card, saying why (the machine's
+  // refusal, plat::lastRefusal()).
   std::int32_t enableSharing(const std::string& guid, SharingRole role) override;
   std::int32_t disableSharing(const std::string& guid) override;
 
@@ -58,18 +59,13 @@ class LinuxNetwork : public NetworkBackend {
   // the program (the start-up clean-up after a crash).
   void resetSharing();
 
-  // Why the last refused enableSharing was refused, in words a user can act on.
-  std::string lastRefusal() const;
-
  private:
   static std::optional<MachineDevice> connectionOf(const std::vector<MachineDevice>& devices, const std::string& guid);
-  std::int32_t refuse(std::int32_t result, std::string reason);
 
   DeviceView& devices_;
   AddressSource addresses_;
   mutable std::mutex mutex_;
   std::unique_ptr<sim::SimSharingState> sharing_;
-  std::string lastRefusal_;
 };
 
 }  // namespace plat::lnx

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "harness/NetworkManagerMock.h"
+#include "brisklane_refusal.h"
 #include "linux/DeviceGuid.h"
 #include "linux/LinuxNetwork.h"
 #include "linux/LinuxRegistry.h"
@@ -99,7 +100,7 @@ TEST_F(LinuxConnections, ShareOnlyWhatNetworkManagerRoutesTheInternetThrough) {
 
   nm.setCarrier(QStringLiteral("eth0"), false);  // the cable is pulled: no default route any more
   EXPECT_FALSE(manager.EnableSharing(wiredGuid, wifiGuid));
-  EXPECT_EQ(linuxNetwork->lastRefusal(),
+  EXPECT_EQ(BrisklaneLastRefusal(),
             "Ethernet (eth0) cannot be the shared Internet connection: NetworkManager has no connection that carries "
             "the default route.");
   EXPECT_FALSE(linuxNetwork->sharesInternetInto(wifiGuid));

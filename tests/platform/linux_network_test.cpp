@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "brisklane_refusal.h"
 #include "linux/DeviceGuid.h"
 #include "linux/LinuxNetwork.h"
 #include "linux/LinuxRegistry.h"
@@ -213,21 +214,25 @@ TEST_F(LinuxLaptop, OnlyThePrimaryConnectionIsSharedAndOnlyIntoWifi) {
 
   // The Wi-Fi card is not where NetworkManager's default route goes.
   EXPECT_LT(network->enableSharing(wifiGuid, SharingRole::publicSide), 0);
-  EXPECT_EQ(network->lastRefusal(),
+  EXPECT_EQ(BrisklaneLastRefusal(),
             "Wi-Fi (wlp2s0) cannot be the shared Internet connection: NetworkManager shares the one that carries the "
             "default route, Ethernet (enp0s31f6).");
   EXPECT_LT(network->enableSharing(wiredGuid, SharingRole::privateSide), 0);
-  EXPECT_EQ(network->lastRefusal(),
+  EXPECT_EQ(BrisklaneLastRefusal(),
             "Ethernet (enp0s31f6) cannot carry the hotspot: the Internet is shared into a Wi-Fi hotspot only.");
   SharingRole role = SharingRole::publicSide;
   ASSERT_EQ(network->sharingRole(wiredGuid, role), 0);
   EXPECT_EQ(role, SharingRole::none);
+  // A later walk starts without the reason of an earlier refusal.
+  EXPECT_TRUE(manager.EnableSharing(wiredGuid, wifiGuid));
+  EXPECT_EQ(BrisklaneLastRefusal(), "");
+  EXPECT_TRUE(manager.DisableSharing());
 
   auto devices = inventory.devices();
   inventoryDevice(devices, "enp0s31f6").primary = false;
   inventory.set(devices);
   EXPECT_FALSE(manager.EnableSharing(wiredGuid, wifiGuid));
-  EXPECT_EQ(network->lastRefusal(),
+  EXPECT_EQ(BrisklaneLastRefusal(),
             "Ethernet (enp0s31f6) cannot be the shared Internet connection: NetworkManager has no connection that "
             "carries the default route.");
   EXPECT_FALSE(network->sharesInternetInto(wifiGuid));
