@@ -3,13 +3,19 @@
 // a fake sysfs: what the program's sharing manager lists and may share.
 #include <gtest/gtest.h>
 
-#include "harness/NetworkManagerMock.h"
+#include <pwd.h>
+#include <unistd.h>
+
+#include <fstream>
+
 #include "brisklane_refusal.h"
+#include "harness/NetworkManagerMock.h"
 #include "linux/DeviceGuid.h"
 #include "linux/LinuxNetwork.h"
 #include "linux/LinuxRegistry.h"
 #include "linux/NmClient.h"
 #include "linux/NmDeviceInventory.h"
+#include "linux/NmRadio.h"
 #include "net/AdapterUnit.h"
 #include "net/ConnectionUnit.h"
 #include "testkit/FakeSystemRoot.h"
@@ -104,6 +110,35 @@ TEST_F(LinuxConnections, ShareOnlyWhatNetworkManagerRoutesTheInternetThrough) {
             "Ethernet (eth0) cannot be the shared Internet connection: NetworkManager has no connection that carries "
             "the default route.");
   EXPECT_FALSE(linuxNetwork->sharesInternetInto(wifiGuid));
+}
+
+// The radio names the card as its adapter and connection are named, and
+// hosts a shared network exactly when the sharing service made the card the
+// private side.
+TEST_F(LinuxConnections, TheRadioKnowsTheCardByItsConnectionsGuidAndSharesWhatTheRolesSay) {
+  std::filesystem::create_directories(root.path() / "usr/sbin");
+  std::ofstream(root.path() / "usr/sbin/dnsmasq") << "";
+  plat::lnx::NmRadio::Options options;
+  options.systemRoot = root.path();
+  options.sharesInternetTo = [this](const std::string& id) { return linuxNetwork->sharesInternetInto(id); };
+  options.user = getpwuid(geteuid())->pw_name;  // the hotspot belongs to whoever runs the test
+  plat::lnx::NmRadio radio(client, inventory, options);
+  EXPECT_EQ(radio.interfaces(), std::vector<std::string>{wifiGuid});
+
+  nm.setAutoActivation(true);
+  auto hostedMethod = [&] {
+    nm.clearCalls();
+    EXPECT_EQ(radio.addOwnNetwork(wifiGuid, "Brisklane", "60917"), plat::RadioResult::Ok);
+    const auto calls = nm.calls(QStringLiteral("AddAndActivateConnection2"));
+    EXPECT_EQ(radio.deleteOwnNetwork(wifiGuid, "Brisklane"), plat::RadioResult::Ok);
+    return calls.size() == 1 ? calls[0].settingsArg(0)[QStringLiteral("ipv4")][QStringLiteral("method")].toString()
+                             : QStringLiteral("<no single activation>");
+  };
+  TConnectionManager manager;
+  ASSERT_TRUE(manager.EnableSharing(wiredGuid, wifiGuid));
+  EXPECT_EQ(hostedMethod(), QStringLiteral("shared"));
+  ASSERT_TRUE(manager.DisableSharing());
+  EXPECT_EQ(hostedMethod(), QStringLiteral("link-local"));
 }
 
 }  // namespace
