@@ -31,13 +31,14 @@ int connectionCount = 0;
 
 }  // namespace
 
+void registerDBusTypes() { qDBusRegisterMetaType<NmSettings>(); }
+
 NmSettings Call::settingsArg(int index) const { return qdbus_cast<NmSettings>(args.value(index)); }
 
 QVariantMap Call::mapArg(int index) const { return qdbus_cast<QVariantMap>(args.value(index)); }
 
 NetworkManagerMock::NetworkManagerMock(const MockMachine& machine)
     : connectionName_(QStringLiteral("nm-mock-control-%1").arg(++connectionCount)) {
-  qDBusRegisterMetaType<NmSettings>();
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1"));
   process_.setProcessEnvironment(environment);
