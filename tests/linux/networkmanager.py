@@ -22,6 +22,10 @@ answered. Wi-Fi keys are checked against the network joined; a hotspot
 (802-11-wireless.mode "ap") that reaches activated is heard by the other
 Wi-Fi devices of the machine.
 
+Clients may write WirelessEnabled (manager) and Managed and Autoconnect
+(devices), each behind its polkit action; other writable properties answer
+NotSupported, read-only ones PropertyReadOnly.
+
 Parameters (JSON, all optional) describe the machine at start:
   devices     [{"kind": "wifi"|"ethernet"|"modem"|"bridge"|"veth"|"tun"|
                 "loopback"|"generic", "interface": "wlan0", "hw_address",

@@ -3,6 +3,7 @@
 #include <sys/prctl.h>
 
 #include <csignal>
+#include <iostream>
 #include <stdexcept>
 
 #include <QDBusArgument>
@@ -68,6 +69,11 @@ NetworkManagerMock::~NetworkManagerMock() {
   if (!process_.waitForFinished(5000)) process_.kill();
   process_.waitForFinished();
   QDBusConnection::disconnectFromBus(connectionName_);
+  // What went wrong inside the mock outside any call (a failed idle step)
+  // would otherwise go unseen.
+  QFile errors(QString::fromStdString((dir_ / "mock.err").string()));
+  if (errors.open(QIODevice::ReadOnly) && errors.size() > 0)
+    std::cerr << "NetworkManager mock reported:\n" << errors.readAll().toStdString() << std::endl;
 }
 
 QDBusConnection NetworkManagerMock::connection() const {

@@ -70,7 +70,8 @@ class Device(Exported):
         if kind == 'wifi':
             capabilities = WIFI_CAPABILITIES | (WifiCapability.AP if spec.get('ap', True) else 0)
             self.set(WIRELESS, HwAddress=self.hw_address, PermHwAddress=perm, Mode=WifiMode.INFRA,
-                     WirelessCapabilities=capabilities, LastScan=-1, Bitrate=0)
+                     WirelessCapabilities=capabilities, Bitrate=0,
+                     LastScan=boottime_ms() if self.available() else -1)
             for member, handler in (('GetAccessPoints', self._get_access_points),
                                     ('GetAllAccessPoints', self._get_all_access_points),
                                     ('RequestScan', self._request_scan)):
@@ -96,14 +97,14 @@ class Device(Exported):
         return bool(self.get(WIRELESS, 'WirelessCapabilities') & WifiCapability.AP)
 
     def available(self):
-        if not self.managed:
+        if not self.managed or not self.manager.networking_enabled:
             return False
         if self.kind == 'wifi':
             return self.manager.wireless_enabled()
         return self.carrier
 
     def idle_state(self):
-        if not self.managed:
+        if not self.managed or not self.manager.networking_enabled:
             return DeviceState.UNMANAGED
         return DeviceState.DISCONNECTED if self.available() else DeviceState.UNAVAILABLE
 
@@ -205,7 +206,17 @@ class Device(Exported):
         self.sync_access_points()
         self.set(WIRELESS, LastScan=boottime_ms())
 
-    # Methods on the Device interface --------------------------------------
+    # Methods and writable properties of the Device interface -------------
+
+    def write_property(self, caller, interface, name, value):
+        if interface != DEVICE or name not in ('Managed', 'Autoconnect'):
+            super().write_property(caller, interface, name, value)
+        self.manager.polkit.check(caller, 'network-control')
+        if name == 'Managed':
+            self.set_managed(bool(value))
+            self.manager.refresh()
+        else:
+            self.set(DEVICE, Autoconnect=bool(value))
 
     def _disconnect(self, caller):
         self.manager.polkit.check(caller, 'network-control')
@@ -217,9 +228,7 @@ class Device(Exported):
         raise error(DEVICE_ERROR + 'NotSoftware', 'This device is not a software device')
 
     def release(self):
-        """The device disappears: its activation ends and its objects go."""
-        if self.activation is not None:
-            self.activation.deactivate(Reason.REMOVED)
+        """The device's objects go (after its activation ended)."""
         for point in self.access_points.values():
             point.withdraw()
         self.access_points = {}
