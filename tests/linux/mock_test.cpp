@@ -149,6 +149,10 @@ TEST(NetworkManagerMock, JoiningChecksTheKeyAndThatTheNetworkIsThere) {
                            volatileProfile).type(),
             QDBusMessage::ReplyMessage);
   EXPECT_EQ(nm.completeActivation(QStringLiteral("wlan0")), kActivated);
+  const QString lease = nm.property(wlan0, kDevice, QStringLiteral("Dhcp4Config")).value<QDBusObjectPath>().path();
+  const QVariantMap options = qdbus_cast<QVariantMap>(
+      nm.property(lease, QStringLiteral("org.freedesktop.NetworkManager.DHCP4Config"), QStringLiteral("Options")));
+  EXPECT_EQ(options.value(QStringLiteral("routers")), QStringLiteral("192.168.1.1")) << "the network's router leased it";
 }
 
 TEST(NetworkManagerMock, RefusalsNameTheCauseAndChangeNothing) {

@@ -32,7 +32,7 @@ Parameters (JSON, all optional) describe the machine at start:
                 "perm_hw_address", "managed": true, "ap": true (Wi-Fi can
                 host an access point), "carrier": true (Ethernet), "bus":
                 "pci"|"usb"|"virtual", "driver", "ip_interface", "ip4":
-                {"address", "prefix", "gateway", "dns": [...]},
+                {"address", "prefix", "gateway", "dns": [...], "dhcp": true},
                 "connected": {"id"} or {"ssid"} (up from the start)}]
   networks    [{"ssid", "bssid", "security": "open"|"wep"|"wpa-psk"|
                 "wpa2-psk"|"wpa-wpa2-psk"|"wpa3-sae"|"wpa2-eap",

@@ -1,11 +1,13 @@
 """Network devices: the common Device interface, the Wi-Fi device's access
 point list and scans, and the IPv4 configuration of an activated device."""
 
+import time
+
 import dbus
 
 from . import rules
 from .air import AccessPoint, boottime_ms
-from .constants import (DEVICE, IP4_CONFIG, MANAGER, WIRED, WIRELESS, DeviceCapability, DeviceState,
+from .constants import (DEVICE, DHCP4_CONFIG, IP4_CONFIG, MANAGER, WIRED, WIRELESS, DeviceCapability, DeviceState,
                         DeviceType, Reason, WifiCapability, WifiMode)
 from .exported import Exported, error
 
@@ -40,6 +42,22 @@ class Ip4Config(Exported):
                  RouteData=[{'dest': dbus.String('0.0.0.0'), 'prefix': dbus.UInt32(0),
                              'next-hop': dbus.String(gateway)}] if gateway else [],
                  NameserverData=[{'address': dbus.String(server)} for server in dns])
+        self.announce()
+
+
+class Dhcp4Config(Exported):
+    """The lease a DHCP server gave an activated device."""
+
+    LEASE_SECONDS = 3600
+
+    def __init__(self, manager, address, prefix, gateway, dns):
+        super().__init__(manager, manager.next_path('DHCP4Config'), [DHCP4_CONFIG])
+        mask = (0xFFFFFFFF << (32 - prefix)) & 0xFFFFFFFF
+        options = {'ip_address': address, 'subnet_mask': '.'.join(str(mask >> s & 0xFF) for s in (24, 16, 8, 0)),
+                   'routers': gateway, 'dhcp_server_identifier': gateway,
+                   'domain_name_servers': ' '.join(dns), 'dhcp_lease_time': str(self.LEASE_SECONDS),
+                   'expiry': str(int(time.time()) + self.LEASE_SECONDS)}
+        self.set(DHCP4_CONFIG, Options={key: dbus.String(value) for key, value in options.items()})
         self.announce()
 
 
@@ -152,9 +170,11 @@ class Device(Exported):
         self.set(DEVICE, Managed=managed)
         self.settle(Reason.NOW_MANAGED if managed else Reason.NOW_UNMANAGED)
 
-    def show_configuration(self, ip4_config=None, access_point=None, mode=WifiMode.INFRA, hw_address=None):
+    def show_configuration(self, ip4_config=None, access_point=None, mode=WifiMode.INFRA, hw_address=None,
+                           dhcp4_config=None):
         """Publishes what an activated (or idle, with no arguments) device carries."""
         self.set(DEVICE, Ip4Config=ip4_config.path if ip4_config else '/',
+                 Dhcp4Config=dhcp4_config.path if dhcp4_config else '/',
                  IpInterface=self.ip_interface() if ip4_config else '',
                  HwAddress=hw_address or self.hw_address)
         if self.kind == 'wifi':
