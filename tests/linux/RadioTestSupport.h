@@ -35,6 +35,17 @@ inline std::string guidOf(const std::string& hardwareAddress) {
   return plat::lnx::deviceGuid(plat::lnx::parseHardwareAddress(hardwareAddress));
 }
 
+inline nmtest::NetworkSpec network(std::string ssid, std::string bssid, std::string security, unsigned strength,
+                                  std::string passphrase = {}) {
+  nmtest::NetworkSpec spec;
+  spec.ssid = std::move(ssid);
+  spec.bssid = std::move(bssid);
+  spec.security = std::move(security);
+  spec.strength = strength;
+  spec.passphrase = std::move(passphrase);
+  return spec;
+}
+
 // The laptop's Wi-Fi card (MockMachine::laptop's wlan0).
 inline const std::string wlan0 = guidOf("00:1B:2C:3D:4E:5F");
 

@@ -24,17 +24,6 @@ namespace {
 using nmtest::DeviceSpec;
 using nmtest::NetworkSpec;
 
-NetworkSpec network(std::string ssid, std::string bssid, std::string security, unsigned strength,
-                    std::string passphrase = {}) {
-  NetworkSpec spec;
-  spec.ssid = std::move(ssid);
-  spec.bssid = std::move(bssid);
-  spec.security = std::move(security);
-  spec.strength = strength;
-  spec.passphrase = std::move(passphrase);
-  return spec;
-}
-
 // Another laptop's Brisklane network with the key "12345": its base station
 // address is locally administered.
 const NetworkSpec brisklaneNearby = network("Brisklane", "02:AA:BB:CC:DD:01", "wpa2-psk", 60, "1234512345");
