@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "harness/ChildProcess.h"
+#include "harness/NetworkManagerMock.h"
 #include "harness/PrivateBus.h"
 #include "testkit/TestEnvironment.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  nmtest::registerDBusTypes();
   if (const auto exitCode = nmtest::runChildRoleIfAsked(argc, argv)) return *exitCode;
   testkit::isolateTestProcess();
   nmtest::PrivateBus bus;

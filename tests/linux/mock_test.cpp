@@ -1,12 +1,17 @@
 // The mocked NetworkManager seen from C++ through QtDBus, as the Linux
 // machine will see it: activations step by step with their signals, keys
 // checked, refusals, a killed client's hotspot cleaned away.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+
+#include <cstdio>
 
 #include "harness/ChildProcess.h"
 #include "harness/NetworkManagerMock.h"
@@ -94,6 +99,17 @@ TEST(NetworkManagerMock, HotspotActivatesStepByStepAndIsHeardByTheOtherCard) {
   EXPECT_EQ(sent[0].sender, client.baseService());
   EXPECT_EQ(sent[0].settingsArg(0), hotspotSettings());
   EXPECT_EQ(sent[0].mapArg(3), kVolatileBound);
+
+  SignalRecorder lost(client, QString::fromLatin1(kService), nm.devicePath(QStringLiteral("wlan1")), kWireless,
+                      QStringLiteral("AccessPointRemoved"));
+  QDBusMessage deactivate = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kRoot),
+                                                           QString::fromLatin1(kService), QStringLiteral("DeactivateConnection"));
+  deactivate.setArguments({QVariant::fromValue(QDBusObjectPath(active))});
+  ASSERT_EQ(client.call(deactivate).type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(nm.deviceState(QStringLiteral("wlan0")), kDisconnected);
+  EXPECT_EQ(nm.deviceState(QStringLiteral("eth0")), kActivated) << "only the hotspot's device went down";
+  EXPECT_EQ(nm.profilePaths().size(), 1) << "the volatile hotspot profile went with its activation";
+  EXPECT_TRUE(lost.waitForCount(1)) << "the other card no longer hears it";
 }
 
 TEST(NetworkManagerMock, JoiningChecksTheKeyAndThatTheNetworkIsThere) {
@@ -133,6 +149,118 @@ TEST(NetworkManagerMock, JoiningChecksTheKeyAndThatTheNetworkIsThere) {
                            volatileProfile).type(),
             QDBusMessage::ReplyMessage);
   EXPECT_EQ(nm.completeActivation(QStringLiteral("wlan0")), kActivated);
+  const QString lease = nm.property(wlan0, kDevice, QStringLiteral("Dhcp4Config")).value<QDBusObjectPath>().path();
+  const QVariantMap options = qdbus_cast<QVariantMap>(
+      nm.property(lease, QStringLiteral("org.freedesktop.NetworkManager.DHCP4Config"), QStringLiteral("Options")));
+  EXPECT_EQ(options.value(QStringLiteral("routers")), QStringLiteral("192.168.1.1")) << "the network's router leased it";
+}
+
+TEST(NetworkManagerMock, RefusalsNameTheCauseAndChangeNothing) {
+  MockMachine machine = MockMachine::laptop();
+  machine.devices.push_back(DeviceSpec::wifi("wlan1", "00:1B:2C:3D:4E:61").withoutAccessPoint());
+  machine.devices.push_back(DeviceSpec::wifi("wlan2", "00:1B:2C:3D:4E:62").unmanaged());
+  machine.permissions["wifi.share.protected"] = "no";
+  NetworkManagerMock nm(machine);
+  QDBusConnection client = QDBusConnection::systemBus();
+  const auto refusal = [&](const QString& interface) {
+    const QDBusMessage reply = addAndActivate(client, hotspotSettings(), nm.devicePath(interface), kVolatileBound);
+    return (reply.errorName() + QLatin1Char(' ') + reply.errorMessage()).toStdString();
+  };
+
+  EXPECT_THAT(refusal(QStringLiteral("wlan1")), testing::HasSubstr("access point mode is not supported"));
+  EXPECT_THAT(refusal(QStringLiteral("wlan2")), testing::HasSubstr("strictly unmanaged"));
+  EXPECT_THAT(refusal(QStringLiteral("wlan0")), testing::StartsWith("org.freedesktop.NetworkManager.PermissionDenied"));
+  const QDBusMessage permissions = client.call(QDBusMessage::createMethodCall(
+      QString::fromLatin1(kService), QString::fromLatin1(kRoot), QString::fromLatin1(kService), QStringLiteral("GetPermissions")));
+  using Answers = QMap<QString, QString>;
+  EXPECT_EQ(qdbus_cast<Answers>(permissions.arguments().value(0))
+                .value(QStringLiteral("org.freedesktop.NetworkManager.wifi.share.protected")),
+            QStringLiteral("no"));
+
+  nm.setPermission(QStringLiteral("wifi.share.protected"), QStringLiteral("yes"));
+  nm.setWirelessHardwareEnabled(false);
+  EXPECT_EQ(nm.deviceState(QStringLiteral("wlan0")), kUnavailable);
+  EXPECT_EQ(nm.property(QString::fromLatin1(kRoot), QString::fromLatin1(kService), QStringLiteral("WirelessEnabled")), false);
+  EXPECT_THAT(refusal(QStringLiteral("wlan0")), testing::HasSubstr("not available"));
+
+  EXPECT_EQ(nm.profilePaths().size(), 1);
+  EXPECT_EQ(qdbus_cast<QList<QDBusObjectPath>>(
+                nm.property(QString::fromLatin1(kRoot), QString::fromLatin1(kService), QStringLiteral("ActiveConnections")))
+                .size(),
+            1)
+      << "only eth0's";
+  EXPECT_EQ(nm.calls(QStringLiteral("AddAndActivateConnection2")).size(), 4u);
+}
+
+TEST(NetworkManagerMock, PolkitAsksAnAgentOnlyWhenTheCallerAllowsIt) {
+  MockMachine machine = MockMachine::laptop();
+  machine.permissions["network-control"] = "auth";
+  NetworkManagerMock nm(machine);
+  QDBusConnection client = QDBusConnection::systemBus();
+  QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kRoot),
+                                                     QString::fromLatin1(kService), QStringLiteral("AddAndActivateConnection2"));
+  call.setArguments({QVariant::fromValue(hotspotSettings()),
+                     QVariant::fromValue(QDBusObjectPath(nm.devicePath(QStringLiteral("wlan0")))),
+                     QVariant::fromValue(QDBusObjectPath(QStringLiteral("/"))), kVolatileBound});
+
+  EXPECT_EQ(client.call(call).errorName(), QStringLiteral("org.freedesktop.NetworkManager.PermissionDenied"));
+  EXPECT_TRUE(nm.authorizationRequests().isEmpty());
+  call.setInteractiveAuthorizationAllowed(true);
+  nm.setAuthorizationAgent(false);
+  EXPECT_EQ(client.call(call).errorName(), QStringLiteral("org.freedesktop.NetworkManager.PermissionDenied"));
+  nm.setAuthorizationAgent(true);
+  EXPECT_EQ(client.call(call).type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(nm.authorizationRequests(), QStringList(2, QStringLiteral("org.freedesktop.NetworkManager.network-control")));
+}
+
+TEST(NetworkManagerMock, ARestartDropsTheObjectsAndKeepsWhatNetworkManagerKeeps) {
+  MockMachine machine = MockMachine::laptop();
+  machine.autoActivation = true;
+  NetworkManagerMock nm(machine);
+  QDBusConnection client = QDBusConnection::systemBus();
+  ASSERT_EQ(addAndActivate(client, hotspotSettings(), nm.devicePath(QStringLiteral("wlan0")), kVolatileBound).type(),
+            QDBusMessage::ReplyMessage);
+  ASSERT_TRUE(waitUntil([&] { return nm.deviceState(QStringLiteral("wlan0")) == kActivated; }));
+  NmSettings stored = joinSettings(QStringLiteral("Cafe"), QStringLiteral("right-key"));
+  stored[QStringLiteral("connection")][QStringLiteral("uuid")] = QStringLiteral("5b5a4d52-3a6f-4d5e-9c1a-2f1e0d9c8b7a");
+  nm.addProfile(stored);
+
+  nm.stop();
+  EXPECT_FALSE(client.interface()->isServiceRegistered(QString::fromLatin1(kService)));
+  nm.start();
+  EXPECT_TRUE(client.interface()->isServiceRegistered(QString::fromLatin1(kService)));
+  EXPECT_EQ(nm.deviceState(QStringLiteral("wlan0")), kDisconnected) << "the volatile hotspot did not survive";
+  EXPECT_EQ(nm.deviceState(QStringLiteral("eth0")), kActivated);
+  const QStringList profiles = nm.profilePaths();
+  ASSERT_EQ(profiles.size(), 2);
+  EXPECT_EQ(nm.profileSettings(profiles[1])[QStringLiteral("connection")][QStringLiteral("uuid")],
+            stored[QStringLiteral("connection")][QStringLiteral("uuid")]);
+  EXPECT_FALSE(nm.profileSettings(profiles[1])[QStringLiteral("802-11-wireless-security")].contains(QStringLiteral("psk")))
+      << "GetSettings leaves secrets out";
+}
+
+// A client that starts a hotspot bound to its bus name and holds it until
+// it is killed.
+NMTEST_CHILD_ROLE(holdHotspot) {
+  const QDBusMessage reply = addAndActivate(QDBusConnection::systemBus(), hotspotSettings(), args.value(0), kVolatileBound);
+  if (reply.type() != QDBusMessage::ReplyMessage) return 1;
+  std::printf("%s\n", qPrintable(reply.arguments().value(1).value<QDBusObjectPath>().path()));
+  std::fflush(stdout);
+  return QCoreApplication::exec();
+}
+
+TEST(NetworkManagerMock, AKilledClientsBoundHotspotAndItsProfileGo) {
+  NetworkManagerMock nm;
+  ChildProcess client(QStringLiteral("holdHotspot"), {nm.devicePath(QStringLiteral("wlan0"))});
+  const QString active = client.readLine();
+  ASSERT_TRUE(active.startsWith(QLatin1String(kRoot)));
+  ASSERT_EQ(nm.completeActivation(QStringLiteral("wlan0")), kActivated);
+  ASSERT_EQ(nm.profilePaths().size(), 2);
+
+  client.kill();
+  EXPECT_TRUE(waitUntil([&] { return nm.deviceState(QStringLiteral("wlan0")) == kDisconnected; }));
+  EXPECT_EQ(nm.profilePaths().size(), 1);
+  EXPECT_EQ(nm.deviceState(QStringLiteral("eth0")), kActivated);
 }
 
 }  // namespace

@@ -22,13 +22,17 @@ answered. Wi-Fi keys are checked against the network joined; a hotspot
 (802-11-wireless.mode "ap") that reaches activated is heard by the other
 Wi-Fi devices of the machine.
 
+Clients may write WirelessEnabled (manager) and Managed and Autoconnect
+(devices), each behind its polkit action; other writable properties answer
+NotSupported, read-only ones PropertyReadOnly.
+
 Parameters (JSON, all optional) describe the machine at start:
   devices     [{"kind": "wifi"|"ethernet"|"modem"|"bridge"|"veth"|"tun"|
                 "loopback"|"generic", "interface": "wlan0", "hw_address",
                 "perm_hw_address", "managed": true, "ap": true (Wi-Fi can
                 host an access point), "carrier": true (Ethernet), "bus":
                 "pci"|"usb"|"virtual", "driver", "ip_interface", "ip4":
-                {"address", "prefix", "gateway", "dns": [...]},
+                {"address", "prefix", "gateway", "dns": [...], "dhcp": true},
                 "connected": {"id"} or {"ssid"} (up from the start)}]
   networks    [{"ssid", "bssid", "security": "open"|"wep"|"wpa-psk"|
                 "wpa2-psk"|"wpa-wpa2-psk"|"wpa3-sae"|"wpa2-eap",

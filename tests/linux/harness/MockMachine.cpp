@@ -41,7 +41,7 @@ nlohmann::json toJson(const DeviceSpec& device) {
   if (!device.ipInterface.empty()) json["ip_interface"] = device.ipInterface;
   if (device.ip4) {
     json["ip4"] = {{"address", device.ip4->address}, {"prefix", device.ip4->prefix}, {"gateway", device.ip4->gateway},
-                   {"dns", {device.ip4->gateway}}};
+                   {"dns", {device.ip4->gateway}}, {"dhcp", device.ip4->dhcp}};
   }
   if (device.connected) json["connected"] = nlohmann::json::object();
   return json;

@@ -16,6 +16,7 @@ struct Ip4 {
   std::string address = "192.168.1.20";
   unsigned prefix = 24;
   std::string gateway = "192.168.1.1";
+  bool dhcp = true;  // a lease from a DHCP server (a DHCP4Config object), or set by hand
 };
 
 struct DeviceSpec {

@@ -3,6 +3,7 @@
 #include <sys/prctl.h>
 
 #include <csignal>
+#include <iostream>
 #include <stdexcept>
 
 #include <QDBusArgument>
@@ -31,13 +32,14 @@ int connectionCount = 0;
 
 }  // namespace
 
+void registerDBusTypes() { qDBusRegisterMetaType<NmSettings>(); }
+
 NmSettings Call::settingsArg(int index) const { return qdbus_cast<NmSettings>(args.value(index)); }
 
 QVariantMap Call::mapArg(int index) const { return qdbus_cast<QVariantMap>(args.value(index)); }
 
 NetworkManagerMock::NetworkManagerMock(const MockMachine& machine)
     : connectionName_(QStringLiteral("nm-mock-control-%1").arg(++connectionCount)) {
-  qDBusRegisterMetaType<NmSettings>();
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1"));
   process_.setProcessEnvironment(environment);
@@ -67,6 +69,11 @@ NetworkManagerMock::~NetworkManagerMock() {
   if (!process_.waitForFinished(5000)) process_.kill();
   process_.waitForFinished();
   QDBusConnection::disconnectFromBus(connectionName_);
+  // What went wrong inside the mock outside any call (a failed idle step)
+  // would otherwise go unseen.
+  QFile errors(QString::fromStdString((dir_ / "mock.err").string()));
+  if (errors.open(QIODevice::ReadOnly) && errors.size() > 0)
+    std::cerr << "NetworkManager mock reported:\n" << errors.readAll().toStdString() << std::endl;
 }
 
 QDBusConnection NetworkManagerMock::connection() const {

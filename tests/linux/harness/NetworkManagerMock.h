@@ -23,6 +23,9 @@ namespace nmtest {
 // A profile as NetworkManager passes it: setting name -> property -> value.
 using NmSettings = QMap<QString, QVariantMap>;
 
+// Makes NmSettings known to QtDBus; main() calls it once.
+void registerDBusTypes();
+
 inline constexpr const char* kService = "org.freedesktop.NetworkManager";
 inline constexpr const char* kRoot = "/org/freedesktop/NetworkManager";
 

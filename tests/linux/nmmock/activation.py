@@ -12,7 +12,7 @@ import dbus
 from . import rules
 from .air import AccessPoint, Network
 from .constants import ACTIVE, DEVICE, ActivationFlags, ActiveReason, ActiveState, DeviceState as S, Reason, WifiMode
-from .devices import ACTIVE_STATES, Ip4Config
+from .devices import ACTIVE_STATES, Dhcp4Config, Ip4Config
 from .exported import Exported
 
 PREPARE = [(S.PREPARE, Reason.NONE), (S.CONFIG, Reason.NONE)]
@@ -60,6 +60,7 @@ class Activation(Exported):
         self.hotspot = None  # the network this activation broadcasts, once up
         self.own_access_point = None
         self.ip4_config = None
+        self.dhcp4_config = None
         self.client_watch = None
         self.steps = plan(device, profile.settings, self.network, failure)
         self.set(ACTIVE, Connection=profile.path, SpecificObject=access_point.path if access_point else '/',
@@ -125,17 +126,19 @@ class Activation(Exported):
             self._activated(wifi, hotspot)
 
     def _activated(self, wifi, hotspot):
-        self.ip4_config = self._ip4_config()
+        self._configure_ip()
         if hotspot:
             self.hotspot = Network.hotspot(self.device, self.profile.settings, self._hotspot_address())
             self.own_access_point = AccessPoint(self.manager, self.hotspot, WifiMode.AP)
             self.device.show_configuration(self.ip4_config, self.own_access_point, WifiMode.AP, self.hotspot.bssid)
             self.manager.broadcast(self.hotspot)
         else:
-            self.device.show_configuration(self.ip4_config, self.access_point if wifi else None)
+            self.device.show_configuration(self.ip4_config, self.access_point if wifi else None,
+                                           dhcp4_config=self.dhcp4_config)
         self._set_state(ActiveState.ACTIVATED, ActiveReason.NONE,
                         StateFlags=ActivationFlags.LAYER2_READY | ActivationFlags.IP4_READY,
-                        Ip4Config=self.ip4_config.path if self.ip4_config else '/')
+                        Ip4Config=self.ip4_config.path if self.ip4_config else '/',
+                        Dhcp4Config=self.dhcp4_config.path if self.dhcp4_config else '/')
 
     def _hotspot_address(self):
         assigned = str(rules.value(self.profile.settings, rules.WIFI, 'assigned-mac-address', 'preserve'))
@@ -148,31 +151,38 @@ class Activation(Exported):
             return '02:' + self.device.hw_address[3:]
         return self.device.hw_address
 
-    def _ip4_config(self):
+    def _addressing(self):
+        """(address, prefix, gateway, DNS servers, from DHCP) of the activated
+        device, or None without IPv4."""
         method = str(rules.value(self.profile.settings, 'ipv4', 'method', 'auto'))
         if method == 'disabled':
             return None
         if method == 'shared':
-            return self._config(HOTSPOT_ADDRESS, 24, None, [])
+            return HOTSPOT_ADDRESS, 24, None, [], False
         if method == 'manual':
             first = rules.value(self.profile.settings, 'ipv4', 'address-data')[0]
-            return self._config(str(first['address']), int(first['prefix']),
-                                rules.value(self.profile.settings, 'ipv4', 'gateway'), [])
+            gateway = rules.value(self.profile.settings, 'ipv4', 'gateway')
+            return str(first['address']), int(first['prefix']), str(gateway) if gateway else None, [], False
         if method == 'link-local':
-            return self._config('169.254.7.%d' % (10 + self.manager.count('ip4')), 16, None, [])
+            return '169.254.7.%d' % (10 + self.manager.count('ip4')), 16, None, [], False
         if self.network is not None:
             gateway = self.network.gateway
             host = gateway.rsplit('.', 1)[0] + '.%d' % (100 + self.manager.count('ip4'))
-            return self._config(host, self.network.prefix, gateway, [gateway])
+            return host, self.network.prefix, gateway, [gateway], True
         ip4 = self.device.spec.get('ip4', {})
         gateway = ip4.get('gateway', '192.168.1.1')
-        return self._config(ip4.get('address', '192.168.1.20'), ip4.get('prefix', 24), gateway,
-                            ip4.get('dns', [gateway]))
+        return (ip4.get('address', '192.168.1.20'), ip4.get('prefix', 24), gateway, ip4.get('dns', [gateway]),
+                ip4.get('dhcp', True))
 
-    def _config(self, address, prefix, gateway, dns):
-        config = Ip4Config(self.manager, address, prefix, gateway, dns)
-        config.gateway = str(gateway) if gateway else None
-        return config
+    def _configure_ip(self):
+        addressing = self._addressing()
+        if addressing is None:
+            return
+        address, prefix, gateway, dns, dhcp = addressing
+        self.ip4_config = Ip4Config(self.manager, address, prefix, gateway, dns)
+        self.ip4_config.gateway = gateway
+        if dhcp:
+            self.dhcp4_config = Dhcp4Config(self.manager, address, prefix, gateway, dns)
 
     # Ending -----------------------------------------------------------------
 
@@ -205,11 +215,11 @@ class Activation(Exported):
         self.device.change_state(final_state, reason)
         if not self.finished:
             self._set_state(ActiveState.DEACTIVATED, ActiveReason.DEVICE_DISCONNECTED)
-        self.set(ACTIVE, Default=False, StateFlags=0, Ip4Config='/')
+        self.set(ACTIVE, Default=False, StateFlags=0, Ip4Config='/', Dhcp4Config='/')
         if self.client_watch is not None:
             self.client_watch.cancel()
         self.manager.forget(self)
-        for part in (self.own_access_point, self.ip4_config):
+        for part in (self.own_access_point, self.ip4_config, self.dhcp4_config):
             if part is not None:
                 part.withdraw()
         self.withdraw()

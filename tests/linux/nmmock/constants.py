@@ -14,6 +14,7 @@ MODEM = MANAGER + '.Device.Modem'
 ACCESS_POINT = MANAGER + '.AccessPoint'
 ACTIVE = MANAGER + '.Connection.Active'
 IP4_CONFIG = MANAGER + '.IP4Config'
+DHCP4_CONFIG = MANAGER + '.DHCP4Config'
 
 VERSION = '1.42.4'
 

@@ -1,11 +1,13 @@
 """Network devices: the common Device interface, the Wi-Fi device's access
 point list and scans, and the IPv4 configuration of an activated device."""
 
+import time
+
 import dbus
 
 from . import rules
 from .air import AccessPoint, boottime_ms
-from .constants import (DEVICE, IP4_CONFIG, MANAGER, WIRED, WIRELESS, DeviceCapability, DeviceState,
+from .constants import (DEVICE, DHCP4_CONFIG, IP4_CONFIG, MANAGER, WIRED, WIRELESS, DeviceCapability, DeviceState,
                         DeviceType, Reason, WifiCapability, WifiMode)
 from .exported import Exported, error
 
@@ -43,6 +45,22 @@ class Ip4Config(Exported):
         self.announce()
 
 
+class Dhcp4Config(Exported):
+    """The lease a DHCP server gave an activated device."""
+
+    LEASE_SECONDS = 3600
+
+    def __init__(self, manager, address, prefix, gateway, dns):
+        super().__init__(manager, manager.next_path('DHCP4Config'), [DHCP4_CONFIG])
+        mask = (0xFFFFFFFF << (32 - prefix)) & 0xFFFFFFFF
+        options = {'ip_address': address, 'subnet_mask': '.'.join(str(mask >> s & 0xFF) for s in (24, 16, 8, 0)),
+                   'routers': gateway, 'dhcp_server_identifier': gateway,
+                   'domain_name_servers': ' '.join(dns), 'dhcp_lease_time': str(self.LEASE_SECONDS),
+                   'expiry': str(int(time.time()) + self.LEASE_SECONDS)}
+        self.set(DHCP4_CONFIG, Options={key: dbus.String(value) for key, value in options.items()})
+        self.announce()
+
+
 class Device(Exported):
     def __init__(self, manager, spec):
         kind = spec.get('kind', 'ethernet')
@@ -70,7 +88,8 @@ class Device(Exported):
         if kind == 'wifi':
             capabilities = WIFI_CAPABILITIES | (WifiCapability.AP if spec.get('ap', True) else 0)
             self.set(WIRELESS, HwAddress=self.hw_address, PermHwAddress=perm, Mode=WifiMode.INFRA,
-                     WirelessCapabilities=capabilities, LastScan=-1, Bitrate=0)
+                     WirelessCapabilities=capabilities, Bitrate=0,
+                     LastScan=boottime_ms() if self.available() else -1)
             for member, handler in (('GetAccessPoints', self._get_access_points),
                                     ('GetAllAccessPoints', self._get_all_access_points),
                                     ('RequestScan', self._request_scan)):
@@ -96,14 +115,14 @@ class Device(Exported):
         return bool(self.get(WIRELESS, 'WirelessCapabilities') & WifiCapability.AP)
 
     def available(self):
-        if not self.managed:
+        if not self.managed or not self.manager.networking_enabled:
             return False
         if self.kind == 'wifi':
             return self.manager.wireless_enabled()
         return self.carrier
 
     def idle_state(self):
-        if not self.managed:
+        if not self.managed or not self.manager.networking_enabled:
             return DeviceState.UNMANAGED
         return DeviceState.DISCONNECTED if self.available() else DeviceState.UNAVAILABLE
 
@@ -151,9 +170,11 @@ class Device(Exported):
         self.set(DEVICE, Managed=managed)
         self.settle(Reason.NOW_MANAGED if managed else Reason.NOW_UNMANAGED)
 
-    def show_configuration(self, ip4_config=None, access_point=None, mode=WifiMode.INFRA, hw_address=None):
+    def show_configuration(self, ip4_config=None, access_point=None, mode=WifiMode.INFRA, hw_address=None,
+                           dhcp4_config=None):
         """Publishes what an activated (or idle, with no arguments) device carries."""
         self.set(DEVICE, Ip4Config=ip4_config.path if ip4_config else '/',
+                 Dhcp4Config=dhcp4_config.path if dhcp4_config else '/',
                  IpInterface=self.ip_interface() if ip4_config else '',
                  HwAddress=hw_address or self.hw_address)
         if self.kind == 'wifi':
@@ -205,7 +226,17 @@ class Device(Exported):
         self.sync_access_points()
         self.set(WIRELESS, LastScan=boottime_ms())
 
-    # Methods on the Device interface --------------------------------------
+    # Methods and writable properties of the Device interface -------------
+
+    def write_property(self, caller, interface, name, value):
+        if interface != DEVICE or name not in ('Managed', 'Autoconnect'):
+            super().write_property(caller, interface, name, value)
+        self.manager.polkit.check(caller, 'network-control')
+        if name == 'Managed':
+            self.set_managed(bool(value))
+            self.manager.refresh()
+        else:
+            self.set(DEVICE, Autoconnect=bool(value))
 
     def _disconnect(self, caller):
         self.manager.polkit.check(caller, 'network-control')
@@ -217,9 +248,7 @@ class Device(Exported):
         raise error(DEVICE_ERROR + 'NotSoftware', 'This device is not a software device')
 
     def release(self):
-        """The device disappears: its activation ends and its objects go."""
-        if self.activation is not None:
-            self.activation.deactivate(Reason.REMOVED)
+        """The device's objects go (after its activation ended)."""
         for point in self.access_points.values():
             point.withdraw()
         self.access_points = {}

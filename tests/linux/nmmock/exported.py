@@ -95,8 +95,8 @@ class Exported:
             self.dbus.EmitSignal(PROPERTIES, 'PropertiesChanged', 'sa{sv}as', [interface, changed, []])
 
     def write_property(self, caller, interface, name, value):
-        """Writes a writable property for a client; subclasses accept some."""
-        raise error('org.freedesktop.DBus.Error.PropertyReadOnly', f"Property '{name}' cannot be written")
+        """Writes a writable property for a client; subclasses accept those they model."""
+        raise error('org.freedesktop.DBus.Error.NotSupported', f"Writing '{name}' is not supported by this stand-in")
 
     def _write_property(self, caller, interface, name, value):
         if interface not in self.interfaces or name not in self.interfaces[interface].properties:

@@ -30,6 +30,7 @@ METRICS = {'ethernet': 100, 'wifi': 600, 'modem': 700}
 class Manager(Exported):
     def __init__(self, mock, machine):
         self.mock = mock
+        self.running = True
         self.calls = CallLog()
         self.counters = {}
         self.machine = machine
@@ -77,8 +78,13 @@ class Manager(Exported):
         return f'{ROOT}/{kind}/{self.count(kind)}'
 
     def later(self, function):
-        """Runs function once the current call has been answered."""
-        GLib.idle_add(lambda: function() and False)
+        """Runs function once the current call has been answered (unless the
+        daemon stopped meanwhile)."""
+        def run():
+            if self.running:
+                function()
+            return False
+        GLib.idle_add(run)
 
     def device(self, interface):
         found = next((d for d in self.devices if d.interface == interface), None)
@@ -121,10 +127,13 @@ class Manager(Exported):
 
     def remove_device(self, interface):
         device = self.device(interface)
-        device.release()
+        if device.activation is not None:
+            device.activation.deactivate(Reason.REMOVED)
         self.devices.remove(device)
         self._publish_devices()
         self.emit(MANAGER, 'DeviceRemoved', dbus.ObjectPath(device.path))
+        device.release()
+        self.profiles_changed()
         self.refresh()
 
     def broadcast(self, network):
@@ -412,6 +421,7 @@ class Manager(Exported):
 
     def shut_down(self):
         """Drops every object without a word, as a daemon that ends does."""
+        self.running = False
         for activation in self.activations:
             if activation.client_watch is not None:
                 activation.client_watch.cancel()
