@@ -48,6 +48,14 @@ SharingRole SimSharingState::roleOf(const std::string& guid) const {
   return SharingRole::none;
 }
 
+std::int32_t SimSharingState::grant(const std::string& guid, SharingRole role) {
+  const SharingRole held = roleOf(guid);
+  if (held == role) return S_OK;
+  if (held != SharingRole::none || !holder(role).empty()) return roleTakenError;
+  assign(guid, role);
+  return S_OK;
+}
+
 void SimSharingState::assign(const std::string& guid, SharingRole role) {
   dropRoles(guid);
   if (role == SharingRole::publicSide) public_ = guid;
