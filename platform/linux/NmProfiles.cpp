@@ -20,9 +20,9 @@ const QString securityGroup = QStringLiteral("802-11-wireless-security");
 const QString userGroup = QStringLiteral("user");
 const QString instanceKey = QStringLiteral("org.brisklane.instance");
 
-QVariantMap connectionGroupFor(const std::string& name, const ProfileOwner& owner) {
+QVariantMap connectionGroupFor(const QString& id, const ProfileOwner& owner) {
   return {
-      {QStringLiteral("id"), QStringLiteral("Brisklane %1").arg(QString::fromStdString(name))},
+      {QStringLiteral("id"), id},
       {QStringLiteral("uuid"), QUuid::createUuid().toString(QUuid::WithoutBraces)},
       {QStringLiteral("type"), wirelessGroup},
       {QStringLiteral("autoconnect"), false},
@@ -65,7 +65,7 @@ bool isValidPassphrase(const std::string& passphrase) {
 
 ProfileSettings hotspotSettings(const HotspotProfile& hotspot, const ProfileOwner& owner) {
   ProfileSettings settings;
-  settings[connectionGroup] = connectionGroupFor(hotspot.name, owner);
+  settings[connectionGroup] = connectionGroupFor(QStringLiteral("Hotspot %1").arg(QString::fromStdString(hotspot.name)), owner);
   settings[wirelessGroup] = {
       {QStringLiteral("ssid"), QByteArray::fromStdString(hotspot.name)},
       {QStringLiteral("mode"), QStringLiteral("ap")},
@@ -92,7 +92,7 @@ ProfileSettings hotspotSettings(const HotspotProfile& hotspot, const ProfileOwne
 ProfileSettings joinSettings(const std::string& name, JoinSecurity security, const std::string& key,
                              const ProfileOwner& owner) {
   ProfileSettings settings;
-  settings[connectionGroup] = connectionGroupFor(name, owner);
+  settings[connectionGroup] = connectionGroupFor(QString::fromStdString(name), owner);
   settings[wirelessGroup] = {
       {QStringLiteral("ssid"), QByteArray::fromStdString(name)},
       {QStringLiteral("mode"), QStringLiteral("infrastructure")},

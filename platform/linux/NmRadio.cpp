@@ -1,5 +1,8 @@
 #include "linux/NmRadio.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <set>
 #include <tuple>
@@ -50,6 +53,14 @@ bool keyRefused(const NmActivation::Outcome& outcome) {
   return outcome.activeReason == nm::activeReasonNoSecrets || outcome.activeReason == nm::activeReasonLoginFailed;
 }
 
+NmRadio::Options withUser(NmRadio::Options options) {
+  if (options.user.empty()) {
+    const passwd* entry = getpwuid(geteuid());
+    options.user = entry ? entry->pw_name : std::to_string(geteuid());
+  }
+  return options;
+}
+
 RadioEvent event(RadioEvent::Code code, const std::string& interfaceId, const std::string& name) {
   return RadioEvent{interfaceId, code, name};
 }
@@ -57,7 +68,7 @@ RadioEvent event(RadioEvent::Code code, const std::string& interfaceId, const st
 }  // namespace
 
 NmRadio::NmRadio(NmClient& client, DeviceInventory& inventory, Options options)
-    : client_(client), inventory_(inventory), options_(std::move(options)) {
+    : client_(client), inventory_(inventory), options_(withUser(std::move(options))) {
   registerProfileTypes();
   NmClient::Listener listener;
   listener.deviceStateChanged = [this](const QString& device, std::uint32_t newState, std::uint32_t oldState,

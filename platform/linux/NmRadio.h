@@ -34,7 +34,8 @@ class NmRadio : public RadioBackend {
     // Whether a hotspot on the interface (its GUID) is to share the Internet
     // connection: the sharing service made its connection the private side.
     std::function<bool(const std::string& interfaceId)> sharesInternetTo;
-    // The login the radio's profiles belong to.
+    // The login the radio's profiles belong to; empty: the user running
+    // the program.
     std::string user;
   };
 
