@@ -86,10 +86,13 @@ TEST_F(LinuxConnections, ListTheManagedDevicesUnderTheGuidsOfTheirPermanentAddre
   EXPECT_EQ(wired.Status, 2);
   EXPECT_TRUE(wired.IsPhysical);
   EXPECT_EQ(wired.Gateways, std::vector<std::string>{"192.168.1.1"});
+  EXPECT_TRUE(wired.DhcpEnabled);
+  EXPECT_EQ(linuxNetwork->adapters().front().dhcpServer, "192.168.1.1");
   const TConnection& wifi = *manager.Connections.Objects(1);
   EXPECT_EQ(wifi.GuidText, wifiGuid);
   EXPECT_EQ(wifi.Status, 7);
   EXPECT_TRUE(wifi.IsWireless);
+  EXPECT_FALSE(wifi.DhcpEnabled);
   // The modem has no kernel interface until it connects: no adapter yet.
   const TConnection& modem = *manager.Connections.Objects(2);
   EXPECT_EQ(modem.Name, "Mobile broadband");
