@@ -10,8 +10,8 @@
 #include <QDBusArgument>
 #include <QDBusObjectPath>
 
-#include "linux/DeviceGuid.h"
 #include "linux/HardwareAddress.h"
+#include "linux/MachineDevices.h"
 #include "linux/NmActivation.h"
 #include "linux/NmNames.h"
 #include "machine/Refusal.h"
@@ -234,7 +234,7 @@ std::vector<NmRadio::WifiDevice> NmRadio::wifiDevices() {
   std::vector<WifiDevice> wifi;
   for (auto& device : inventory_.devices()) {
     if (device.kind != DeviceKind::Wifi) continue;
-    std::string id = deviceGuid(device.permanentHardwareAddress);
+    std::string id = guidOf(device);
     wifi.push_back(WifiDevice{std::move(device), std::move(id)});
   }
   // Hosting takes the first interface: one that can, and whose Internet

@@ -9,7 +9,6 @@
 #include "app/Unit1.h"
 #include "app/Unit1Private.h"
 #include "brisklane_passphrase.h"
-#include "brisklane_refusal.h"
 #include "util/TextUtils.h"
 #include "wifi/WifiNetwork.h"
 
@@ -45,7 +44,7 @@ void TForm1::actConnectExecute() {
                    QMessageBox::Information, QMessageBox::Ok);
   } else {
     ShowFailureMessage(this, QStringLiteral("Could not connect to the wireless network."), MessageCaption,
-                       BrisklaneLastRefusal());
+                       FWifi->RefusalReason());
   }
 }
 

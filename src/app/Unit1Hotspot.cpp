@@ -148,7 +148,7 @@ void TForm1::actStartSharingExecute() {
     return;
   }
   if (!FWifi->ConnectOrCreate()) {
-    const std::string reason = BrisklaneLastRefusal();
+    const std::string reason = FWifi->RefusalReason();
     // Sharing into a network that does not exist helps nobody.
     FConnectionManager->DisableSharing();
     ShowFailureMessage(this, QStringLiteral("The wireless network could not be started."), MessageCaption, reason);

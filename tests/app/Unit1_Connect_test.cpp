@@ -150,13 +150,13 @@ TEST_F(Connect, ConnectWithoutTheNetworkNearbyCreatesIt) {
 TEST_F(Connect, ConnectThatFailsSaysSoWithTheMachinesReasonAndDisconnectStillReportsSuccess) {
   scenario = testkit::shippedScenario("laptop2");
   scenario["wireless"]["interfaces"] = nlohmann::json::array();
-  Start();
-  // The reason a real machine gives for its empty interface list; the
+  // The reason a real machine gives with its empty interface list; the
   // simulated one never clears it.
   struct RefusalScope {
     RefusalScope() { plat::setRefusal("Wi-Fi is switched off: switch it on."); }
     ~RefusalScope() { plat::clearRefusal(); }
   } refusal;
+  Start();
   form->actConnect->trigger();
   form->actDisconnect->trigger();
   ASSERT_EQ(boxes.size(), 2u);

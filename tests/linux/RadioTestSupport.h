@@ -101,7 +101,7 @@ class RadioTest : public testing::Test {
     return nmtest::waitUntil([&] { return Events().size() >= count; });
   }
 
-  // The methods called that change NetworkManager's state.
+  // The methods this radio called that change NetworkManager's state.
   std::vector<std::string> Changes() {
     static const std::set<QString> changing{
         QStringLiteral("AddAndActivateConnection"), QStringLiteral("AddAndActivateConnection2"),
@@ -111,8 +111,9 @@ class RadioTest : public testing::Test {
         QStringLiteral("Update2"),                  QStringLiteral("Disconnect"),
         QStringLiteral("Enable"),                   QStringLiteral("Set")};
     std::vector<std::string> members;
+    const QString self = client->uniqueName();
     for (const auto& call : nm->calls()) {
-      if (changing.count(call.member)) members.push_back(call.member.toStdString());
+      if (call.sender == self && changing.count(call.member)) members.push_back(call.member.toStdString());
     }
     return members;
   }
