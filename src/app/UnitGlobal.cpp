@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "rtl/SysUtils.h"
+#include "SysUtils.h"
 #include "util/TextUtils.h"
 #include "windows.h"
 

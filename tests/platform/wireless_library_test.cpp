@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include "WirelessLibrary.h"
 #include "sim/SimRadio.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
-#include "wifi/WirelessLibrary.h"
 
 namespace {
 
