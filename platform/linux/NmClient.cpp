@@ -111,7 +111,8 @@ std::optional<QDBusConnection> NmClient::bus() {
   std::lock_guard lock(linkMutex_);
   if (link_ && !link_->bus.isConnected()) link_.reset();  // the bus went away
   if (!link_) {
-    if (QCoreApplication::instance() == nullptr) return std::nullopt;
+    // A listener still running while the client lets go must not connect anew.
+    if (QCoreApplication::instance() == nullptr || disconnecting_) return std::nullopt;
     const QString name = newConnectionName();
     QDBusConnection connection = QDBusConnection::connectToBus(QDBusConnection::SystemBus, name);
     if (!connection.isConnected()) {
@@ -132,10 +133,13 @@ void NmClient::disconnectFromBus() {
   {
     std::lock_guard lock(linkMutex_);
     link = std::move(link_);
+    disconnecting_ = true;
   }
   // Ended outside the lock: a listener running on the client's thread may
   // be making a call.
   link.reset();
+  std::lock_guard lock(linkMutex_);
+  disconnecting_ = false;
 }
 
 bool NmClient::networkManagerRunning() { return nameHasOwner(nm::service); }

@@ -94,8 +94,9 @@ class NmClient {
 
   std::optional<QDBusConnection> bus();
 
-  std::mutex linkMutex_;
+  std::mutex linkMutex_;  // the two below
   std::unique_ptr<Link> link_;
+  bool disconnecting_ = false;
 
   std::mutex listenersMutex_;  // also held while a listener runs
   std::map<ListenerId, Listener> listeners_;

@@ -16,7 +16,7 @@
 #include "testkit/FakeSystemRoot.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
-#include "wifi/WirelessLibrary.h"
+#include "WirelessLibrary.h"
 
 namespace {
 
