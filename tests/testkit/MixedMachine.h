@@ -30,6 +30,7 @@ class MixedMachine : public plat::Machine {
   plat::NetworkBackend& network() override { return networkPart ? *networkPart : base_->network(); }
   plat::ServiceBackend& services() override { return servicesPart ? *servicesPart : base_->services(); }
   plat::InternetBackend& internet() override { return internetPart ? *internetPart : base_->internet(); }
+  plat::MachineDescription description() const override { return base_->description(); }
 
  private:
   std::shared_ptr<plat::Machine> base_;
