@@ -41,6 +41,10 @@ ServiceBackend& LinuxMachine::services() { return *backends_.services; }
 
 InternetBackend& LinuxMachine::internet() { return *backends_.internet; }
 
+MachineDescription LinuxMachine::description() const {
+  return {.name = "This computer, Linux with NetworkManager", .notice = "", .detail = ""};
+}
+
 void LinuxMachine::removeLeftoversOnce() {
   if (leftoversRemoved_ || QCoreApplication::instance() == nullptr) return;
   std::lock_guard lock(leftoversMutex_);

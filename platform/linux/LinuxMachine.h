@@ -40,6 +40,8 @@ class LinuxMachine : public Machine {
   NetworkBackend& network() override;
   ServiceBackend& services() override;
   InternetBackend& internet() override;
+  // This computer: no notice on screen.
+  MachineDescription description() const override;
 
  private:
   // Once an application object exists, at the first call of the radio or
