@@ -17,8 +17,8 @@
 namespace plat::lnx {
 namespace {
 
-constexpr DWORD adminStatusDown = 2;                           // MIB_IF_ADMIN_STATUS_DOWN
-constexpr std::int32_t notSupported = HRESULT_FROM_WIN32(50);  // ERROR_NOT_SUPPORTED
+constexpr DWORD adminStatusDown = 2;  // MIB_IF_ADMIN_STATUS_DOWN
+constexpr std::int32_t notSupported = HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
 
 bool isModem(const MachineDevice& device) {
   return device.managed ? device.managed->kind == DeviceKind::Modem : device.kernel->linkType == linkTypePpp;

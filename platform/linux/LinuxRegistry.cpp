@@ -12,6 +12,7 @@
 #include "win32/AsciiCase.h"
 #include "win32/AtomicFile.h"
 #include "winreg.h"
+#include "winsvc.h"
 
 namespace plat::lnx {
 namespace {
@@ -21,8 +22,6 @@ namespace fs = std::filesystem;
 constexpr char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char networkClassKey[] = "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
 constexpr char connectionSubkey[] = "Connection";
-constexpr std::int32_t errorNotSupported = 50;  // ERROR_NOT_SUPPORTED
-constexpr std::int32_t errorInvalidName = 123;  // ERROR_INVALID_NAME
 constexpr std::uint32_t writeRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
 
 std::vector<std::string> parts(const std::string& path) {
@@ -128,8 +127,8 @@ std::int32_t LinuxRegistry::queryValue(const std::string& path, const std::strin
 
 std::int32_t LinuxRegistry::setValue(const std::string& path, const std::string& name, const RegistryValue& value) {
   if (isRunKey(path)) {
-    if (!usableValueName(name)) return errorInvalidName;
-    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return errorNotSupported;
+    if (!usableValueName(name)) return ERROR_INVALID_NAME;
+    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return ERROR_NOT_SUPPORTED;
     std::lock_guard lock(autostartMutex_);
     std::error_code error;
     fs::create_directories(places_.autostartFolder, error);
