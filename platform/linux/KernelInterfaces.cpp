@@ -4,6 +4,8 @@
 #include <cctype>
 #include <fstream>
 
+#include "linux/HardwareAddress.h"
+
 namespace plat::lnx {
 namespace {
 
@@ -28,17 +30,6 @@ std::optional<unsigned long> number(const fs::path& file, int base = 10) {
   } catch (const std::exception&) {
     return std::nullopt;
   }
-}
-
-std::vector<std::uint8_t> hardwareAddress(const std::string& text) {
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t at = 0; at + 2 <= text.size(); at += 3) {
-    if (!std::isxdigit(static_cast<unsigned char>(text[at])) || !std::isxdigit(static_cast<unsigned char>(text[at + 1]))) {
-      return {};
-    }
-    bytes.push_back(static_cast<std::uint8_t>(std::stoul(text.substr(at, 2), nullptr, 16)));
-  }
-  return bytes;
 }
 
 std::string upper(std::string text) {
@@ -116,7 +107,7 @@ std::optional<KernelInterface> readKernelInterface(const fs::path& root, const s
   kernel.wireless = fs::exists(folder / "wireless", error) || fs::exists(folder / "phy80211", error);
   kernel.mtu = static_cast<std::uint32_t>(number(folder / "mtu").value_or(0));
   kernel.speedMbps = static_cast<std::uint32_t>(number(folder / "speed").value_or(0));
-  kernel.hardwareAddress = hardwareAddress(firstLine(folder / "address"));
+  kernel.hardwareAddress = parseHardwareAddress(firstLine(folder / "address"));
   kernel.up = (number(folder / "flags", 16).value_or(0) & interfaceUp) != 0;
   kernel.operState = firstLine(folder / "operstate");
   kernel.hardwareId = hardwareId(folder);

@@ -8,6 +8,7 @@
 #include "iphlpapi.h"
 #include "linux/DefaultRoutes.h"
 #include "machine/Refusal.h"
+#include "netcon.h"
 #include "objbase.h"
 #include "sim/SimSharingState.h"
 #include "win32/AsciiCase.h"
@@ -16,11 +17,7 @@
 namespace plat::lnx {
 namespace {
 
-constexpr std::int32_t connectionConnected = 2;          // NCS_CONNECTED
-constexpr std::int32_t connectionMediaDisconnected = 7;  // NCS_MEDIA_DISCONNECTED
-constexpr std::int32_t mediaLan = 3;                     // NCM_LAN
-constexpr std::int32_t mediaPhone = 4;                   // NCM_PHONE
-constexpr DWORD adminStatusDown = 2;                     // MIB_IF_ADMIN_STATUS_DOWN
+constexpr DWORD adminStatusDown = 2;                           // MIB_IF_ADMIN_STATUS_DOWN
 constexpr std::int32_t notSupported = HRESULT_FROM_WIN32(50);  // ERROR_NOT_SUPPORTED
 
 bool isModem(const MachineDevice& device) {
@@ -140,8 +137,8 @@ std::int32_t LinuxNetwork::connectionProperties(const std::string& guid, Connect
   properties.deviceName = toUtf16(device->kernel ? device->kernel->name : device->managed->interfaceName);
   // Never "disconnected" (0): the program leaves such connections out, and an
   // idle Wi-Fi card must stay listed to carry the hotspot.
-  properties.status = device->managed->activated ? connectionConnected : connectionMediaDisconnected;
-  properties.mediaType = device->managed->kind == DeviceKind::Modem ? mediaPhone : mediaLan;
+  properties.status = device->managed->activated ? NCS_CONNECTED : NCS_MEDIA_DISCONNECTED;
+  properties.mediaType = device->managed->kind == DeviceKind::Modem ? NCM_PHONE : NCM_LAN;
   return S_OK;
 }
 

@@ -3,13 +3,19 @@
 // a fake sysfs: what the program's sharing manager lists and may share.
 #include <gtest/gtest.h>
 
-#include "harness/NetworkManagerMock.h"
+#include <pwd.h>
+#include <unistd.h>
+
+#include <fstream>
+
 #include "brisklane_refusal.h"
+#include "harness/NetworkManagerMock.h"
 #include "linux/DeviceGuid.h"
 #include "linux/LinuxNetwork.h"
 #include "linux/LinuxRegistry.h"
 #include "linux/NmClient.h"
 #include "linux/NmDeviceInventory.h"
+#include "linux/NmRadio.h"
 #include "net/AdapterUnit.h"
 #include "net/ConnectionUnit.h"
 #include "testkit/FakeSystemRoot.h"
@@ -80,10 +86,13 @@ TEST_F(LinuxConnections, ListTheManagedDevicesUnderTheGuidsOfTheirPermanentAddre
   EXPECT_EQ(wired.Status, 2);
   EXPECT_TRUE(wired.IsPhysical);
   EXPECT_EQ(wired.Gateways, std::vector<std::string>{"192.168.1.1"});
+  EXPECT_TRUE(wired.DhcpEnabled);
+  EXPECT_EQ(linuxNetwork->adapters().front().dhcpServer, "192.168.1.1");
   const TConnection& wifi = *manager.Connections.Objects(1);
   EXPECT_EQ(wifi.GuidText, wifiGuid);
   EXPECT_EQ(wifi.Status, 7);
   EXPECT_TRUE(wifi.IsWireless);
+  EXPECT_FALSE(wifi.DhcpEnabled);
   // The modem has no kernel interface until it connects: no adapter yet.
   const TConnection& modem = *manager.Connections.Objects(2);
   EXPECT_EQ(modem.Name, "Mobile broadband");
@@ -104,6 +113,35 @@ TEST_F(LinuxConnections, ShareOnlyWhatNetworkManagerRoutesTheInternetThrough) {
             "Ethernet (eth0) cannot be the shared Internet connection: NetworkManager has no connection that carries "
             "the default route.");
   EXPECT_FALSE(linuxNetwork->sharesInternetInto(wifiGuid));
+}
+
+// The radio names the card as its adapter and connection are named, and
+// hosts a shared network exactly when the sharing service made the card the
+// private side.
+TEST_F(LinuxConnections, TheRadioKnowsTheCardByItsConnectionsGuidAndSharesWhatTheRolesSay) {
+  std::filesystem::create_directories(root.path() / "usr/sbin");
+  std::ofstream(root.path() / "usr/sbin/dnsmasq") << "";
+  plat::lnx::NmRadio::Options options;
+  options.systemRoot = root.path();
+  options.sharesInternetTo = [this](const std::string& id) { return linuxNetwork->sharesInternetInto(id); };
+  options.user = getpwuid(geteuid())->pw_name;  // the hotspot belongs to whoever runs the test
+  plat::lnx::NmRadio radio(client, inventory, options);
+  EXPECT_EQ(radio.interfaces(), std::vector<std::string>{wifiGuid});
+
+  nm.setAutoActivation(true);
+  auto hostedMethod = [&] {
+    nm.clearCalls();
+    EXPECT_EQ(radio.addOwnNetwork(wifiGuid, "Brisklane", "60917"), plat::RadioResult::Ok);
+    const auto calls = nm.calls(QStringLiteral("AddAndActivateConnection2"));
+    EXPECT_EQ(radio.deleteOwnNetwork(wifiGuid, "Brisklane"), plat::RadioResult::Ok);
+    return calls.size() == 1 ? calls[0].settingsArg(0)[QStringLiteral("ipv4")][QStringLiteral("method")].toString()
+                             : QStringLiteral("<no single activation>");
+  };
+  TConnectionManager manager;
+  ASSERT_TRUE(manager.EnableSharing(wiredGuid, wifiGuid));
+  EXPECT_EQ(hostedMethod(), QStringLiteral("shared"));
+  ASSERT_TRUE(manager.DisableSharing());
+  EXPECT_EQ(hostedMethod(), QStringLiteral("link-local"));
 }
 
 }  // namespace
