@@ -4,7 +4,7 @@
 #include <set>
 
 #include <QCoreApplication>
-#include <QDBusMetaType>
+#include <QDBusArgument>
 #include <QThread>
 
 #include "linux/NmNames.h"
@@ -120,7 +120,6 @@ std::optional<QDBusConnection> NmClient::bus() {
       QDBusConnection::disconnectFromBus(name);
       return std::nullopt;
     }
-    qDBusRegisterMetaType<QMap<QString, QVariantMap>>();
     link_ = std::make_unique<Link>(*this, connection, name);
     // Registered anew for each application object, as each runs the list once.
     qRemovePostRoutine(disconnectAllClients);
