@@ -1,27 +1,61 @@
 #include "sim/StateFile.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
+#include "sim/SmallFile.h"
 #include "win32/AtomicFile.h"
+#include "windows.h"
 
 namespace plat::sim {
+namespace {
 
-std::optional<nlohmann::json> readStateFile(const std::optional<std::filesystem::path>& path, const std::string& what) {
-  if (!path || !std::filesystem::exists(*path)) return std::nullopt;
-  std::ifstream in(*path);
+// Far above any machine's registry, and still a size read at once.
+constexpr std::size_t stateFileLimit = 16 * 1024 * 1024;
+
+}  // namespace
+
+bool loadStateFile(const std::optional<std::filesystem::path>& path, const std::string& what,
+                   const std::function<void(const nlohmann::json&)>& load) {
+  if (!path) return false;
+  const std::string named = "saved " + what + " " + path->string();
+  std::optional<std::string> text;
   try {
-    return nlohmann::json::parse(in);
-  } catch (const nlohmann::json::exception& e) {
-    throw std::runtime_error("saved " + what + " " + path->string() + " is damaged: " + e.what());
+    text = readSmallFile(*path, stateFileLimit);
+  } catch (const std::runtime_error& e) {
+    throw StateFileError(named + " " + e.what());
   }
+  if (!text) return false;
+
+  nlohmann::json content;
+  try {
+    content = nlohmann::json::parse(*text);
+  } catch (const nlohmann::json::exception& e) {
+    throw StateFileError(named + " is damaged: " + e.what());
+  }
+  try {
+    load(content);
+  } catch (const std::runtime_error& e) {
+    throw StateFileError(named + ": " + e.what());
+  }
+  return true;
 }
 
-void writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content) {
-  if (!path) return;
-  std::error_code error;
-  std::filesystem::create_directories(path->parent_path(), error);
-  writeFileAtomically(*path, content.dump(2) + "\n");
+std::uint32_t writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content) {
+  if (!path) return ERROR_SUCCESS;
+  std::error_code folderError;
+  std::filesystem::create_directories(path->parent_path(), folderError);
+  std::string cause;
+  try {
+    if (writeFileAtomically(*path, content.dump(2) + "\n", 0600)) return ERROR_SUCCESS;
+    cause = std::strerror(errno);
+  } catch (const nlohmann::json::exception& e) {
+    cause = e.what();  // a name that is not UTF-8
+  }
+  std::fprintf(stderr, "brisklane: cannot save %s: %s\n", path->c_str(), cause.c_str());
+  return ERROR_WRITE_FAULT;
 }
 
 }  // namespace plat::sim

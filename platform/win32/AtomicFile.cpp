@@ -9,7 +9,7 @@
 
 namespace plat {
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view content) {
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view content, mode_t mode) {
   std::string temp = path.string() + ".XXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return false;
@@ -22,9 +22,9 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view con
     return false;
   };
 
-  // mkstemp creates the file readable by its owner only; an INI file or a
-  // state file is an ordinary file of the user.
-  if (::fchmod(fd, 0644) != 0) return fail();
+  // mkstemp creates the file readable by its owner only; an INI file is an
+  // ordinary file of the user.
+  if (::fchmod(fd, mode) != 0) return fail();
   const char* data = content.data();
   std::size_t left = content.size();
   while (left > 0) {
