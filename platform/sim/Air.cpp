@@ -19,8 +19,8 @@
 #include <nlohmann/json.hpp>
 
 #include "sim/JsonFields.h"
-#include "sim/SmallFile.h"
 #include "win32/AtomicFile.h"
+#include "win32/RegularFile.h"
 
 namespace plat::sim {
 namespace {
@@ -80,20 +80,21 @@ bool stationAlive(const std::filesystem::path& dir, const std::string& station) 
     fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   }
   if (fd < 0) return true;
-  const ClosingDescriptor guard{fd};
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return true;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return true;
-  removeEntry(dir, station);
-  ::unlink(lock.c_str());
-  return false;
+  const bool abandoned = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  if (abandoned) {
+    removeEntry(dir, station);
+    ::unlink(lock.c_str());
+  }
+  ::close(fd);
+  return !abandoned;
 }
 
 std::optional<std::vector<AirNetwork>> readEntry(const std::filesystem::path& file) {
+  std::string text;
+  if (readRegularFile(file.c_str(), entryLimit, text, /*followLinks=*/false) != 0) return std::nullopt;
   try {
-    const auto text = readSmallFile(file, entryLimit);
-    if (!text) return std::nullopt;
-    const auto entry = nlohmann::json::parse(*text);
+    const auto entry = nlohmann::json::parse(text);
     std::vector<AirNetwork> networks;
     for (const auto& n : arrayField(entry, "networks")) {
       networks.push_back(AirNetwork{requiredTextField(n, "name"), textField(n, "key"),
@@ -101,7 +102,7 @@ std::optional<std::vector<AirNetwork>> readEntry(const std::filesystem::path& fi
     }
     return networks;
   } catch (const std::runtime_error&) {
-    return std::nullopt;  // not a station entry, or unreadable; ignored
+    return std::nullopt;  // not a station entry; ignored
   } catch (const nlohmann::json::exception&) {
     return std::nullopt;
   }
@@ -170,8 +171,8 @@ bool AirStation::publish(const std::vector<AirNetwork>& networks) {
   for (const auto& n : networks) {
     entry["networks"].push_back({{"name", n.name}, {"key", n.key}, {"id", n.id}, {"internet", n.internet}});
   }
-  // Readable by its owner only: an entry holds network keys.
-  return writeFileAtomically(entryFile(dir_, id_), entry.dump(), 0600);
+  // Created readable by its owner only, as every new file: it holds keys.
+  return writeFileAtomically(entryFile(dir_, id_), entry.dump());
 }
 
 std::vector<HeardStation> listenToAir(const std::filesystem::path& dir, const std::string& exceptStation) {

@@ -11,8 +11,8 @@
 #include "sim/SimRadio.h"
 #include "sim/SimRegistry.h"
 #include "sim/SimServices.h"
-#include "sim/SmallFile.h"
 #include "sim/StateFile.h"
+#include "win32/RegularFile.h"
 
 namespace plat::sim {
 namespace {
@@ -83,16 +83,13 @@ InternetBackend& SimMachine::internet() { return *internet_; }
 
 nlohmann::json loadScenarioFile(const std::filesystem::path& path) {
   const std::string named = "scenario file " + path.string();
-  std::optional<std::string> text;
-  try {
-    text = readSmallFile(path, scenarioFileLimit);
-  } catch (const std::runtime_error& e) {
-    throw std::runtime_error(named + " " + e.what());
+  std::string text;
+  if (const int error = readRegularFile(path.c_str(), scenarioFileLimit, text)) {
+    throw std::runtime_error(named + " cannot be read: " + readFailureReason(path.c_str(), error, scenarioFileLimit));
   }
-  if (!text) throw std::runtime_error(named + " does not exist");
   nlohmann::json scenario;
   try {
-    scenario = nlohmann::json::parse(*text, nullptr, true, /*ignore_comments=*/true);
+    scenario = nlohmann::json::parse(text, nullptr, true, /*ignore_comments=*/true);
   } catch (const nlohmann::json::exception& e) {
     throw std::runtime_error(named + " is not valid JSON: " + e.what());
   }

@@ -19,8 +19,9 @@ class SimRegistry : public RegistryBackend {
  public:
   // `scenario` is the scenario's "registry" object. With a state file that
   // exists, the saved tree replaces the scenario's; every change is saved to
-  // it, and a change that cannot be saved fails (ERROR_WRITE_FAULT) and is
-  // not made. Throws std::runtime_error naming the fault in either.
+  // it, and a change that cannot be saved fails with the save's error
+  // (writeStateFile) and is not made. Throws std::runtime_error naming the
+  // fault in either.
   SimRegistry(const nlohmann::json& scenario, std::optional<std::filesystem::path> stateFile);
 
   std::int32_t openKey(const std::string& path, std::uint32_t access) override;

@@ -29,7 +29,7 @@ class SimSharingState {
 
   // Give `guid` the role, or take away whatever role it holds; saved at once.
   // A change that cannot be saved is not made: the save's error
-  // (ERROR_WRITE_FAULT), otherwise ERROR_SUCCESS.
+  // (writeStateFile), otherwise ERROR_SUCCESS.
   std::uint32_t assign(const std::string& guid, SharingRole role);
   std::uint32_t clear(const std::string& guid);
 

@@ -5,8 +5,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "sim/SmallFile.h"
 #include "win32/AtomicFile.h"
+#include "win32/ErrnoMapping.h"
+#include "win32/RegularFile.h"
 #include "windows.h"
 
 namespace plat::sim {
@@ -21,17 +22,15 @@ bool loadStateFile(const std::optional<std::filesystem::path>& path, const std::
                    const std::function<void(const nlohmann::json&)>& load) {
   if (!path) return false;
   const std::string named = "saved " + what + " " + path->string();
-  std::optional<std::string> text;
-  try {
-    text = readSmallFile(*path, stateFileLimit);
-  } catch (const std::runtime_error& e) {
-    throw StateFileError(named + " " + e.what());
+  std::string text;
+  if (const int error = readRegularFile(path->c_str(), stateFileLimit, text)) {
+    if (error == ENOENT) return false;
+    throw StateFileError(named + " cannot be read: " + readFailureReason(path->c_str(), error, stateFileLimit));
   }
-  if (!text) return false;
 
   nlohmann::json content;
   try {
-    content = nlohmann::json::parse(*text);
+    content = nlohmann::json::parse(text);
   } catch (const nlohmann::json::exception& e) {
     throw StateFileError(named + " is damaged: " + e.what());
   }
@@ -48,14 +47,16 @@ std::uint32_t writeStateFile(const std::optional<std::filesystem::path>& path, c
   std::error_code folderError;
   std::filesystem::create_directories(path->parent_path(), folderError);
   std::string cause;
+  std::uint32_t error = ERROR_WRITE_FAULT;
   try {
-    if (writeFileAtomically(*path, content.dump(2) + "\n", 0600)) return ERROR_SUCCESS;
+    if (writeFileAtomically(*path, content.dump(2) + "\n")) return ERROR_SUCCESS;
     cause = std::strerror(errno);
+    error = errorFromErrno(errno);
   } catch (const nlohmann::json::exception& e) {
     cause = e.what();  // a name that is not UTF-8
   }
   std::fprintf(stderr, "brisklane: cannot save %s: %s\n", path->c_str(), cause.c_str());
-  return ERROR_WRITE_FAULT;
+  return error;
 }
 
 }  // namespace plat::sim

@@ -25,11 +25,12 @@ class StateFileError : public std::runtime_error {
 bool loadStateFile(const std::optional<std::filesystem::path>& path, const std::string& what,
                    const std::function<void(const nlohmann::json&)>& load);
 
-// Replaces the file atomically, creating its folder; readable by its owner
-// only. Does nothing without a path. A failed save is reported on stderr
-// naming the file and the cause, leaves the previous file and returns
-// ERROR_WRITE_FAULT, which the call that caused it hands on; otherwise
-// ERROR_SUCCESS.
+// Replaces the file atomically, creating its folder (a new file is readable
+// by its owner only). Does nothing without a path. A failed save is reported
+// on stderr naming the file and the cause, leaves the previous file and
+// returns the Windows code of the cause (errorFromErrno; ERROR_WRITE_FAULT
+// when the content cannot be written as JSON), which the call that caused it
+// hands on; otherwise ERROR_SUCCESS.
 std::uint32_t writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content);
 
 }  // namespace plat::sim

@@ -2,6 +2,8 @@
 // ways the program ends and what it undoes then, and the dialogs it opens.
 #include "app/Unit1.h"
 
+#include <cstdio>
+
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QButtonGroup>
@@ -25,6 +27,7 @@
 #include "app/MessageBoxes.h"
 #include "app/OptionsUnit.h"
 #include "app/Pictures.h"
+#include "app/SelectNetworkFormUnit.h"
 #include "app/Unit1SessionEnd.h"
 #include "app/Unit1StatusPanel.h"
 #include "app/UnitGlobal.h"
@@ -39,6 +42,8 @@
 namespace {
 
 const QString MessageCaption = QStringLiteral("Message");
+// How long the notice of a failed save at the end of the session stays.
+constexpr int SessionEndNoticeMilliseconds = 10000;
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -98,8 +103,14 @@ void TForm1::ConnectHandlers() {
       PageControl1Change(index);
     });
   });
+  // A single click restores the window as well as a double click: trays that
+  // speak the StatusNotifierItem protocol (KDE Plasma, GNOME's AppIndicator)
+  // report every click as Trigger and never as DoubleClick, and Qt does not
+  // tell which kind of tray shows the icon. Restoring twice is harmless.
   connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::DoubleClick) RunHandler([this] { TrayIcon1DblClick(); });
+    if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) {
+      RunHandler([this] { TrayIcon1DblClick(); });
+    }
   });
   StatusBarPanel2->OnDrawPanel = StatusBarPanel3->OnDrawPanel = [this](TStatusPanel& panel, QPainter& painter,
                                                                        const QRect& rect) {
@@ -121,7 +132,7 @@ void TForm1::FormCreate() {
   // 5.
   LoadSettings();
   // 6.
-  QGuiApplication::setApplicationDisplayName(Text(ApplicationName));
+  SetApplicationTitle(Text(ApplicationName));
   setWindowTitle(Text(ApplicationName));
   setWindowIcon(PictureIcon(TPicture::ProgramIcon));
   TrayIcon1->setToolTip(Text(ApplicationName));
@@ -171,10 +182,10 @@ void TForm1::QueueInternetStatusChange(std::uint8_t status) {
       Qt::QueuedConnection);
 }
 
-void TForm1::UseDialogs(TOptionsForm& options, TAboutBox& about, TSelectNetworkForm& selectNetwork) {
-  OptionsForm = &options;
-  AboutBox = &about;
-  SelectNetworkForm = &selectNetwork;
+void TForm1::CreateDialogs() {
+  OptionsForm = new TOptionsForm(this);
+  AboutBox = new TAboutBox(this);
+  SelectNetworkForm = new TSelectNetworkForm(this);
 }
 
 void TForm1::ShowOnStart() {
@@ -222,7 +233,7 @@ bool TForm1::FormCloseQuery() {
   if (TrayIcon1->property("Tag").toInt() == 0) {
     TrayIcon1->setProperty("Tag", 1);
     ShowTrayBalloon(Text(ApplicationName), QStringLiteral("%1 is running in the background!").arg(Text(ApplicationName)),
-                    3000);
+                    QSystemTrayIcon::Information, 3000);
   }
   return false;
 }
@@ -230,7 +241,11 @@ bool TForm1::FormCloseQuery() {
 void TForm1::FormDestroy() {
   // Whatever happens to the settings, the program never leaves its network
   // or sharing behind.
-  RunHandler([this] { SaveSettings(); });
+  if (FSessionEnding) {
+    SaveSettingsAtSessionEnd();
+  } else {
+    RunHandler([this] { SaveSettings(); });
+  }
   try {
     FWifi->DeleteNetwork();
   } catch (...) {
@@ -246,8 +261,9 @@ void TForm1::FormDestroy() {
 
 bool TForm1::IsSystemTrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
-void TForm1::ShowTrayBalloon(const QString& title, const QString& text, int milliseconds) {
-  TrayIcon1->showMessage(title, text, QSystemTrayIcon::Information, milliseconds);
+void TForm1::ShowTrayBalloon(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
+                             int milliseconds) {
+  TrayIcon1->showMessage(title, text, icon, milliseconds);
 }
 
 void TForm1::LoadSettings() {
@@ -271,6 +287,20 @@ void TForm1::SaveSettings() {
   settings.SSID = FSSID;
   settings.Password = FPassword;
   WriteSettingsFile(FProgramFolder + "setup.ini", settings);
+}
+
+void TForm1::SaveSettingsAtSessionEnd() {
+  try {
+    SaveSettings();
+  } catch (const std::exception& error) {
+    // Told on the error output (the session's log) and in a notice that
+    // needs no answer; then the shutdown goes on.
+    std::fprintf(stderr, "brisklane: %s\n", error.what());
+    if (IsSystemTrayAvailable()) {
+      ShowTrayBalloon(Text(ApplicationName), QString::fromUtf8(error.what()), QSystemTrayIcon::Critical,
+                      SessionEndNoticeMilliseconds);
+    }
+  }
 }
 
 void TForm1::actHomeExecute() { PageControl1->setCurrentWidget(tbHome); }
@@ -313,6 +343,7 @@ void TForm1::actExitExecute() {
 
 bool TForm1::HandleQueryEndSession() {
   FExitRequested = true;
+  FSessionEnding = true;
   return true;
 }
 

@@ -183,11 +183,11 @@ TEST(RegistryPersistence, AChangeThatCannotBeSavedFailsAndIsNotMade) {
 
   testing::internal::CaptureStderr();
   const BYTE text[] = "/opt/brisklane";
-  EXPECT_EQ(RegSetValueExA(key, "Brisklane", 0, REG_SZ, text, sizeof text), ERROR_WRITE_FAULT);
-  EXPECT_EQ(RegDeleteValueA(key, "Other"), ERROR_WRITE_FAULT);
+  EXPECT_EQ(RegSetValueExA(key, "Brisklane", 0, REG_SZ, text, sizeof text), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteValueA(key, "Other"), ERROR_ACCESS_DENIED);
   HKEY created = nullptr;
   EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\New", 0, nullptr, 0, KEY_READ, nullptr, &created, nullptr),
-            ERROR_WRITE_FAULT);
+            ERROR_ACCESS_DENIED);
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_THAT(said, testing::HasSubstr("cannot save " + (state / "registry.json").string()));
 

@@ -58,9 +58,9 @@ TEST(Scenario, AFaultOfAScenarioFileNamesTheFile) {
   const auto file = dir / "machine.json";
   const auto named = "scenario file " + file.string();
 
-  EXPECT_EQ(refusal([&] { plat::sim::loadScenarioFile(file); }), named + " does not exist");
+  EXPECT_EQ(refusal([&] { plat::sim::loadScenarioFile(file); }), named + " cannot be read: No such file or directory");
   std::filesystem::create_directory(file);
-  EXPECT_EQ(refusal([&] { plat::sim::loadScenarioFile(file); }), named + " is not a regular file");
+  EXPECT_EQ(refusal([&] { plat::sim::loadScenarioFile(file); }), named + " cannot be read: Is a directory");
   std::filesystem::remove(file);
   std::ofstream(file) << R"({"name": 5})";
   EXPECT_EQ(refusal([&] { plat::sim::loadScenarioFile(file); }), named + ": \"name\" must be a text, not 5");

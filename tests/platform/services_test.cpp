@@ -359,10 +359,10 @@ TEST_F(ServicesTest, AStartOrStopThatCannotBeSavedFailsAndChangesNothing) {
 
   testing::internal::CaptureStderr();
   EXPECT_FALSE(StartServiceA(service("wzcsvc", SERVICE_START), 0, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   SERVICE_STATUS status{};
   EXPECT_FALSE(ControlService(service("other", SERVICE_STOP), SERVICE_CONTROL_STOP, &status));
-  EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find("cannot save " + (state / "services.json").string()), std::string::npos) << said;
   EXPECT_EQ(services().serviceState("wzcsvc"), ServiceRunState::Stopped);

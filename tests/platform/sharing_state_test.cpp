@@ -2,6 +2,8 @@
 // folder, seeded by the scenario, asked from other threads by the air and the
 // Internet check; and the registry values its adapters and connections
 // publish.
+#include <sys/stat.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -67,8 +69,8 @@ TEST(SharingState, AChangeThatCannotBeSavedFailsAndIsNotMade) {
   std::filesystem::create_directories(state / "sharing.json" / "in-the-way");
 
   testing::internal::CaptureStderr();
-  EXPECT_EQ(network.enableSharing(Wireless, SharingRole::privateSide), HRESULT_FROM_WIN32(ERROR_WRITE_FAULT));
-  EXPECT_EQ(network.disableSharing(Wired), HRESULT_FROM_WIN32(ERROR_WRITE_FAULT));
+  EXPECT_EQ(network.enableSharing(Wireless, SharingRole::privateSide), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(network.disableSharing(Wired), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find("cannot save " + (state / "sharing.json").string()), std::string::npos) << said;
   EXPECT_EQ(network.sharedConnection(SharingRole::publicSide), Wired);
@@ -98,7 +100,8 @@ TEST(SharingState, MalformedStateIsRefusedNamingTheFileAndCause) {
   const std::pair<std::function<void(const std::filesystem::path&)>, const char*> cases[] = {
       {[](const auto& file) { std::ofstream(file) << "{ not json"; }, " is damaged: "},
       {[](const auto& file) { std::ofstream(file) << R"({"public": 7})"; }, ": \"public\" must be a text, not 7"},
-      {[](const auto& file) { std::filesystem::create_directory(file); }, " is not a regular file"},
+      {[](const auto& file) { std::filesystem::create_directory(file); }, " cannot be read: Is a directory"},
+      {[](const auto& file) { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }, " cannot be read: Not a regular file"},
   };
   for (const auto& [make, cause] : cases) {
     testkit::TempDir state;
