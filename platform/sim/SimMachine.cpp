@@ -81,6 +81,10 @@ NetworkBackend& SimMachine::network() { return *network_; }
 ServiceBackend& SimMachine::services() { return *services_; }
 InternetBackend& SimMachine::internet() { return *internet_; }
 
+MachineDescription SimMachine::description() const {
+  return {.name = "Simulated laptop, scenario %1", .notice = "Simulated laptop: %1", .detail = name_};
+}
+
 nlohmann::json loadScenarioFile(const std::filesystem::path& path) {
   const std::string named = "scenario file " + path.string();
   std::string text;
