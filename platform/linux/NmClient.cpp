@@ -4,7 +4,7 @@
 #include <set>
 
 #include <QCoreApplication>
-#include <QDBusMetaType>
+#include <QDBusArgument>
 #include <QThread>
 
 #include "linux/NmNames.h"
@@ -43,14 +43,15 @@ const QString busService = QStringLiteral("org.freedesktop.DBus");
 const QString busPath = QStringLiteral("/org/freedesktop/DBus");
 
 // Every client, so that the application object's end can make them let go
-// of the bus while QtDBus still works.
+// of the bus while QtDBus still works. Never destroyed: a client may live in
+// the machine that static destruction ends after these.
 std::mutex& clientsMutex() {
-  static std::mutex mutex;
-  return mutex;
+  static auto* mutex = new std::mutex;
+  return *mutex;
 }
 std::set<NmClient*>& clients() {
-  static std::set<NmClient*> all;
-  return all;
+  static auto* all = new std::set<NmClient*>;
+  return *all;
 }
 
 void disconnectAllClients() {
@@ -119,7 +120,6 @@ std::optional<QDBusConnection> NmClient::bus() {
       QDBusConnection::disconnectFromBus(name);
       return std::nullopt;
     }
-    qDBusRegisterMetaType<QMap<QString, QVariantMap>>();
     link_ = std::make_unique<Link>(*this, connection, name);
     // Registered anew for each application object, as each runs the list once.
     qRemovePostRoutine(disconnectAllClients);

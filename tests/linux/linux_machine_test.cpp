@@ -4,14 +4,19 @@
 // run leaves, and a machine without NetworkManager.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "brisklane_refusal.h"
+#include "harness/ChildProcess.h"
 #include "harness/NetworkManagerMock.h"
 #include "harness/Waiting.h"
 #include "linux/DeviceGuid.h"
 #include "linux/LinuxMachine.h"
+#include "machine/Machine.h"
+#include "machine/RadioBackend.h"
 #include "net/ConnectionUnit.h"
 #include "testkit/FakeSystemRoot.h"
 #include "testkit/SimMachineBuilder.h"
@@ -125,6 +130,23 @@ TEST_F(LinuxMachineTest, WithoutNetworkManagerTheMachineListsNoWirelessInterface
   EXPECT_EQ(EnumInterface(&interfaces), 0u);
   EXPECT_EQ(interfaces.Count, 0u);
   EXPECT_EQ(BrisklaneLastRefusal(), "NetworkManager is not running: start it (systemctl start NetworkManager) and try again.");
+}
+
+// A process of the program on the Linux machine, which the environment
+// chooses: it lists the wireless interfaces and returns from main, which
+// ends the application object and then, among the statics, the machine.
+NMTEST_CHILD_ROLE(linuxProcess) {
+  setenv("BRISKLANE_MACHINE", "linux", 1);
+  std::printf("%zu\n", plat::machine().radio().interfaces().size());
+  std::fflush(stdout);
+  return 0;
+}
+
+TEST_F(LinuxMachineTest, AProcessOnTheLinuxMachineEndsCleanlyAfterTalkingToNetworkManager) {
+  nmtest::NetworkManagerMock nm(machine);
+  nmtest::ChildProcess process(QStringLiteral("linuxProcess"));
+  EXPECT_EQ(process.readLine(), QStringLiteral("1"));
+  EXPECT_EQ(process.waitForExit(), 0);
 }
 
 }  // namespace
