@@ -15,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "machine/HardwareAddress.h"
 #include "win32/AtomicFile.h"
 
 namespace plat::sim {
@@ -70,17 +71,23 @@ bool stationAlive(const std::filesystem::path& dir, const std::string& station) 
   return alive;
 }
 
-std::optional<std::vector<AirNetwork>> readEntry(const std::filesystem::path& file) {
+std::optional<HeardStation> readEntry(const std::filesystem::path& file) {
   std::ifstream in(file);
   if (!in) return std::nullopt;
   try {
     auto entry = nlohmann::json::parse(in);
-    std::vector<AirNetwork> networks;
+    HeardStation station;
     for (const auto& n : entry.at("networks")) {
-      networks.push_back(AirNetwork{n.at("name").get<std::string>(), n.value("key", std::string()),
-                                    n.at("id").get<std::uint32_t>(), n.value("internet", false)});
+      station.networks.push_back(AirNetwork{n.at("name").get<std::string>(), n.value("key", std::string()),
+                                            n.at("id").get<std::uint32_t>(), n.value("internet", false)});
     }
-    return networks;
+    for (const auto& l : entry.value("joined", nlohmann::json::array())) {
+      auto hardwareAddress = parseHardwareAddress(l.value("mac", std::string()));
+      if (!hardwareAddress) continue;  // a link the host could not list
+      station.links.push_back(AirLink{l.at("station").get<std::string>(), l.at("network").get<std::uint32_t>(),
+                                      l.value("name", std::string()), std::move(*hardwareAddress)});
+    }
+    return station;
   } catch (const nlohmann::json::exception&) {
     return std::nullopt;  // not a station entry; ignored
   }
@@ -110,8 +117,8 @@ AirStation::~AirStation() {
   ::close(lockFd_);
 }
 
-bool AirStation::publish(const std::vector<AirNetwork>& networks) {
-  if (networks.empty()) {
+bool AirStation::publish(const std::vector<AirNetwork>& networks, const std::vector<AirLink>& links) {
+  if (networks.empty() && links.empty()) {
     std::error_code error;
     std::filesystem::remove(entryFile(dir_, id_), error);
     return !error;
@@ -119,6 +126,15 @@ bool AirStation::publish(const std::vector<AirNetwork>& networks) {
   nlohmann::json entry = {{"pid", ::getpid()}, {"networks", nlohmann::json::array()}};
   for (const auto& n : networks) {
     entry["networks"].push_back({{"name", n.name}, {"key", n.key}, {"id", n.id}, {"internet", n.internet}});
+  }
+  if (!links.empty()) {
+    entry["joined"] = nlohmann::json::array();
+    for (const auto& l : links) {
+      entry["joined"].push_back({{"station", l.station},
+                                 {"network", l.network},
+                                 {"name", l.deviceName},
+                                 {"mac", formatHardwareAddress(l.hardwareAddress)}});
+    }
   }
   return writeFileAtomically(entryFile(dir_, id_), entry.dump());
 }
@@ -136,14 +152,16 @@ std::vector<HeardStation> listenToAir(const std::filesystem::path& dir, const st
 
   std::vector<HeardStation> heard;
   for (auto& station : stations) {
-    if (auto networks = listenToStation(dir, station)) heard.push_back(HeardStation{station, std::move(*networks)});
+    if (auto entry = listenToStation(dir, station)) heard.push_back(std::move(*entry));
   }
   return heard;
 }
 
-std::optional<std::vector<AirNetwork>> listenToStation(const std::filesystem::path& dir, const std::string& station) {
+std::optional<HeardStation> listenToStation(const std::filesystem::path& dir, const std::string& station) {
   if (station.empty() || !stationAlive(dir, station)) return std::nullopt;
-  return readEntry(entryFile(dir, station));
+  auto entry = readEntry(entryFile(dir, station));
+  if (entry) entry->id = station;
+  return entry;
 }
 
 std::uint32_t newAirNetworkId() { return randomNumber() | 0x80000000u; }

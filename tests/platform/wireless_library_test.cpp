@@ -12,6 +12,7 @@
 #include "sim/SimRadio.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
+#include "wifi/WirelessHotspot.h"
 #include "wifi/WirelessLibrary.h"
 
 namespace {
@@ -87,9 +88,48 @@ struct NotificationLog {
   }
 };
 
+struct GuestNotification {
+  DWORD code;
+  std::u16string network;
+  WIRELESS_GUEST_ENTRY guest;
+  std::thread::id thread;
+};
+
+// Collects guest notifications, as NotificationLog does the others.
+struct GuestLog {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<GuestNotification> received;
+
+  static GuestLog& instance() {
+    static GuestLog log;
+    return log;
+  }
+  static void WINAPI callback(const WIRELESS_GUEST_NOTIFICATION* notification, PVOID context) {
+    auto& log = instance();
+    EXPECT_EQ(context, nullptr);
+    std::lock_guard lock(log.mutex);
+    log.received.push_back(
+        {notification->Code, notification->NetworkName, notification->Guest, std::this_thread::get_id()});
+    log.changed.notify_all();
+  }
+  std::vector<GuestNotification> waitFor(std::size_t count) {
+    std::unique_lock lock(mutex);
+    EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [&] { return received.size() >= count; }));
+    return received;
+  }
+  void clear() {
+    std::lock_guard lock(mutex);
+    received.clear();
+  }
+};
+
 class WirelessLibrary : public testing::Test {
  protected:
-  void TearDown() override { UnRegisterNotification(); }
+  void TearDown() override {
+    UnRegisterNotification();
+    UnRegisterGuestNotification();
+  }
 };
 
 TEST_F(WirelessLibrary, ListsInterfacesWithIdentifiersThatStayValid) {
@@ -311,6 +351,109 @@ TEST_F(WirelessLibrary, ANetworkCreatedHereIsHeardByAnotherMachineWithKind1) {
   ASSERT_EQ(heard.size(), 1u);
   EXPECT_EQ(heard[0].name, "Brisklane");
   EXPECT_EQ(heard[0].kind, plat::NetworkKind::Computer);
+}
+
+TEST_F(WirelessLibrary, TellsTheHostedNetworkAndTheDevicesThatJoinIt) {
+  testkit::TempDir air;
+  auto host = testkit::SimMachineBuilder()
+                  .section("wireless", {{"interfaces", {{{"id", "{HOST}"}}}}})
+                  .airDir(air.path())
+                  .build();
+  auto guest = testkit::SimMachineBuilder()
+                   .section("wireless", {{"hostName", "Zoë's laptop"}, {"interfaces", {{{"id", "{GUEST}"}}}}})
+                   .section("adapters", {{{"guid", "{GUEST}"}, {"index", 12}, {"type", 71}, {"mac", "00-26-5E-4C-8D-91"}}})
+                   .airDir(air.path())
+                   .build();
+  testkit::ScopedMachine scope(host);
+  auto& connections = NotificationLog::instance();
+  auto& guests = GuestLog::instance();
+  connections.clear();
+  guests.clear();
+  ASSERT_EQ(RegisterNotification(&NotificationLog::callback), 0u);
+  ASSERT_EQ(RegisterGuestNotification(&GuestLog::callback), 0u);
+
+  Guarded<WIRELESS_HOSTED_NETWORK> hosted;
+  EXPECT_EQ(GetHostedNetwork(u"{HOST}", &hosted.record), ERROR_NOT_FOUND);
+  Guarded<WIRELESS_GUEST_LIST> list;
+  EXPECT_EQ(GetHostedNetworkGuests(u"{HOST}", &list.record), ERROR_NOT_FOUND);
+  ASSERT_EQ(AddSsid(u"{HOST}", u"Brisklane", u"60917"), 0u);
+  ASSERT_EQ(GetHostedNetwork(u"{HOST}", &hosted.record), 0u);
+  EXPECT_EQ(std::u16string(hosted.record.Name), u"Brisklane");
+  EXPECT_EQ(hosted.record.Security, WIRELESS_HOSTED_WEP);
+  EXPECT_TRUE(hosted.guardIntact());
+
+  ASSERT_EQ(guest->simRadio().connect("{GUEST}", "Brisklane", std::string("60917"), std::nullopt, 0),
+            plat::RadioResult::Ok);
+  auto received = guests.waitFor(1);
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].code, WIRELESS_GUEST_JOINED);
+  EXPECT_EQ(received[0].network, u"Brisklane");
+  EXPECT_EQ(std::u16string(received[0].guest.Name), u"Zoë's laptop");
+  ASSERT_EQ(received[0].guest.HardwareAddressLength, 6u);
+  EXPECT_EQ(received[0].guest.HardwareAddress[2], 0x5E);
+  EXPECT_EQ(std::string(received[0].guest.IpAddress), "192.168.137.2");
+  EXPECT_NE(received[0].thread, std::this_thread::get_id());
+
+  ASSERT_EQ(GetHostedNetworkGuests(u"{HOST}", &list.record), 0u);
+  ASSERT_EQ(list.record.Count, 1u);
+  EXPECT_EQ(std::u16string(list.record.Guest[0].Name), u"Zoë's laptop");
+  EXPECT_EQ(std::string(list.record.Guest[0].IpAddress), "192.168.137.2");
+  EXPECT_EQ(list.record.Guest[1].HardwareAddressLength, 0u);
+  EXPECT_TRUE(list.guardIntact());
+
+  // The two registrations are apart: guest news still comes without the other.
+  ASSERT_EQ(UnRegisterNotification(), 0u);
+  ASSERT_EQ(guest->simRadio().disconnect("{GUEST}"), plat::RadioResult::Ok);
+  received = guests.waitFor(2);
+  ASSERT_EQ(received.size(), 2u);
+  EXPECT_EQ(received[1].code, WIRELESS_GUEST_LEFT);
+  const auto own = connections.waitFor(1);
+  ASSERT_EQ(own.size(), 1u);  // its own AddSsid: no guest news among them
+  EXPECT_EQ(own[0].code, wlan_notification_acm_connection_complete);
+
+  EXPECT_EQ(GetHostedNetwork(u"{HOST}", nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(GetHostedNetworkGuests(nullptr, &list.record), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(GetHostedNetworkGuests(u"{UNKNOWN}", &list.record), ERROR_NOT_FOUND);
+  EXPECT_EQ(RegisterGuestNotification(nullptr), ERROR_INVALID_PARAMETER);
+}
+
+// A radio that answers only what the wireless library was first made for.
+class PlainRadio : public plat::RadioBackend {
+ public:
+  std::vector<std::string> interfaces() override { return {"{PLAIN}"}; }
+  plat::RadioResult visibleNetworks(const std::string&, std::vector<plat::VisibleNetwork>&) override {
+    return plat::RadioResult::Ok;
+  }
+  plat::RadioResult connect(const std::string&, const std::string&, const std::optional<std::string>&,
+                            std::optional<plat::NetworkKind>, std::uint32_t) override {
+    return plat::RadioResult::NotVisible;
+  }
+  plat::RadioResult disconnect(const std::string&) override { return plat::RadioResult::Ok; }
+  plat::RadioResult addOwnNetwork(const std::string&, const std::string&, const std::string&) override {
+    return plat::RadioResult::Ok;
+  }
+  plat::RadioResult deleteOwnNetwork(const std::string&, const std::string&) override {
+    return plat::RadioResult::Ok;
+  }
+  void setEventSink(EventSink) override {}
+};
+
+class PlainRadioMachine : public plat::sim::SimMachine {
+ public:
+  PlainRadioMachine() : SimMachine(testkit::SimMachineBuilder().json(), {}) {}
+  plat::RadioBackend& radio() override { return radio_; }
+
+ private:
+  PlainRadio radio_;
+};
+
+TEST_F(WirelessLibrary, AMachineThatCannotTellWhoIsOnItsNetworkSaysSo) {
+  testkit::ScopedMachine scope(std::make_shared<PlainRadioMachine>());
+  ASSERT_EQ(AddSsid(u"{PLAIN}", u"Brisklane", u"60917"), 0u);
+  WIRELESS_HOSTED_NETWORK hosted{};
+  WIRELESS_GUEST_LIST list{};
+  EXPECT_EQ(GetHostedNetwork(u"{PLAIN}", &hosted), ERROR_NOT_SUPPORTED);
+  EXPECT_EQ(GetHostedNetworkGuests(u"{PLAIN}", &list), ERROR_NOT_SUPPORTED);
 }
 
 }  // namespace
