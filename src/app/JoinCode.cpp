@@ -2,6 +2,7 @@
 
 #include <qrencode.h>
 
+#include <algorithm>
 #include <memory>
 
 #include <QPainter>
@@ -9,6 +10,7 @@
 namespace {
 
 constexpr int QuietZoneModules = 4;
+constexpr unsigned Utf8Designator = 26;  // the ECI that names UTF-8
 
 QString Escaped(const QString& text) {
   QString escaped;
@@ -38,10 +40,17 @@ QString WifiJoinText(THostedSecurity security, const QString& name, const QStrin
 
 QImage QrCodeImage(const QString& text, int moduleSize) {
   const QByteArray bytes = text.toUtf8();
-  const std::unique_ptr<QRcode, decltype(&QRcode_free)> code(
-      QRcode_encodeData(static_cast<int>(bytes.size()), reinterpret_cast<const unsigned char*>(bytes.constData()), 0,
-                        QR_ECLEVEL_M),
-      &QRcode_free);
+  const std::unique_ptr<QRinput, decltype(&QRinput_free)> input(QRinput_new2(0, QR_ECLEVEL_M), &QRinput_free);
+  if (!input) return {};
+  // Readers take 8-bit text as Latin-1 or Shift JIS unless told otherwise;
+  // plain ASCII goes without the designator, which some old readers trip on.
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!ascii && QRinput_appendECIheader(input.get(), Utf8Designator) != 0) return {};
+  if (QRinput_append(input.get(), QR_MODE_8, static_cast<int>(bytes.size()),
+                     reinterpret_cast<const unsigned char*>(bytes.constData())) != 0) {
+    return {};
+  }
+  const std::unique_ptr<QRcode, decltype(&QRcode_free)> code(QRcode_encodeInput(input.get()), &QRcode_free);
   if (!code) return {};
 
   const int side = (code->width + 2 * QuietZoneModules) * moduleSize;

@@ -12,7 +12,7 @@
 // and passphrase are escaped by a backslash.
 QString WifiJoinText(THostedSecurity security, const QString& name, const QString& passphrase);
 
-// The QR code of the UTF-8 bytes of `text`: black on white, `moduleSize`
-// pixels a module, inside a quiet zone of four modules. A null image when
-// the text is too long for a QR code.
+// The QR code of the UTF-8 bytes of `text` (marked as UTF-8 unless they are
+// plain ASCII): black on white, `moduleSize` pixels a module, inside a quiet
+// zone of four modules. A null image when the text is too long for a QR code.
 QImage QrCodeImage(const QString& text, int moduleSize);

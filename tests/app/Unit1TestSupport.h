@@ -49,12 +49,18 @@ class TestForm1 : public TForm1 {
 
   bool TrayAvailable = true;
   std::vector<QString> Balloons;  // "title|text|milliseconds"
+  // The clock that paces balloons; tests move it.
+  TNoticeThrottle::Clock::time_point Clock = TNoticeThrottle::Clock::now();
+
+  // The timer for a held balloon, run by the test instead of waiting.
+  using TForm1::tmrGuestBalloonTimer;
 
  protected:
   bool IsSystemTrayAvailable() const override { return TrayAvailable; }
   void ShowTrayBalloon(const QString& title, const QString& text, int milliseconds) override {
     Balloons.push_back(title + "|" + text + "|" + QString::number(milliseconds));
   }
+  TNoticeThrottle::Clock::time_point Now() const override { return Clock; }
 };
 
 // Runs `act` once `dialog` shows, from within its modal loop; a dialog that
