@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "machine/HardwareAddress.h"
@@ -60,8 +61,9 @@ std::optional<Number> number(std::string_view text, int base = 10) {
 
 std::string unlessStar(std::string_view text) { return text == "*" ? std::string() : std::string(text); }
 
-std::string readFile(const std::filesystem::path& file) {
+std::optional<std::string> readFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
@@ -119,8 +121,15 @@ std::vector<NetworkGuest> joinGuests(const std::vector<DhcpLease>& leases, const
     if (listed(lease.hardwareAddress)) continue;  // a second lease of the same device
     guests.push_back(NetworkGuest{lease.hostName, lease.hardwareAddress, lease.ipAddress, 0});
   }
+  // A device with a lease that is over, or not yet on the link, is not
+  // listed by a neighbour entry the kernel keeps from earlier.
+  const auto leased = [&](const std::vector<std::uint8_t>& address) {
+    return std::any_of(leases.begin(), leases.end(), [&](const DhcpLease& l) { return l.hardwareAddress == address; });
+  };
   for (const Neighbour* n : resolved) {
-    if (!listed(n->hardwareAddress)) guests.push_back(NetworkGuest{{}, n->hardwareAddress, n->ipAddress, 0});
+    if (!leased(n->hardwareAddress) && !listed(n->hardwareAddress)) {
+      guests.push_back(NetworkGuest{{}, n->hardwareAddress, n->ipAddress, 0});
+    }
   }
   return guests;
 }
@@ -129,9 +138,10 @@ std::vector<NetworkGuest> readHotspotGuests(const std::filesystem::path& root, c
                                             std::chrono::system_clock::time_point now) {
   // A kernel interface name never holds a path separator; such a name names no hotspot.
   if (interfaceName.empty() || interfaceName.find('/') != std::string::npos) return {};
-  const auto leases = parseDnsmasqLeases(readFile(root / "var/lib/NetworkManager" / ("dnsmasq-" + interfaceName + ".leases")));
-  const auto neighbours = parseNeighbourTable(readFile(root / "proc/net/arp"));
-  return joinGuests(leases, neighbours, interfaceName, now);
+  const auto leases = readFile(root / "var/lib/NetworkManager" / ("dnsmasq-" + interfaceName + ".leases"));
+  if (!leases) return {};  // no DHCP server of NetworkManager's runs there
+  const auto neighbours = readFile(root / "proc/net/arp");
+  return joinGuests(parseDnsmasqLeases(*leases), parseNeighbourTable(neighbours.value_or("")), interfaceName, now);
 }
 
 }  // namespace plat::lnx

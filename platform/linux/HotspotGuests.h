@@ -41,14 +41,15 @@ std::vector<Neighbour> parseNeighbourTable(std::string_view text);
 
 // The devices on the hotspot of `interfaceName`, in lease order: each lease
 // that has not expired at `now` and whose hardware address the kernel
-// resolved on that interface, then each other resolved neighbour there (a
-// device with an address of its own, whose name is unknown).
+// resolved on that interface, then each resolved neighbour there without any
+// lease (a device with an address of its own, whose name is unknown).
 std::vector<NetworkGuest> joinGuests(const std::vector<DhcpLease>& leases, const std::vector<Neighbour>& neighbours,
                                      const std::string& interfaceName, std::chrono::system_clock::time_point now);
 
 // joinGuests of <root>/var/lib/NetworkManager/dnsmasq-<interfaceName>.leases
-// and <root>/proc/net/arp; a file that cannot be read counts as empty. The
-// root is "/" on a real machine.
+// and <root>/proc/net/arp. Without a lease file no DHCP server of
+// NetworkManager's runs on the interface: no guests. The root is "/" on a
+// real machine.
 std::vector<NetworkGuest> readHotspotGuests(const std::filesystem::path& root, const std::string& interfaceName,
                                             std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
