@@ -94,8 +94,8 @@ std::vector<Neighbour> parseNeighbourTable(std::string_view text) {
     if (parts.size() != 6 || !isIpv4(parts[0])) continue;
     const auto flags = number<unsigned>(parts[2], 16);
     if (!flags) continue;
-    auto hardwareAddress = ethernetAddress(parts[3]);
-    neighbours.push_back(Neighbour{std::string(parts[0]), hardwareAddress ? std::move(*hardwareAddress) : std::vector<std::uint8_t>{},
+    const auto hardwareAddress = ethernetAddress(parts[3]);
+    neighbours.push_back(Neighbour{std::string(parts[0]), hardwareAddress.value_or(std::vector<std::uint8_t>{}),
                                    std::string(parts[5]), (*flags & resolvedFlag) != 0 && hardwareAddress});
   }
   return neighbours;
@@ -108,12 +108,14 @@ std::vector<NetworkGuest> joinGuests(const std::vector<DhcpLease>& leases, const
     if (n.complete && n.device == interfaceName) resolved.push_back(&n);
   }
   const auto resolvedAt = [&](const std::vector<std::uint8_t>& address) {
-    return std::any_of(resolved.begin(), resolved.end(), [&](const Neighbour* n) { return n->hardwareAddress == address; });
+    return std::any_of(resolved.begin(), resolved.end(),
+                       [&](const Neighbour* n) { return n->hardwareAddress == address; });
   };
 
   std::vector<NetworkGuest> guests;
   const auto listed = [&](const std::vector<std::uint8_t>& address) {
-    return std::any_of(guests.begin(), guests.end(), [&](const NetworkGuest& g) { return g.hardwareAddress == address; });
+    return std::any_of(guests.begin(), guests.end(),
+                       [&](const NetworkGuest& g) { return g.hardwareAddress == address; });
   };
   const std::chrono::system_clock::time_point never{};
   for (const auto& lease : leases) {

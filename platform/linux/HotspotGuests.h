@@ -50,7 +50,8 @@ std::vector<NetworkGuest> joinGuests(const std::vector<DhcpLease>& leases, const
 // and <root>/proc/net/arp. Without a lease file no DHCP server of
 // NetworkManager's runs on the interface: no guests. The root is "/" on a
 // real machine.
-std::vector<NetworkGuest> readHotspotGuests(const std::filesystem::path& root, const std::string& interfaceName,
-                                            std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+std::vector<NetworkGuest> readHotspotGuests(
+    const std::filesystem::path& root, const std::string& interfaceName,
+    std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
 }  // namespace plat::lnx

@@ -364,7 +364,8 @@ void SimRadio::lookAtGuests(const std::vector<HeardStation>& heard, std::vector<
 }
 
 std::string SimRadio::leaseFor(Interface& iface, const NetworkGuest& guest) {
-  const auto client = guest.hardwareAddress.empty() ? "name " + guest.name : formatHardwareAddress(guest.hardwareAddress);
+  const auto client =
+      guest.hardwareAddress.empty() ? "name " + guest.name : formatHardwareAddress(guest.hardwareAddress);
   if (auto lease = iface.leases.find(client); lease != iface.leases.end()) return lease->second;
   const auto host = firstGuestHost + iface.leases.size();
   if (host > lastGuestHost) return {};  // the pool is used up: the guest has no address

@@ -44,7 +44,8 @@ QImage QrCodeImage(const QString& text, int moduleSize) {
   if (!input) return {};
   // Readers take 8-bit text as Latin-1 or Shift JIS unless told otherwise;
   // plain ASCII goes without the designator, which some old readers trip on.
-  const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const bool ascii =
+      std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (!ascii && QRinput_appendECIheader(input.get(), Utf8Designator) != 0) return {};
   if (QRinput_append(input.get(), QR_MODE_8, static_cast<int>(bytes.size()),
                      reinterpret_cast<const unsigned char*>(bytes.constData())) != 0) {

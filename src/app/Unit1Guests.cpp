@@ -54,8 +54,9 @@ void TForm1::RefreshGuests() {
 void TForm1::WifiGuestChange(const TGuestNotice& notice) {
   RefreshGuests();
   if (WindowInSight()) return;  // the list shows it
-  const QString text = notice.Joined ? Translate(QStringLiteral("%1 joined %2")) : Translate(QStringLiteral("%1 left %2"));
-  ShowGuestBalloon(FGuestBalloons.Offer(text.arg(Text(notice.Guest.DisplayName()), Text(notice.NetworkName)), Now()));
+  const QString text = Translate(notice.Joined ? QStringLiteral("%1 joined %2") : QStringLiteral("%1 left %2"))
+                           .arg(Text(notice.Guest.DisplayName()), Text(notice.NetworkName));
+  ShowGuestBalloon(FGuestBalloons.Offer(text, Now()));
 }
 
 void TForm1::tmrGuestBalloonTimer() { ShowGuestBalloon(FGuestBalloons.Release(Now())); }

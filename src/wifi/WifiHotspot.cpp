@@ -27,8 +27,8 @@ std::basic_string<Unit> Terminated(const Unit (&text)[N]) {
 TWifiGuest GuestOf(const WIRELESS_GUEST_ENTRY& entry) {
   TWifiGuest guest;
   guest.Name = Terminated(entry.Name);
-  guest.MacAddress =
-      FormatMacAddress(entry.HardwareAddress, std::min<UINT>(entry.HardwareAddressLength, sizeof(entry.HardwareAddress)));
+  const UINT addressBytes = std::min<UINT>(entry.HardwareAddressLength, sizeof(entry.HardwareAddress));
+  guest.MacAddress = FormatMacAddress(entry.HardwareAddress, addressBytes);
   guest.IpAddress = Terminated(entry.IpAddress);
   guest.ConnectedSeconds = entry.ConnectedSeconds;
   return guest;

@@ -253,7 +253,8 @@ TEST(SimRadio, AHostThatGoesAwayDisconnectsItsGuest) {
 TEST(SimRadio, AHostListsTheMachinesOnItsNetworkAsTheyComeAndGo) {
   using plat::NetworkGuest;
   testkit::TempDir air;
-  auto host = testkit::SimMachineBuilder().section("wireless", wireless({})).airDir(air.path()).simulatedClock().build();
+  auto host =
+      testkit::SimMachineBuilder().section("wireless", wireless({})).airDir(air.path()).simulatedClock().build();
   auto laptop = testkit::SimMachineBuilder()
                     .section("wireless", {{"hostName", "LAPTOP2"}, {"interfaces", {{{"id", wlan}}}}})
                     .section("adapters", {{{"guid", wlan}, {"index", 12}, {"type", 71}, {"mac", "00-26-5E-4C-8D-91"}}})

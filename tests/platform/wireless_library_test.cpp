@@ -361,7 +361,8 @@ TEST_F(WirelessLibrary, TellsTheHostedNetworkAndTheDevicesThatJoinIt) {
                   .build();
   auto guest = testkit::SimMachineBuilder()
                    .section("wireless", {{"hostName", "Zoë's laptop"}, {"interfaces", {{{"id", "{GUEST}"}}}}})
-                   .section("adapters", {{{"guid", "{GUEST}"}, {"index", 12}, {"type", 71}, {"mac", "00-26-5E-4C-8D-91"}}})
+                   .section("adapters",
+                            {{{"guid", "{GUEST}"}, {"index", 12}, {"type", 71}, {"mac", "00-26-5E-4C-8D-91"}}})
                    .airDir(air.path())
                    .build();
   testkit::ScopedMachine scope(host);
