@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -496,6 +497,8 @@ void TForm1::CreateGuestList() {
   lvGuests->setHeaderLabels({Translate(QStringLiteral("Device")), Translate(QStringLiteral("Hardware address")),
                              Translate(QStringLiteral("IP address")), Translate(QStringLiteral("Connected since"))});
   lvGuests->setRootIsDecorated(false);
+  lvGuests->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  lvGuests->header()->setStretchLastSection(true);
   lvGuests->setSelectionMode(QAbstractItemView::NoSelection);
   lvGuests->setFocusPolicy(Qt::NoFocus);
   lvGuests->setMinimumHeight(72);
