@@ -54,30 +54,24 @@ struct Notification {
   std::thread::id thread;
 };
 
-// Collects notifications; the callback is a plain function, so the log is
-// process-wide and reset by each test.
-struct NotificationLog {
+// Collects what a callback function receives; as the callback is a plain
+// function, the log is process-wide and reset by each test.
+template <class Entry>
+struct CallbackLog {
   std::mutex mutex;
   std::condition_variable changed;
-  std::vector<Notification> received;
+  std::vector<Entry> received;
 
-  static NotificationLog& instance() {
-    static NotificationLog log;
+  static CallbackLog& instance() {
+    static CallbackLog log;
     return log;
   }
-  static void WINAPI callback(WLAN_NOTIFICATION_DATA* data, PVOID context) {
-    auto& log = instance();
-    EXPECT_EQ(context, nullptr);
-    const auto* payload = static_cast<const WLAN_CONNECTION_NOTIFICATION_DATA*>(data->pData);
-    EXPECT_EQ(data->dwDataSize, sizeof(WLAN_CONNECTION_NOTIFICATION_DATA));
-    Notification n{data->NotificationSource, data->NotificationCode,
-                   reinterpret_cast<const char*>(data->pData) + 520, payload->strProfileName,
-                   std::this_thread::get_id()};
-    std::lock_guard lock(log.mutex);
-    log.received.push_back(std::move(n));
-    log.changed.notify_all();
+  void add(Entry entry) {
+    std::lock_guard lock(mutex);
+    received.push_back(std::move(entry));
+    changed.notify_all();
   }
-  std::vector<Notification> waitFor(std::size_t count) {
+  std::vector<Entry> waitFor(std::size_t count) {
     std::unique_lock lock(mutex);
     EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [&] { return received.size() >= count; }));
     return received;
@@ -95,34 +89,23 @@ struct GuestNotification {
   std::thread::id thread;
 };
 
-// Collects guest notifications, as NotificationLog does the others.
-struct GuestLog {
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::vector<GuestNotification> received;
+using NotificationLog = CallbackLog<Notification>;
+using GuestLog = CallbackLog<GuestNotification>;
 
-  static GuestLog& instance() {
-    static GuestLog log;
-    return log;
-  }
-  static void WINAPI callback(const WIRELESS_GUEST_NOTIFICATION* notification, PVOID context) {
-    auto& log = instance();
-    EXPECT_EQ(context, nullptr);
-    std::lock_guard lock(log.mutex);
-    log.received.push_back(
-        {notification->Code, notification->NetworkName, notification->Guest, std::this_thread::get_id()});
-    log.changed.notify_all();
-  }
-  std::vector<GuestNotification> waitFor(std::size_t count) {
-    std::unique_lock lock(mutex);
-    EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [&] { return received.size() >= count; }));
-    return received;
-  }
-  void clear() {
-    std::lock_guard lock(mutex);
-    received.clear();
-  }
-};
+void WINAPI LogNotification(WLAN_NOTIFICATION_DATA* data, PVOID context) {
+  EXPECT_EQ(context, nullptr);
+  const auto* payload = static_cast<const WLAN_CONNECTION_NOTIFICATION_DATA*>(data->pData);
+  EXPECT_EQ(data->dwDataSize, sizeof(WLAN_CONNECTION_NOTIFICATION_DATA));
+  NotificationLog::instance().add({data->NotificationSource, data->NotificationCode,
+                                   reinterpret_cast<const char*>(data->pData) + 520, payload->strProfileName,
+                                   std::this_thread::get_id()});
+}
+
+void WINAPI LogGuestNotification(const WIRELESS_GUEST_NOTIFICATION* notification, PVOID context) {
+  EXPECT_EQ(context, nullptr);
+  GuestLog::instance().add(
+      {notification->Code, notification->NetworkName, notification->Guest, std::this_thread::get_id()});
+}
 
 class WirelessLibrary : public testing::Test {
  protected:
@@ -233,7 +216,7 @@ TEST_F(WirelessLibrary, NotifiesOnItsOwnThreadInTheNativeWifiLayout) {
   testkit::ScopedMachine scope(machineWith({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
   auto& log = NotificationLog::instance();
   log.clear();
-  ASSERT_EQ(RegisterNotification(&NotificationLog::callback), 0u);
+  ASSERT_EQ(RegisterNotification(&LogNotification), 0u);
 
   ASSERT_EQ(Connect(wlan.c_str(), u"HOME", u"secret", 2, WIRELESS_SECURITY_KEY, 0), 0u);
   EXPECT_EQ(Disconnect(wlan.c_str()), 0u);
@@ -306,7 +289,7 @@ TEST_F(WirelessLibrary, NoNotificationArrivesAfterUnregisteringReturns) {
   // before the connect that follows.
   auto& log = NotificationLog::instance();
   log.clear();
-  ASSERT_EQ(RegisterNotification(&NotificationLog::callback), 0u);
+  ASSERT_EQ(RegisterNotification(&LogNotification), 0u);
   ASSERT_EQ(Connect(wlan.c_str(), u"Cafe", nullptr, 0, WIRELESS_SECURITY_OPEN, 0), 0u);
   const auto received = log.waitFor(1);
   ASSERT_FALSE(received.empty());
@@ -370,8 +353,8 @@ TEST_F(WirelessLibrary, TellsTheHostedNetworkAndTheDevicesThatJoinIt) {
   auto& guests = GuestLog::instance();
   connections.clear();
   guests.clear();
-  ASSERT_EQ(RegisterNotification(&NotificationLog::callback), 0u);
-  ASSERT_EQ(RegisterGuestNotification(&GuestLog::callback), 0u);
+  ASSERT_EQ(RegisterNotification(&LogNotification), 0u);
+  ASSERT_EQ(RegisterGuestNotification(&LogGuestNotification), 0u);
 
   Guarded<WIRELESS_HOSTED_NETWORK> hosted;
   EXPECT_EQ(GetHostedNetwork(u"{HOST}", &hosted.record), ERROR_NOT_FOUND);
