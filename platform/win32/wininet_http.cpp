@@ -8,10 +8,11 @@
 // it), InternetReadFile runs it on as the caller reads. Closing a handle from
 // another thread cancels what runs on it and on its children.
 //
+// Failures of the transfer set the WinInet error of libcurl's result
+// (win32/WinInetErrors.h); a cancelled call sets
+// ERROR_INTERNET_OPERATION_CANCELLED.
+//
 // Where this differs from Windows:
-// - Failures of the transfer set libcurl's error numbers (CURLcode) as the
-//   last error, not ERROR_INTERNET_*; a cancelled call sets
-//   CURLE_ABORTED_BY_CALLBACK.
 // - Server certificates are always verified (against the system's
 //   authorities, or the bundle SSL_CERT_FILE names); the flags that relax the
 //   check are refused.
@@ -34,6 +35,7 @@
 #include "machine/InternetBackend.h"
 #include "machine/Machine.h"
 #include "win32/AsciiCase.h"
+#include "win32/WinInetErrors.h"
 #include "wininet.h"
 
 namespace {
@@ -51,7 +53,7 @@ bool curlReady() {
   static std::once_flag once;
   static CURLcode result = CURLE_OK;
   std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
-  if (result != CURLE_OK) SetLastError(static_cast<DWORD>(result));
+  if (result != CURLE_OK) SetLastError(plat::winInetErrorFromCurl(result));
   return result == CURLE_OK;
 }
 
@@ -160,6 +162,13 @@ std::shared_ptr<T> findOrFail(HINTERNET handle) {
 bool fail(DWORD code) {
   SetLastError(code);
   return false;
+}
+
+// Fails with the WinInet error for the transfer's libcurl result.
+bool failTransfer(const Request& request, CURLcode result) {
+  long certificateCheck = 0;
+  if (curl_easy_getinfo(request.easy, CURLINFO_SSL_VERIFYRESULT, &certificateCheck) != CURLE_OK) certificateCheck = 0;
+  return fail(plat::winInetErrorFromCurl(result, certificateCheck));
 }
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -360,7 +369,7 @@ HINTERNET WINAPI HttpOpenRequestA(HINTERNET connect, LPCSTR verb, LPCSTR objectN
 // Sends the request and receives the final response head, following
 // redirects. Takes a request handle; no extra headers, no body. The headers
 // sent are Host and User-Agent (and Referer when one was given), nothing
-// else. Fails with the libcurl error of the transfer.
+// else. Fails with the WinInet error of the transfer.
 BOOL WINAPI HttpSendRequestA(HINTERNET handle, LPCSTR headers, DWORD headersLength, LPVOID optional,
                              DWORD optionalLength) {
   auto request = findOrFail<Request>(handle);
@@ -378,16 +387,16 @@ BOOL WINAPI HttpSendRequestA(HINTERNET handle, LPCSTR headers, DWORD headersLeng
   if (code != CURLE_OK) {
     request->finished = true;
     request->result = code;
-    return fail(static_cast<DWORD>(code));
+    return failTransfer(*request, code);
   }
   const bool completed = pump(*request, [&] { return request->headComplete; });
   char* url = nullptr;
   if (curl_easy_getinfo(request->easy, CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK && url != nullptr) {
     request->effectiveUrl = url;
   }
-  if (!completed) return fail(CURLE_ABORTED_BY_CALLBACK);
+  if (!completed) return fail(ERROR_INTERNET_OPERATION_CANCELLED);
   if (!request->headComplete) {
-    if (request->result != CURLE_OK) return fail(static_cast<DWORD>(request->result));
+    if (request->result != CURLE_OK) return failTransfer(*request, request->result);
     request->headComplete = true;  // ended cleanly: what arrived is the response
   }
   return TRUE;
@@ -396,7 +405,7 @@ BOOL WINAPI HttpSendRequestA(HINTERNET handle, LPCSTR headers, DWORD headersLeng
 // Reads the next body bytes into the buffer: it is filled unless the body
 // ends first; 0 bytes read means the end. A transfer that fails midway hands
 // out what arrived before the failure, and the next call fails with the
-// libcurl error.
+// transfer's error.
 BOOL WINAPI InternetReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead) {
   auto request = findOrFail<Request>(file);
   if (!request) return FALSE;
@@ -418,12 +427,12 @@ BOOL WINAPI InternetReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, L
     if (request->finished) break;
     if (!pump(*request, [&] { return request->pendingOffset < request->pending.size(); })) {
       if (filled > 0) break;
-      return fail(CURLE_ABORTED_BY_CALLBACK);
+      return fail(ERROR_INTERNET_OPERATION_CANCELLED);
     }
   }
   const bool drained = request->pendingOffset == request->pending.size();
   if (filled == 0 && drained && request->finished && request->result != CURLE_OK) {
-    return fail(static_cast<DWORD>(request->result));
+    return failTransfer(*request, request->result);
   }
   *bytesRead = filled;
   return TRUE;
@@ -461,7 +470,8 @@ BOOL WINAPI InternetQueryOptionA(HINTERNET handle, DWORD option, LPVOID buffer, 
 
 // Closes any of the handles above. A call running on the handle or on one of
 // its children in another thread ends promptly, failing with
-// CURLE_ABORTED_BY_CALLBACK (a read that already has bytes returns them).
+// ERROR_INTERNET_OPERATION_CANCELLED (a read that already has bytes returns
+// them).
 BOOL WINAPI InternetCloseHandle(HINTERNET handle) {
   auto object = handles().remove(handle);
   if (!object) return fail(ERROR_INVALID_HANDLE);

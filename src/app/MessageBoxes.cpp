@@ -10,6 +10,11 @@ TMessageBoxHandler& installedHandler() {
   return handler;
 }
 
+QString& applicationTitle() {
+  static QString title;
+  return title;
+}
+
 QMessageBox::StandardButton showRealBox(const TMessageBoxRequest& request) {
   QString text = request.Text;
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -27,9 +32,13 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const QString& text,
 }
 
 void ShowException(const std::exception& error) {
-  ShowMessageBox(QApplication::activeWindow(), QString::fromUtf8(error.what()),
-                 QGuiApplication::applicationDisplayName(), QMessageBox::Critical, QMessageBox::Ok);
+  ShowMessageBox(QApplication::activeWindow(), QString::fromUtf8(error.what()), applicationTitle(),
+                 QMessageBox::Critical, QMessageBox::Ok);
 }
+
+void SetApplicationTitle(const QString& title) { applicationTitle() = title; }
+
+QString ApplicationTitle() { return applicationTitle(); }
 
 void RunHandler(const std::function<void()>& handler) {
   try {

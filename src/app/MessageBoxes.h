@@ -24,9 +24,14 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const QString& text,
                                            QMessageBox::Icon icon, QMessageBox::StandardButtons buttons);
 
 // The framework's standard error box: the error's text with the error icon
-// and OK, captioned with the application's title
-// (QGuiApplication::applicationDisplayName), owned by the active window.
+// and OK, captioned with the application's title, owned by the active window.
 void ShowException(const std::exception& error);
+
+// The application's title, the caption of the standard error box; empty until
+// set. Kept here, not as Qt's application display name, which the X11
+// platform appends to the title of every window.
+void SetApplicationTitle(const QString& title);
+QString ApplicationTitle();
 
 // Runs an event handler; an error that leaves it is shown by ShowException
 // and the program goes on.

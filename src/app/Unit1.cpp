@@ -25,6 +25,7 @@
 #include "app/MessageBoxes.h"
 #include "app/OptionsUnit.h"
 #include "app/Pictures.h"
+#include "app/SelectNetworkFormUnit.h"
 #include "app/Unit1SessionEnd.h"
 #include "app/Unit1StatusPanel.h"
 #include "app/UnitGlobal.h"
@@ -100,8 +101,14 @@ void TForm1::ConnectHandlers() {
       PageControl1Change(index);
     });
   });
+  // A single click restores the window as well as a double click: trays that
+  // speak the StatusNotifierItem protocol (KDE Plasma, GNOME's AppIndicator)
+  // report every click as Trigger and never as DoubleClick, and Qt does not
+  // tell which kind of tray shows the icon. Restoring twice is harmless.
   connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::DoubleClick) RunHandler([this] { TrayIcon1DblClick(); });
+    if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) {
+      RunHandler([this] { TrayIcon1DblClick(); });
+    }
   });
   StatusBarPanel2->OnDrawPanel = StatusBarPanel3->OnDrawPanel = [this](TStatusPanel& panel, QPainter& painter,
                                                                        const QRect& rect) {
@@ -123,7 +130,7 @@ void TForm1::FormCreate() {
   // 5.
   LoadSettings();
   // 6.
-  QGuiApplication::setApplicationDisplayName(Text(ApplicationName));
+  SetApplicationTitle(Text(ApplicationName));
   setWindowTitle(Text(ApplicationName));
   setWindowIcon(PictureIcon(TPicture::ProgramIcon));
   TrayIcon1->setToolTip(Text(ApplicationName));
@@ -176,10 +183,10 @@ void TForm1::QueueInternetStatusChange(std::uint8_t status) {
       Qt::QueuedConnection);
 }
 
-void TForm1::UseDialogs(TOptionsForm& options, TAboutBox& about, TSelectNetworkForm& selectNetwork) {
-  OptionsForm = &options;
-  AboutBox = &about;
-  SelectNetworkForm = &selectNetwork;
+void TForm1::CreateDialogs() {
+  OptionsForm = new TOptionsForm(this);
+  AboutBox = new TAboutBox(this);
+  SelectNetworkForm = new TSelectNetworkForm(this);
 }
 
 void TForm1::ShowOnStart() {

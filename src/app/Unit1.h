@@ -67,9 +67,10 @@ class TForm1 : public QMainWindow {
   // has no tray to return from.
   void ShowOnStart();
 
-  // The dialogs the window opens; the program creates them after the window
-  // and they live until it ends.
-  void UseDialogs(TOptionsForm& options, TAboutBox& about, TSelectNetworkForm& selectNetwork);
+  // Creates the dialogs the window opens, after the window and in this order:
+  // the options dialog, the about box, the connection picker. They belong to
+  // the window and live until it ends; each is shown modally when needed.
+  void CreateDialogs();
 
   // The end of the session: closing is allowed from now on, without a
   // question. Always true (the session may end).

@@ -7,10 +7,7 @@
 
 #include <QApplication>
 
-#include "app/AboutUnit.h"
 #include "app/MessageBoxes.h"
-#include "app/OptionsUnit.h"
-#include "app/SelectNetworkFormUnit.h"
 #include "app/Unit1.h"
 #include "app/UnitGlobal.h"
 #include "update/ProgramFolder.h"
@@ -27,7 +24,7 @@ int main(int argc, char** argv) {
   // The program ends when its main window closes, not when its last window
   // hides: it lives on in the tray.
   QApplication::setQuitOnLastWindowClosed(false);
-  QGuiApplication::setApplicationDisplayName(QStringLiteral("Tallowind"));
+  SetApplicationTitle(QStringLiteral("Tallowind"));
 
   std::unique_ptr<TForm1> mainWindow;
   try {
@@ -36,10 +33,7 @@ int main(int argc, char** argv) {
     ShowException(error);
     return 1;
   }
-  // The dialogs belong to the main window and live until the end; they are
-  // shown modally when needed.
-  mainWindow->UseDialogs(*new TOptionsForm(mainWindow.get()), *new TAboutBox(mainWindow.get()),
-                         *new TSelectNetworkForm(mainWindow.get()));
+  mainWindow->CreateDialogs();
 
   // Closing the main window ends the program, also from within a dialog.
   QObject::connect(mainWindow.get(), &TForm1::Closed, &application, [] { QCoreApplication::exit(0); });

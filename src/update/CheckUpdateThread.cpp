@@ -51,7 +51,10 @@ void HttpGet(const std::string& Url, std::string& EffectiveUrl, std::string& Bod
 int LoadXml(pugi::xml_document& Document, const std::string& Text) {
   if (Text.empty()) return -1;
   Document.reset();
-  if (!Document.load_buffer(Text.data(), Text.size()) || !HasSingleDocumentElement(Document)) return -1;
+  // Comments and processing instructions are child nodes too, so each is an
+  // entry of the update file.
+  constexpr unsigned parseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
+  if (!Document.load_buffer(Text.data(), Text.size(), parseOptions) || !HasSingleDocumentElement(Document)) return -1;
   return Text.find("</error>") != std::string::npos ? -1 : 0;
 }
 

@@ -1,5 +1,4 @@
 // The message box seam and the standard error box.
-#include <QGuiApplication>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -36,12 +35,12 @@ TEST(MessageBoxes, ScopesNestAndRestoreThePreviousHandler) {
 
 TEST(MessageBoxes, ErrorLeavingAHandlerShowsItsTextAndTheProgramGoesOn) {
   apptest::MessageBoxRecorder recorder;
-  const QString previousTitle = QGuiApplication::applicationDisplayName();
-  QGuiApplication::setApplicationDisplayName("Brisklane");
+  const QString previousTitle = ApplicationTitle();
+  SetApplicationTitle("Brisklane");
   bool ranAfterwards = false;
   RunHandler([] { throw EOSError(5); });
   RunHandler([&] { ranAfterwards = true; });
-  QGuiApplication::setApplicationDisplayName(previousTitle);
+  SetApplicationTitle(previousTitle);
 
   EXPECT_TRUE(ranAfterwards);
   ASSERT_EQ(recorder.boxes.size(), 1u);

@@ -15,6 +15,8 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -117,10 +119,10 @@ class Unit1Test : public testing::Test {
     installed.emplace(machine);
     form = std::make_unique<TestForm1>(programDir.path().string() + "/");
     form->TrayAvailable = trayAvailable;
-    options = new TOptionsForm(form.get());
-    about = new TAboutBox(form.get());
-    picker = new TSelectNetworkForm(form.get());
-    form->UseDialogs(*options, *about, *picker);
+    form->CreateDialogs();
+    options = form->findChild<TOptionsForm*>();
+    about = form->findChild<TAboutBox*>();
+    picker = form->findChild<TSelectNetworkForm*>();
     closed = std::make_unique<QSignalSpy>(form.get(), &TForm1::Closed);
     form->ShowOnStart();
   }
@@ -149,6 +151,17 @@ class Unit1Test : public testing::Test {
   }
 
   plat::sim::SimNetwork& Network() { return machine->simNetwork(); }
+
+  // Confirms the options dialog with another network name and key.
+  void ChangeNameAndKeyInOptions(const QString& name, const QString& key) {
+    new WhenShown(options, [=, this] {
+      options->edtSSID->setText(name);
+      options->edtPassword->setText(key);
+      options->Button1->click();
+    });
+    form->actOptions->trigger();
+    ProcessEvents();
+  }
 
   std::vector<QString> Messages() const {
     std::vector<QString> texts;

@@ -130,6 +130,15 @@ TEST_F(Connect, ConnectJoinsTheVisibleNetworkAndDisconnectLeavesIt) {
   EXPECT_EQ(Joined(), "");
 }
 
+TEST_F(Connect, ConnectKeepsTheNameAndKeyOfTheStartWhenOptionsChangeThem) {
+  StartGuest();
+  Broadcast("Brisklane");  // with the key the guest started with
+  ChangeNameAndKeyInOptions("Other Name", "abcde");
+  form->sBitBtn2->click();
+  form->btnConnect->click();
+  EXPECT_EQ(Joined(), "Brisklane");
+}
+
 TEST_F(Connect, ConnectWithoutTheNetworkNearbyCreatesIt) {
   StartGuest();
   form->btnConnect->click();

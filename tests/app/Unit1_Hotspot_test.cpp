@@ -175,11 +175,17 @@ TEST_F(Hotspot, TheProbeRunsOnlyWhenSourceAndWirelessConnectionAreThereAndTheSou
 }
 
 TEST_F(Hotspot, WithNothingToShowTheGroupKeepsItsLastStateAndSharingBecomesUnavailable) {
-  Connection(WiredGuid)["status"] = 7;
-  Connection(HostOnlyGuid)["status"] = 7;
   Open();
-  EXPECT_EQ(form->lblWiredStatus->text(), "<NULL>");
-  EXPECT_EQ(Source(), "");
+  ASSERT_EQ(form->lblWiredStatus->text(), "Connected");
+  ASSERT_TRUE(form->actStartSharing->isEnabled());
+  const QString shown = Source();
+  Network().setConnectionStatus(WiredGuid, 7);
+  Network().setConnectionStatus(HostOnlyGuid, 7);
+  form->actRefresh2->trigger();
+  Idle();
+  EXPECT_EQ(form->lblWiredStatus->text(), "Connected");
+  EXPECT_TRUE(form->imgWiredConnected->isVisibleTo(form.get()));
+  EXPECT_EQ(Source(), shown);
   EXPECT_EQ(form->lblStartSharing->text(), NotAvailable);
   EXPECT_FALSE(form->actStartSharing->isEnabled());
   EXPECT_TRUE(form->actConnect->isEnabled());

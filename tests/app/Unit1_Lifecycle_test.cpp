@@ -30,13 +30,15 @@ const std::string AllDefaults =
 
 class Lifecycle : public Unit1Test {
  protected:
+  // A second laptop in the same air, without networks of its own.
+  std::shared_ptr<plat::sim::SimMachine> Neighbour() {
+    return testkit::SimMachineBuilder().scenario(testkit::shippedScenario("laptop2")).airDir(airDir.path()).build();
+  }
+
   // What a second laptop in the same air hears: the names of the networks
   // that this laptop broadcasts.
   std::vector<std::string> HeardByNeighbour() {
-    auto neighbour = testkit::SimMachineBuilder()
-                         .scenario(testkit::shippedScenario("laptop2"))
-                         .airDir(airDir.path())
-                         .build();
+    auto neighbour = Neighbour();
     std::vector<plat::VisibleNetwork> networks;
     neighbour->simRadio().visibleNetworks(neighbour->simRadio().interfaces().at(0), networks);
     std::vector<std::string> names;
@@ -44,12 +46,28 @@ class Lifecycle : public Unit1Test {
     return names;
   }
 
-  void StartWifi() {
+  // Whether a second laptop in the same air joins the network of that name
+  // with that key.
+  bool NeighbourJoins(const std::string& name, const std::string& key) {
+    auto neighbour = Neighbour();
+    plat::sim::SimRadio& radio = neighbour->simRadio();
+    const std::string wlan = radio.interfaces().at(0);
+    std::vector<plat::VisibleNetwork> networks;
+    radio.visibleNetworks(wlan, networks);
+    for (const auto& network : networks) {
+      if (network.name == name) {
+        return radio.connect(wlan, name, key, plat::NetworkKind::Computer, network.id) == plat::RadioResult::Ok;
+      }
+    }
+    return false;
+  }
+
+  void StartWifi(const std::string& expectedName = "Brisklane") {
     form->actHotspotTab->trigger();
     Idle();
     ASSERT_TRUE(form->actStartSharing->isEnabled());
     form->btnStartSharing->click();
-    ASSERT_EQ(HeardByNeighbour(), std::vector<std::string>{"Brisklane"});
+    ASSERT_EQ(HeardByNeighbour(), std::vector<std::string>{expectedName});
     ASSERT_EQ(Network().sharedConnection(SharingRole::publicSide), WiredGuid);
   }
 
@@ -61,16 +79,18 @@ class Lifecycle : public Unit1Test {
 };
 
 TEST_F(Lifecycle, FirstStartWithoutSettingsUsesTheDefaultsAndWritesAllSevenKeysAtTheEnd) {
+  scenario["wireless"]["networks"].push_back({{"name", "Brisklane"}, {"kind", 3}});
   Start();
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(form->windowTitle(), QString::fromStdString(ApplicationName));
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QString::fromStdString(ApplicationName));
+  EXPECT_EQ(ApplicationTitle(), QString::fromStdString(ApplicationName));
   EXPECT_EQ(form->TrayIcon1->toolTip(), QString::fromStdString(ApplicationName));
   EXPECT_TRUE(form->TrayIcon1->isVisible());
   EXPECT_EQ(form->size(), QSize(580, 536 + form->MainMenu1->sizeHint().height()));
   EXPECT_EQ(form->PageControl1->currentWidget(), form->tbHome);
   EXPECT_TRUE(form->btnHome->isChecked());
-  // The first scan compared with the component's own default name.
+  // The first scan compared with the component's own default name, not with
+  // the settings' name of the network nearby.
   EXPECT_EQ(form->lblSabrevaneFound->text(), "");
 
   form->actConnectToHotspot->trigger();
@@ -270,10 +290,18 @@ TEST_F(Lifecycle, SessionEndWhileInTheTrayEndsToo) {
 }
 
 TEST_F(Lifecycle, EveryShutdownDeletesTheNetworkAndSwitchesSharingOffEvenWithoutStartWifi) {
-  // Sharing left on by an earlier run that was killed.
-  scenario["sharing"] = {{"public", WiredGuid}, {"private", WirelessGuid}};
+  // A laptop without Internet whose Connect found no network nearby and
+  // created it, with sharing left on by an earlier run that was killed.
+  const std::string guestWired = "{2B6F1A90-7C3D-4E58-9A1B-3D5E7F9A1B03}";
+  const std::string guestWireless = "{9D4E2C61-3B5A-4F7E-A1C2-5B7D9E1F3A04}";
+  scenario = testkit::shippedScenario("laptop2");
+  scenario["sharing"] = {{"public", guestWired}, {"private", guestWireless}};
   Start();
-  EXPECT_EQ(Network().sharedConnection(SharingRole::publicSide), WiredGuid);
+  form->actConnectToHotspot->trigger();
+  Idle();
+  form->btnConnect->click();
+  ASSERT_EQ(HeardByNeighbour(), std::vector<std::string>{"Brisklane"});
+  ASSERT_EQ(Network().sharedConnection(SharingRole::publicSide), guestWired);
   End();
   ExpectNothingLeftBehind();
 }
@@ -319,6 +347,28 @@ TEST_F(Lifecycle, OptionsConfirmedTakeTheTrimmedValuesAndWriteTheAutorunEntry) {
   EXPECT_NE(Settings().find("StartMinimized=1\n"), std::string::npos);
   EXPECT_NE(Settings().find("SSID=New Name\n"), std::string::npos);
   EXPECT_NE(Settings().find("Password=abcdefghijklm\n"), std::string::npos);
+}
+
+TEST_F(Lifecycle, ANameAndKeyChangedInOptionsReachTheNetworkOnlyAtTheNextStart) {
+  Start();
+  ChangeNameAndKeyInOptions("Other Name", "abcde");
+  StartWifi("Brisklane");
+  EXPECT_FALSE(NeighbourJoins("Brisklane", "abcde"));
+  EXPECT_TRUE(NeighbourJoins("Brisklane", "60917"));
+  End();
+
+  Start();
+  StartWifi("Other Name");
+  EXPECT_FALSE(NeighbourJoins("Other Name", "60917"));
+  EXPECT_TRUE(NeighbourJoins("Other Name", "abcde"));
+}
+
+TEST_F(Lifecycle, ASettingsKeyOfTheWrongLengthLeavesTheNetworkOnTheComponentsDefaultKey) {
+  WriteSettings("[System]\nPassword=abcdef\n");
+  Start();
+  StartWifi();
+  EXPECT_FALSE(NeighbourJoins("Brisklane", "abcdef"));
+  EXPECT_TRUE(NeighbourJoins("Brisklane", "60917"));
 }
 
 TEST_F(Lifecycle, OptionsCancelledChangeNothingAndOkWithoutAutorunRemovesTheEntry) {
@@ -382,6 +432,31 @@ TEST_F(Lifecycle, TheStartUpCheckRunsOnceTheEventLoopRunsOnWindowsXpOnlyAlsoWhen
     EXPECT_EQ(watch.shown, c.shown);
     EXPECT_EQ(form->isVisible(), !c.startMinimized);
     End();
+  }
+}
+
+TEST_F(Lifecycle, TheDialogsAreCreatedAfterTheWindowInTheOrderOfTheProgramEntry) {
+  Start();
+  std::vector<QObject*> dialogs;
+  for (QObject* child : form->children()) {
+    if (qobject_cast<TModalForm*>(child) != nullptr) dialogs.push_back(child);
+  }
+  EXPECT_EQ(dialogs, (std::vector<QObject*>{options, about, picker}));
+}
+
+TEST_F(Lifecycle, ASingleOrDoubleClickOnTheTrayIconRestoresTheWindow) {
+  Start();
+  struct Case {
+    QSystemTrayIcon::ActivationReason reason;
+    bool restores;
+  };
+  for (const Case& c : {Case{QSystemTrayIcon::Trigger, true}, Case{QSystemTrayIcon::DoubleClick, true},
+                        Case{QSystemTrayIcon::Context, false}, Case{QSystemTrayIcon::MiddleClick, false}}) {
+    SCOPED_TRACE(c.reason);
+    form->mniMinimizeToTray1->trigger();
+    ASSERT_FALSE(form->isVisible());
+    Q_EMIT form->TrayIcon1->activated(c.reason);
+    EXPECT_EQ(form->isVisible(), c.restores);
   }
 }
 

@@ -11,6 +11,8 @@ import time
 
 import pyatspi
 from PIL import ImageGrab
+from Xlib import X
+from Xlib.display import Display
 
 TIMEOUT = 20.0
 
@@ -64,6 +66,25 @@ class Screen:
             ["Xvfb", self.name, "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for(f"display {self.name}", lambda: os.path.exists(f"/tmp/.X11-unix/X{self.number}"))
+
+    def window_titles(self):
+        """The titles of the windows shown on this display, as the X server
+        holds them for window managers and task bars (_NET_WM_NAME)."""
+        display = Display(self.name)
+        try:
+            title_atom = display.intern_atom("_NET_WM_NAME")
+            utf8_atom = display.intern_atom("UTF8_STRING")
+            titles = []
+            for window in display.screen().root.query_tree().children:
+                if window.get_attributes().map_state != X.IsViewable:
+                    continue
+                title = window.get_full_property(title_atom, utf8_atom)
+                if title is not None:
+                    value = title.value
+                    titles.append(value.decode("utf-8") if isinstance(value, bytes) else value)
+            return titles
+        finally:
+            display.close()
 
     def photograph(self, path):
         os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -159,6 +180,14 @@ class Instance:
     def wait_find(self, role, name=None, starts_with=None):
         what = f"{role} {name or starts_with!r} in {os.path.basename(self.folder)}"
         return wait_for(what, lambda: self.find(role, name, starts_with))
+
+    def wait_window(self, title):
+        """Waits until a window with exactly this title shows on the display."""
+        try:
+            return wait_for(f"window titled {title!r} in {os.path.basename(self.folder)}",
+                            lambda: title in self.screen.window_titles())
+        except DesktopError as error:
+            raise DesktopError(f"{error}; the windows shown: {self.screen.window_titles()}") from None
 
     def labels(self):
         return [name_of(node) for node in walk(self.app)

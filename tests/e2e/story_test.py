@@ -5,8 +5,10 @@ network and shares its Internet into it; the second (a Wi-Fi adapter, no
 Internet of its own) sees the network, joins it and reaches the Internet
 through the first, which lists it among its devices and tells of it in a
 tray balloon while its window is in the tray; Stop WiFi cuts it off again;
-Exit removes everything; a wrong key does not join. Both laptops are real program processes driven
-through the desktop's accessibility interface."""
+Exit removes everything; a wrong key does not join. Both laptops are real
+program processes driven through the desktop's accessibility interface; the
+titles of their windows are read from the X server, as a window manager
+would show them."""
 
 import os
 import sys
@@ -45,18 +47,21 @@ class TwoLaptops(unittest.TestCase):
         router.photograph(pictures, "story-1-router-ready")
         router.press("Start WiFi")
         router.wait_find("label", "Wi-Fi started successfully!")
+        router.wait_window("Message")
         router.photograph(pictures, "story-2-router-started")
         router.answer_message("Wi-Fi started successfully!")
         router.wait_status("Internet Sharing Enabled")
 
     def exit(self, instance):
         instance.press("Exit")
+        instance.wait_window("Message")
         instance.answer_message(EXIT_QUESTION, button="Yes")
         instance.exited()
 
     def test_second_laptop_reaches_the_internet_through_the_first(self):
         # 1. The first laptop becomes a router.
         router = self.laptop("router", "laptop")
+        router.wait_window("Brisklane")
         router.wait_status("Connected to Internet")
         self.start_wifi(router, PICTURES)
 
@@ -116,7 +121,6 @@ class TwoLaptops(unittest.TestCase):
         self.exit(guest)
         self.exit(router)
 
-
     def test_balloons_tell_of_devices_while_the_window_is_in_the_tray(self):
         router = self.laptop("router", "laptop")
         router.wait_status("Connected to Internet")
@@ -146,6 +150,7 @@ class TwoLaptops(unittest.TestCase):
         laptop.photograph(PICTURES, "page-hotspot-setup")
         laptop.press("Select...")
         laptop.wait_label("Please select the connection through which Internet is connected.")
+        laptop.wait_window("Select Connection")
         laptop.photograph(PICTURES, "dialog-select-connection")
         laptop.press("Cancel")
 
@@ -154,13 +159,23 @@ class TwoLaptops(unittest.TestCase):
         laptop.photograph(PICTURES, "page-connect-to-hotspot")
         laptop.press("Options")
         laptop.wait_label("Password MUST be 5 or 13 digits or letters.")
+        laptop.wait_window("Options")
         laptop.photograph(PICTURES, "dialog-options")
         laptop.press("Cancel")
 
         laptop.open_menu_item("Help", "About")
         laptop.wait_label_starting("Version ")
+        laptop.wait_window("About")
         laptop.photograph(PICTURES, "dialog-about")
         laptop.press("OK")
+        self.exit(laptop)
+
+    def test_windows_xp_wireless_service_is_restarted_at_start(self):
+        laptop = self.laptop("xp", "xp-laptop")
+        laptop.wait_window("Starting WIFI Service")
+        laptop.wait_label("The Windows WIFI service was started successfully.")
+        laptop.press("Close")
+        laptop.wait_window("Brisklane")
         self.exit(laptop)
 
 

@@ -91,6 +91,15 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{"NoVersionForAVersionedFile", "<u><f local=\"a.dll\"/></u>", true},
         VerdictCase{"NoVersionForAFileWithout", "<u><f local=\"plain.txt\"/></u>", false},
         VerdictCase{"NoLocalNamesTheFolder", "<u><f version=\"\"/></u>", true},
+        // Every child node is an entry: a comment or a processing instruction
+        // names the folder, as an entry without attributes does.
+        VerdictCase{"CommentIsAnEntry", "<u><f local=\"a.dll\" version=\"1.2.3.4\"/><!-- a.dll --></u>", true},
+        VerdictCase{"ProcessingInstructionIsAnEntry", "<u><?check a.dll?><f local=\"a.dll\" version=\"1.2.3.4\"/></u>",
+                    true},
+        VerdictCase{"OutsideTheDocumentElementNoEntries",
+                    "<?xml version=\"1.0\"?><?style x?><!-- list --><u><f local=\"a.dll\" version=\"1.2.3.4\"/></u>"
+                    "<!-- end -->",
+                    false},
         VerdictCase{"HtmlPageIsNoXml", "<html><body><p>Not Found<br></p></body></html>", false},
         VerdictCase{"TwoDocumentElements", "<u/><f local=\"gone.dll\"/>", false},
         VerdictCase{"ErrorReply", "<reply><f local=\"gone.dll\"/><error>unknown product</error></reply>", false},

@@ -192,7 +192,7 @@ TEST_F(HttpGetTest, RefusedConnectionLogsOneEntryOfFourLines) {
   EXPECT_EQ(lines[0], "");
   EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"))) << lines[1];
   EXPECT_FALSE(lines[2].empty());
-  EXPECT_EQ(lines[3], SendFailedText + "7");  // CURLE_COULDNT_CONNECT
+  EXPECT_EQ(lines[3], SendFailedText + "12029");  // ERROR_INTERNET_CANNOT_CONNECT
   EXPECT_EQ(log().substr(log().size() - 2), "\r\n");
 }
 
@@ -207,8 +207,8 @@ TEST_F(HttpGetTest, FailuresAppendEntriesAndKeepWhatTheLogHeld) {
   ASSERT_EQ(lines.size(), 9u) << text;
   EXPECT_EQ(lines[1], "");
   EXPECT_EQ(lines[5], "");
-  EXPECT_EQ(lines[4], SendFailedText + "7");
-  EXPECT_EQ(lines[8], SendFailedText + "7");
+  EXPECT_EQ(lines[4], SendFailedText + "12029");
+  EXPECT_EQ(lines[8], SendFailedText + "12029");
 }
 
 TEST_F(HttpGetTest, ReadOnlyLogGetsNothingAndChangesNoResult) {
@@ -263,7 +263,7 @@ TEST_F(HttpGetTest, FollowsTheProxyEnvironment) {
     ScopedEnv bypass("no_proxy", "127.0.0.2");
     EXPECT_EQ(get(url), "");
   }
-  EXPECT_EQ(crlfLines(log()).back(), SendFailedText + "7");
+  EXPECT_EQ(crlfLines(log()).back(), SendFailedText + "12029");
 }
 
 // ---- HTTPS ----
@@ -292,6 +292,7 @@ struct RefusedCase {
   const char* name;
   const char* server;
   bool trustAuthority;
+  DWORD error;  // logged
 };
 
 class HttpsRefusalTest : public HttpsGetTest, public testing::WithParamInterface<RefusedCase> {};
@@ -305,16 +306,14 @@ TEST_P(HttpsRefusalTest, CertificateProblemFailsTheSendStep) {
   EXPECT_EQ(effectiveUrl_, secure);
   const auto lines = crlfLines(log());
   ASSERT_EQ(lines.size(), 8u) << log();
-  // CURLE_PEER_FAILED_VERIFICATION, or CURLE_SSL_CACERT_BADFILE on a system
-  // without an authority bundle.
-  EXPECT_TRUE(std::regex_match(lines[3], std::regex(SendFailedText + "(60|77)"))) << lines[3];
+  EXPECT_EQ(lines[3], SendFailedText + std::to_string(c.error));
   EXPECT_EQ(lines[7], lines[3]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Certificates, HttpsRefusalTest,
-                         testing::Values(RefusedCase{"UnknownAuthority", "valid", false},
-                                         RefusedCase{"OtherHost", "wronghost", true},
-                                         RefusedCase{"Expired", "expired", true}),
+                         testing::Values(RefusedCase{"UnknownAuthority", "valid", false, ERROR_INTERNET_INVALID_CA},
+                                         RefusedCase{"OtherHost", "wronghost", true, ERROR_INTERNET_SEC_CERT_CN_INVALID},
+                                         RefusedCase{"Expired", "expired", true, ERROR_INTERNET_SEC_CERT_DATE_INVALID}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Dates in the log ----

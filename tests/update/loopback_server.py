@@ -12,6 +12,7 @@ one that has expired.
 Paths:
   /reply?body=TEXT[&status=N]  TEXT as the body, status N (200)
   /redirect?to=URL             302 to URL, with a body of its own
+  /loop                        302 to itself
   /zero                        a 1024-byte chunk cut by a zero byte, then more
   /size?n=N                    N bytes of a repeating pattern
   /drop                        announces 5000 bytes, sends 2000, hangs up
@@ -72,6 +73,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
             self.wfile.write(body)
+        elif url.path == "/loop":
+            self.send_response(302)
+            self.send_header("Location", "/loop")
+            self.send_header("Content-Length", "0")
+            self.end_headers()
         elif url.path == "/zero":
             self.send_body(200, b"A" * 10 + b"\0" + b"B" * 1013 + b"C" * 100)
         elif url.path == "/size":

@@ -7,11 +7,13 @@
 
 #include <gtest/gtest.h>
 #include <curl/curl.h>
+#include <openssl/x509_vfy.h>
 
 #include "sim/SimInternet.h"
 #include "testkit/SimMachineBuilder.h"
 #include "update/LoopbackServer.h"
 #include "update/UpdateTestKit.h"
+#include "win32/WinInetErrors.h"
 #include "wininet.h"
 
 namespace {
@@ -78,9 +80,42 @@ TEST_F(WinInetTest, TransferBrokenMidwayHandsOutWhatArrivedThenFails) {
   ASSERT_TRUE(InternetReadFile(request, buffer, sizeof buffer, &count));
   EXPECT_EQ(count, 976u);
   EXPECT_FALSE(InternetReadFile(request, buffer, sizeof buffer, &count));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(CURLE_PARTIAL_FILE));
+  EXPECT_EQ(GetLastError(), ERROR_INTERNET_CONNECTION_ABORTED);
   EXPECT_EQ(count, 0u);
   InternetCloseHandle(request);
+}
+
+TEST_F(WinInetTest, ARedirectLoopFailsTheSend) {
+  HINTERNET request = open("/loop");
+  EXPECT_FALSE(HttpSendRequestA(request, nullptr, 0, nullptr, 0));
+  EXPECT_EQ(GetLastError(), ERROR_HTTP_REDIRECT_FAILED);
+  InternetCloseHandle(request);
+}
+
+// What the loopback servers cannot bring about (the tests above and the HTTP
+// client's show the rest): libcurl's results as WinInet would report them.
+TEST(WinInetErrors, LibcurlResultsReadAsWinInetErrors) {
+  struct Case {
+    CURLcode result;
+    long certificateCheck;
+    DWORD error;
+  };
+  for (const Case& c : {Case{CURLE_OK, X509_V_OK, ERROR_SUCCESS},
+                        Case{CURLE_OPERATION_TIMEDOUT, X509_V_OK, ERROR_INTERNET_TIMEOUT},
+                        Case{CURLE_COULDNT_RESOLVE_HOST, X509_V_OK, ERROR_INTERNET_NAME_NOT_RESOLVED},
+                        Case{CURLE_COULDNT_RESOLVE_PROXY, X509_V_OK, ERROR_INTERNET_NAME_NOT_RESOLVED},
+                        Case{CURLE_RECV_ERROR, X509_V_OK, ERROR_INTERNET_CONNECTION_RESET},
+                        Case{CURLE_SSL_CACERT_BADFILE, X509_V_OK, ERROR_INTERNET_INVALID_CA},
+                        Case{CURLE_PEER_FAILED_VERIFICATION, X509_V_ERR_CERT_NOT_YET_VALID,
+                             ERROR_INTERNET_SEC_CERT_DATE_INVALID},
+                        Case{CURLE_PEER_FAILED_VERIFICATION, X509_V_ERR_CERT_REVOKED, ERROR_INTERNET_SEC_CERT_REVOKED},
+                        Case{CURLE_PEER_FAILED_VERIFICATION, X509_V_ERR_CERT_SIGNATURE_FAILURE,
+                             ERROR_INTERNET_SEC_CERT_ERRORS},
+                        Case{CURLE_SSL_CONNECT_ERROR, X509_V_OK, ERROR_INTERNET_SECURITY_CHANNEL_ERROR},
+                        Case{CURLE_FILESIZE_EXCEEDED, X509_V_OK, ERROR_INTERNET_INTERNAL_ERROR}}) {
+    SCOPED_TRACE(testing::Message() << "CURLcode " << c.result);
+    EXPECT_EQ(plat::winInetErrorFromCurl(c.result, c.certificateCheck), c.error);
+  }
 }
 
 TEST_F(WinInetTest, UrlOptionNamesTheRequestThenTheUrlReached) {
@@ -149,7 +184,7 @@ TEST_F(WinInetTest, ClosingAParentCancelsAWaitingSend) {
   EXPECT_TRUE(InternetCloseHandle(root_));
   sender.join();
   EXPECT_FALSE(sent);
-  EXPECT_EQ(error, static_cast<DWORD>(CURLE_ABORTED_BY_CALLBACK));
+  EXPECT_EQ(error, ERROR_INTERNET_OPERATION_CANCELLED);
   EXPECT_FALSE(InternetConnectA(root_, "127.0.0.1", 80, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   InternetCloseHandle(request);
   root_ = nullptr;
