@@ -1,9 +1,9 @@
-// The records of Brisklane's own library functions (wifi/WirelessHotspot.h)
+// The records of Brisklane's own library functions (WirelessHotspot.h)
 // filled from what the radio answers.
 #pragma once
 
 #include "machine/RadioBackend.h"
-#include "wifi/WirelessHotspot.h"
+#include "WirelessHotspot.h"
 
 namespace wireless {
 

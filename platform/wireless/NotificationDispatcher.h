@@ -12,10 +12,10 @@
 #include <mutex>
 #include <thread>
 
+#include "WirelessHotspot.h"
+#include "WirelessLibrary.h"
 #include "machine/Machine.h"
 #include "machine/RadioBackend.h"
-#include "wifi/WirelessHotspot.h"
-#include "wifi/WirelessLibrary.h"
 
 namespace wireless {
 

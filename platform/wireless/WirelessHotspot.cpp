@@ -1,6 +1,6 @@
 // Brisklane's own library functions about the network this computer
 // broadcasts, served by the current machine's radio.
-#include "wifi/WirelessHotspot.h"
+#include "WirelessHotspot.h"
 
 #include <algorithm>
 

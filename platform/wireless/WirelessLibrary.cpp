@@ -1,14 +1,14 @@
 // The wireless library's eight functions, served by the current machine's
 // radio. This side owns the records, the UTF-16 text and the result codes.
-#include "wifi/WirelessLibrary.h"
+#include "WirelessLibrary.h"
 
 #include <algorithm>
 #include <mutex>
 #include <set>
 
 #include "wireless/LibraryCall.h"
-#include "wireless/NotificationDispatcher.h"
 #include "win32/TextConversion.h"
+#include "wireless/NotificationDispatcher.h"
 
 namespace {
 

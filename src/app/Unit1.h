@@ -15,6 +15,7 @@
 #include <string>
 
 #include <QMainWindow>
+#include <QSystemTrayIcon>
 
 #include "app/NoticeThrottle.h"
 
@@ -30,7 +31,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
 class QStatusBar;
-class QSystemTrayIcon;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -73,7 +73,8 @@ class TForm1 : public QMainWindow {
   void CreateDialogs();
 
   // The end of the session: closing is allowed from now on, without a
-  // question. Always true (the session may end).
+  // question, and the end does not wait for anyone (FormDestroy reports a
+  // failed save without a box). Always true (the session may end).
   bool HandleQueryEndSession();
 
   // The window has closed for good: the program ends.
@@ -96,7 +97,7 @@ class TForm1 : public QMainWindow {
   QWidget* pnlClient;
   QStackedWidget* PageControl1;
   QStatusBar* StatusBar1;
-  QWidget* StatusBarPanel1;
+  QLabel* StatusBarPanel1;  // what the machine is, when it is not a real one
   TStatusPanel* StatusBarPanel2;  // sharing state
   TStatusPanel* StatusBarPanel3;  // Internet state
   QSystemTrayIcon* TrayIcon1;
@@ -190,7 +191,8 @@ class TForm1 : public QMainWindow {
   // that has a tray.
   virtual bool IsSystemTrayAvailable() const;
   // Shows the tray icon's balloon.
-  virtual void ShowTrayBalloon(const QString& title, const QString& text, int milliseconds);
+  virtual void ShowTrayBalloon(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
+                               int milliseconds);
   // The clock that paces the balloons about devices.
   virtual TNoticeThrottle::Clock::time_point Now() const;
   // The balloon about devices that was held back is due.
@@ -218,6 +220,9 @@ class TForm1 : public QMainWindow {
   void FormDestroy();
   void LoadSettings();
   void SaveSettings();
+  // SaveSettings at the end of the session, when nobody may be there to
+  // answer a box and the session manager waits for the program.
+  void SaveSettingsAtSessionEnd();
   void actHomeExecute();
   void actHotspotTabExecute();
   void actConnectToHotspotExecute();
@@ -315,6 +320,7 @@ class TForm1 : public QMainWindow {
   std::string FSSID;
   std::string FPassword;
   bool FExitRequested = false;
+  bool FSessionEnding = false;
 
   TNoticeThrottle FGuestBalloons{std::chrono::seconds(5)};
   QTimer* tmrGuestBalloon = nullptr;  // single shot, while a balloon is held back

@@ -63,7 +63,9 @@ void TForm1::tmrGuestBalloonTimer() { ShowGuestBalloon(FGuestBalloons.Release(No
 
 void TForm1::ShowGuestBalloon(const std::optional<QString>& text) {
   // Held back until its time, unless the window came into sight meanwhile.
-  if (text && !WindowInSight()) ShowTrayBalloon(Text(ApplicationName), *text, BalloonMilliseconds);
+  if (text && !WindowInSight()) {
+    ShowTrayBalloon(Text(ApplicationName), *text, QSystemTrayIcon::Information, BalloonMilliseconds);
+  }
   if (const auto due = FGuestBalloons.HeldUntil(); due && !tmrGuestBalloon->isActive()) {
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - Now());
     tmrGuestBalloon->start(std::max(wait, std::chrono::milliseconds(0)));

@@ -1,7 +1,7 @@
 // The network this computer broadcasts, as the program sees it: its name,
 // how it is secured, the devices on it, and an event when a device joins or
 // leaves. Brisklane's own addition beside TWifiConnection, over the library
-// functions of wifi/WirelessHotspot.h.
+// functions of WirelessHotspot.h.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "wifi/CrossThreadEvent.h"
-#include "wifi/WirelessHotspot.h"
+#include "WirelessHotspot.h"
 
 enum class THostedSecurity { Open, Wep, Wpa2Personal };
 

@@ -1,5 +1,5 @@
-// The wireless library's C functions: record layouts, bounds, result codes and
-// notifications on the library's own thread.
+// The wireless library's C functions on every kind of machine: record
+// layouts, bounds, result codes and notifications on the library's own thread.
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -9,11 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include "WirelessHotspot.h"
+#include "WirelessLibrary.h"
 #include "sim/SimRadio.h"
+#include "testkit/ConformanceMachines.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
-#include "wifi/WirelessHotspot.h"
-#include "wifi/WirelessLibrary.h"
 
 namespace {
 
@@ -25,11 +26,12 @@ nlohmann::json interfaces(int count) {
   return list;
 }
 
-std::shared_ptr<plat::sim::SimMachine> machineWith(nlohmann::json networks, nlohmann::json ifaces = nullptr) {
+// A machine that hears `networks` on its interfaces (by default one).
+nlohmann::json hearing(nlohmann::json networks, nlohmann::json ifaces = nullptr) {
   if (ifaces.is_null()) ifaces = {{{"id", "{5E2B7C19-0A4D-4F63-8B1E-7C9D2A4F6B02}"}}};
   return testkit::SimMachineBuilder()
       .section("wireless", {{"interfaces", std::move(ifaces)}, {"networks", std::move(networks)}})
-      .build();
+      .json();
 }
 
 // A record with guard bytes behind it that the library must not touch.
@@ -107,16 +109,15 @@ void WINAPI LogGuestNotification(const WIRELESS_GUEST_NOTIFICATION* notification
       {notification->Code, notification->NetworkName, notification->Guest, std::this_thread::get_id()});
 }
 
-class WirelessLibrary : public testing::Test {
+// The library's front on every kind of machine.
+class WirelessLibrary : public testkit::ConformanceTest {
  protected:
-  void TearDown() override {
-    UnRegisterNotification();
-    UnRegisterGuestNotification();
-  }
+  void TearDown() override { UnRegisterNotification(); }
 };
+INSTANTIATE_CONFORMANCE_SUITE(WirelessLibrary);
 
-TEST_F(WirelessLibrary, ListsInterfacesWithIdentifiersThatStayValid) {
-  testkit::ScopedMachine scope(machineWith(nlohmann::json::array(), interfaces(2)));
+TEST_P(WirelessLibrary, ListsInterfacesWithIdentifiersThatStayValid) {
+  ARRANGE_MACHINE(hearing(nlohmann::json::array(), interfaces(2)));
   Guarded<WIRELESS_INTERFACE_LIST> list;
   ASSERT_EQ(EnumInterface(&list.record), 0u);
   EXPECT_EQ(list.record.Count, 2u);
@@ -132,8 +133,8 @@ TEST_F(WirelessLibrary, ListsInterfacesWithIdentifiersThatStayValid) {
   EXPECT_EQ(EnumInterface(nullptr), ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(WirelessLibrary, WritesNoMoreThanFourInterfacesButCountsThemAll) {
-  testkit::ScopedMachine scope(machineWith(nlohmann::json::array(), interfaces(6)));
+TEST_P(WirelessLibrary, WritesNoMoreThanFourInterfacesButCountsThemAll) {
+  ARRANGE_MACHINE(hearing(nlohmann::json::array(), interfaces(6)));
   Guarded<WIRELESS_INTERFACE_LIST> list;
   ASSERT_EQ(EnumInterface(&list.record), 0u);
   EXPECT_EQ(list.record.Count, 6u);
@@ -141,12 +142,12 @@ TEST_F(WirelessLibrary, WritesNoMoreThanFourInterfacesButCountsThemAll) {
   EXPECT_TRUE(list.guardIntact());
 }
 
-TEST_F(WirelessLibrary, FillsNetworkEntriesAtTheirOffsets) {
+TEST_P(WirelessLibrary, FillsNetworkEntriesAtTheirOffsets) {
   const std::string longName(40, 'L');
-  testkit::ScopedMachine scope(machineWith({{{"name", "Cafe"}, {"kind", 3}, {"signal", 48}},
-                                            {{"name", "HOME"}, {"kind", 2}, {"key", "k"}, {"signal", 71}},
-                                            {{"name", longName}, {"kind", 1}},
-                                            {{"name", "Zoë"}, {"kind", 3}}}));
+  ARRANGE_MACHINE(hearing({{{"name", "Cafe"}, {"kind", 3}, {"signal", 48}},
+                           {{"name", "HOME"}, {"kind", 2}, {"key", "k"}, {"signal", 71}},
+                           {{"name", longName}, {"kind", 1}},
+                           {{"name", "Zoë"}, {"kind", 3}}}));
   Guarded<WIRELESS_NETWORK_LIST> list;
   ASSERT_EQ(GetVisibleNetworkList(wlan.c_str(), &list.record), 0u);
   ASSERT_EQ(list.record.Count, 4u);
@@ -176,10 +177,10 @@ TEST_F(WirelessLibrary, FillsNetworkEntriesAtTheirOffsets) {
   EXPECT_TRUE(list.guardIntact());
 }
 
-TEST_F(WirelessLibrary, WritesNoMoreThan21NetworksButCountsThemAll) {
+TEST_P(WirelessLibrary, WritesNoMoreThan21NetworksButCountsThemAll) {
   auto networks = nlohmann::json::array();
   for (int i = 0; i < 25; ++i) networks.push_back({{"name", "N" + std::to_string(i)}, {"kind", 3}});
-  testkit::ScopedMachine scope(machineWith(networks));
+  ARRANGE_MACHINE(hearing(networks));
   Guarded<WIRELESS_NETWORK_LIST> list;
   ASSERT_EQ(GetVisibleNetworkList(wlan.c_str(), &list.record), 0u);
   EXPECT_EQ(list.record.Count, 25u);
@@ -187,8 +188,8 @@ TEST_F(WirelessLibrary, WritesNoMoreThan21NetworksButCountsThemAll) {
   EXPECT_TRUE(list.guardIntact());
 }
 
-TEST_F(WirelessLibrary, AnswersBadArgumentsWithErrorCodes) {
-  testkit::ScopedMachine scope(machineWith({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
+TEST_P(WirelessLibrary, AnswersBadArgumentsWithErrorCodes) {
+  ARRANGE_MACHINE(hearing({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
   WIRELESS_NETWORK_LIST list{};
   const char16_t loneSurrogate[] = {0xD800, u'x', 0};
   EXPECT_EQ(GetVisibleNetworkList(nullptr, &list), ERROR_INVALID_PARAMETER);
@@ -212,8 +213,8 @@ TEST_F(WirelessLibrary, AnswersBadArgumentsWithErrorCodes) {
   EXPECT_EQ(UnRegisterNotification(), 0u);
 }
 
-TEST_F(WirelessLibrary, NotifiesOnItsOwnThreadInTheNativeWifiLayout) {
-  testkit::ScopedMachine scope(machineWith({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
+TEST_P(WirelessLibrary, NotifiesOnItsOwnThreadInTheNativeWifiLayout) {
+  ARRANGE_MACHINE(hearing({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
   auto& log = NotificationLog::instance();
   log.clear();
   ASSERT_EQ(RegisterNotification(&LogNotification), 0u);
@@ -237,8 +238,8 @@ TEST_F(WirelessLibrary, NotifiesOnItsOwnThreadInTheNativeWifiLayout) {
   EXPECT_EQ(received[0].profile, u"HOME");
 }
 
-TEST_F(WirelessLibrary, NoNotificationArrivesAfterUnregisteringReturns) {
-  testkit::ScopedMachine scope(machineWith({{{"name", "Cafe"}, {"kind", 3}}}));
+TEST_P(WirelessLibrary, NoNotificationArrivesAfterUnregisteringReturns) {
+  ARRANGE_MACHINE(hearing({{{"name", "Cafe"}, {"kind", 3}}}));
   // The callback holds the first delivery until the test lets it go, and
   // tells whether unregistering had returned meanwhile.
   static std::mutex mutex;
@@ -298,8 +299,8 @@ TEST_F(WirelessLibrary, NoNotificationArrivesAfterUnregisteringReturns) {
   EXPECT_EQ(calls, callsAtReturn);
 }
 
-TEST_F(WirelessLibrary, UnregisteringFromInsideTheCallbackDoesNotHang) {
-  testkit::ScopedMachine scope(machineWith({{{"name", "Cafe"}, {"kind", 3}}}));
+TEST_P(WirelessLibrary, UnregisteringFromInsideTheCallbackDoesNotHang) {
+  ARRANGE_MACHINE(hearing({{{"name", "Cafe"}, {"kind", 3}}}));
   static std::mutex mutex;
   static std::condition_variable changed;
   static bool done = false;
@@ -316,7 +317,17 @@ TEST_F(WirelessLibrary, UnregisteringFromInsideTheCallbackDoesNotHang) {
   EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [] { return done; }));
 }
 
-TEST_F(WirelessLibrary, ANetworkCreatedHereIsHeardByAnotherMachineWithKind1) {
+// The library's front on simulated machines that share an air, or that
+// stand in for a kind of machine.
+class SimWirelessLibrary : public testing::Test {
+ protected:
+  void TearDown() override {
+    UnRegisterNotification();
+    UnRegisterGuestNotification();
+  }
+};
+
+TEST_F(SimWirelessLibrary, ANetworkCreatedHereIsHeardByAnotherSimulatedMachineWithKind1) {
   testkit::TempDir air;
   auto guest = testkit::SimMachineBuilder()
                    .section("wireless", {{"interfaces", {{{"id", "{GUEST}"}}}}})
@@ -336,7 +347,7 @@ TEST_F(WirelessLibrary, ANetworkCreatedHereIsHeardByAnotherMachineWithKind1) {
   EXPECT_EQ(heard[0].kind, plat::NetworkKind::Computer);
 }
 
-TEST_F(WirelessLibrary, TellsTheHostedNetworkAndTheDevicesThatJoinIt) {
+TEST_F(SimWirelessLibrary, TellsTheHostedNetworkAndTheDevicesThatJoinIt) {
   testkit::TempDir air;
   auto host = testkit::SimMachineBuilder()
                   .section("wireless", {{"interfaces", {{{"id", "{HOST}"}}}}})
@@ -431,7 +442,7 @@ class PlainRadioMachine : public plat::sim::SimMachine {
   PlainRadio radio_;
 };
 
-TEST_F(WirelessLibrary, AMachineThatCannotTellWhoIsOnItsNetworkSaysSo) {
+TEST_F(SimWirelessLibrary, AMachineThatCannotTellWhoIsOnItsNetworkSaysSo) {
   testkit::ScopedMachine scope(std::make_shared<PlainRadioMachine>());
   ASSERT_EQ(AddSsid(u"{PLAIN}", u"Brisklane", u"60917"), 0u);
   WIRELESS_HOSTED_NETWORK hosted{};

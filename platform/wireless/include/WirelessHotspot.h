@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "wifi/WirelessLibrary.h"
+#include "WirelessLibrary.h"
 
 constexpr DWORD WIRELESS_MAX_GUESTS = 64;
 constexpr DWORD WIRELESS_GUEST_NAME_UNITS = 64;
