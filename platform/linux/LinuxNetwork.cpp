@@ -176,8 +176,7 @@ std::int32_t LinuxNetwork::enableSharing(const std::string& guid, SharingRole ro
 std::int32_t LinuxNetwork::disableSharing(const std::string& guid) {
   if (!connectionOf(devices_.lastLook(), guid)) return E_INVALIDARG;
   std::lock_guard lock(mutex_);
-  sharing_->clear(guid);
-  return S_OK;
+  return HRESULT_FROM_WIN32(sharing_->clear(guid));
 }
 
 bool LinuxNetwork::sharesInternetInto(const std::string& interfaceId) const {

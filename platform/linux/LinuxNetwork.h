@@ -56,7 +56,8 @@ class LinuxNetwork : public NetworkBackend {
   bool sharesInternetInto(const std::string& interfaceId) const;
 
   // Takes both roles away: the hotspot they were given for did not survive
-  // the program (the start-up clean-up after a crash).
+  // the program (the start-up clean-up after a crash). Roles that cannot be
+  // saved as gone stay, to be taken away at the next start.
   void resetSharing();
 
  private:

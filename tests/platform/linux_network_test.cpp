@@ -14,6 +14,7 @@
 #include "testkit/FakeDeviceInventory.h"
 #include "testkit/FakeSystemRoot.h"
 #include "testkit/MixedMachine.h"
+#include "testkit/PermissionsEnforced.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
 
@@ -240,6 +241,18 @@ TEST_F(LinuxLaptop, RolesOutliveTheRunUntilTheyAreReset) {
   ASSERT_EQ(network->sharingRole(wifiGuid, role), 0);
   EXPECT_EQ(role, SharingRole::privateSide);
   EXPECT_TRUE(network->sharesInternetInto(wifiGuid));
+
+  {
+    // Roles that cannot be saved as gone are not taken away, and the program hears so.
+    std::filesystem::permissions(state / "sharing.json", std::filesystem::perms::owner_read);
+    std::filesystem::permissions(state.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    testkit::PermissionsEnforced asUser;
+    TConnectionManager manager;
+    EXPECT_FALSE(manager.DisableSharing());
+    EXPECT_TRUE(network->sharesInternetInto(wifiGuid));
+  }
+  std::filesystem::permissions(state.path(), std::filesystem::perms::owner_all);
+  std::filesystem::permissions(state / "sharing.json", std::filesystem::perms::owner_all);
 
   network->resetSharing();
   install();

@@ -13,6 +13,7 @@
 #include "testkit/FakeDeviceInventory.h"
 #include "testkit/FakeSystemRoot.h"
 #include "testkit/MixedMachine.h"
+#include "testkit/PermissionsEnforced.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
 #include "util/SystemUtils.h"
@@ -78,6 +79,17 @@ TEST_F(LinuxRegistryTest, AutorunIsAnAutostartEntryWhoseCommandSurvivesQuoting) 
   EXPECT_EQ(runValue("brisklane"), awkward);  // value names compare without case
   install();
   EXPECT_EQ(runValue("Brisklane"), awkward);
+
+  {
+    // An entry the user may not change: the runtime's error, and the entry as it was.
+    std::filesystem::permissions(autostart / "Brisklane.desktop", std::filesystem::perms::owner_read);
+    std::filesystem::permissions(autostart, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    testkit::PermissionsEnforced asUser;
+    EXPECT_THROW(AddAutoRun("/opt/other", "Brisklane"), ERegistryException);
+    EXPECT_EQ(runValue("Brisklane"), awkward);
+  }
+  std::filesystem::permissions(autostart, std::filesystem::perms::owner_all);
+  std::filesystem::permissions(autostart / "Brisklane.desktop", std::filesystem::perms::owner_all);
 
   RemoveAutoRun("Brisklane");
   EXPECT_FALSE(std::filesystem::exists(autostart / "Brisklane.desktop"));
