@@ -24,8 +24,9 @@ configure: $(DEPS_CHECKED)
 build: configure
 	@cmake --build $(BUILD)
 
+# The simulated laptop, named explicitly: it is not the default on every machine.
 run: build
-	$(BUILD)/bin/brisklane
+	BRISKLANE_MACHINE=sim $(BUILD)/bin/brisklane
 
 # The second laptop of the story, beside a running `make run`.
 run-laptop2: build

@@ -54,7 +54,7 @@ class Programs:
                         ignore=shutil.ignore_patterns("setup.ini", "ErrorLog.txt"))
         self.base_env = dict(os.environ)
         self.base_env.setdefault("QT_QPA_PLATFORM", "offscreen")
-        self.base_env.update(LANGUAGE="C", BRISKLANE_AIR_DIR=os.path.join(self.work.name, "air"))
+        self.base_env.update(LANGUAGE="C", BRISKLANE_MACHINE="sim", BRISKLANE_AIR_DIR=os.path.join(self.work.name, "air"))
         self.base_env.pop("BRISKLANE_SCENARIO", None)
         self.runs = 0
 
