@@ -43,11 +43,16 @@ fs::path runningProgramFolder() {
   return program.parent_path();
 }
 
+fs::path dataFolder(const ProgramPlace& place) {
+  return place.holdsData ? place.programFolder : (place.programFolder / BRISKLANE_DATA_FROM_PROGRAM).lexically_normal();
+}
+
+fs::path runningDataFolder() { return dataFolder(examineProgramFolder(runningProgramFolder())); }
+
 FileLocations locateFiles(const ProgramPlace& place, const fs::path& configHome, const fs::path& stateHome) {
   FileLocations files;
   files.programFolder = place.programFolder;
-  files.dataFolder =
-      place.holdsData ? place.programFolder : (place.programFolder / BRISKLANE_DATA_FROM_PROGRAM).lexically_normal();
+  files.dataFolder = dataFolder(place);
   if (place.holdsData && place.writable) {
     files.settingsFile = place.programFolder / SettingsFileName;
     files.errorLog = place.programFolder / ErrorLogName;

@@ -28,7 +28,14 @@ ProgramPlace examineProgramFolder(const std::filesystem::path& folder);
 // system cannot tell it.
 std::filesystem::path runningProgramFolder();
 
-// The decision, with the user's configuration and state folders given.
+// Where a program in that place reads its data from.
+std::filesystem::path dataFolder(const ProgramPlace& place);
+
+// The data folder of the running program. Throws std::runtime_error when the
+// system cannot tell the program's folder.
+std::filesystem::path runningDataFolder();
+
+// The whole decision, with the user's configuration and state folders given.
 FileLocations locateFiles(const ProgramPlace& place, const std::filesystem::path& configHome,
                           const std::filesystem::path& stateHome);
 

@@ -32,3 +32,8 @@ struct BRISKLANE_FILE_LOCATIONS {
 // user's home folder cannot be found: call it before any window, to stop
 // start-up with that message.
 BRISKLANE_FILE_LOCATIONS BrisklaneFileLocations();
+
+// The running program's DataFolder alone, as above; it needs no home folder
+// and makes no folder. Throws std::runtime_error when the program file
+// cannot be found.
+std::string BrisklaneDataFolder();

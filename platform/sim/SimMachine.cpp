@@ -6,6 +6,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "files/FileLocations.h"
+#include "files/UserFolders.h"
 #include "sim/SimInternet.h"
 #include "sim/SimNetwork.h"
 #include "sim/SimRadio.h"
@@ -24,12 +26,6 @@ const nlohmann::json& section(const nlohmann::json& scenario, const char* name) 
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
-}
-
-std::filesystem::path programFolder() {
-  std::error_code error;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::current_path() : exe.parent_path();
 }
 
 }  // namespace
@@ -90,17 +86,15 @@ std::shared_ptr<SimMachine> machineFromEnvironment() {
   } else if (chosen.find('/') != std::string::npos || chosen.ends_with(".json")) {
     scenario = loadScenarioFile(chosen);
   } else {
-    scenario = loadScenarioFile(programFolder() / "scenarios" / (chosen + ".json"));
+    scenario = loadScenarioFile(runningDataFolder() / "scenarios" / (chosen + ".json"));
   }
 
   SimOptions options;
   const std::string name = scenario.value("name", std::string("unnamed"));
   if (auto dir = environment("BRISKLANE_STATE_DIR"); !dir.empty()) {
     options.stateDir = dir;
-  } else if (auto xdg = environment("XDG_STATE_HOME"); !xdg.empty()) {
-    options.stateDir = std::filesystem::path(xdg) / "brisklane" / name;
-  } else if (auto home = environment("HOME"); !home.empty()) {
-    options.stateDir = std::filesystem::path(home) / ".local" / "state" / "brisklane" / name;
+  } else {
+    options.stateDir = stateHome() / "brisklane" / name;
   }
   if (auto dir = environment("BRISKLANE_AIR_DIR"); !dir.empty()) {
     options.airDir = dir;

@@ -19,3 +19,5 @@ BRISKLANE_FILE_LOCATIONS BrisklaneFileLocations() {
           .SettingsFile = files.settingsFile.string(),
           .ErrorLog = files.errorLog.string()};
 }
+
+std::string BrisklaneDataFolder() { return folderText(plat::runningDataFolder()); }

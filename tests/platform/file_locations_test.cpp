@@ -3,10 +3,8 @@
 // folders otherwise.
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -14,6 +12,7 @@
 #include "brisklane_files.h"
 #include "files/FileLocations.h"
 #include "testkit/TempDir.h"
+#include "testkit/TestEnvironment.h"
 
 namespace {
 
@@ -66,34 +65,19 @@ TEST(ExamineProgramFolder, AFolderHoldsDataWhenTheBrandingFileIsAFileInIt) {
   EXPECT_EQ(place.programFolder, folder.path());
 }
 
-// Sets an environment variable for the life of the object.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedVariable() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 // The test program's own folder holds no branding file: it stands for an
 // installed program.
 TEST(BrisklaneFileLocations, AnInstalledProgramWritesIntoTheUsersFoldersMadePrivate) {
   testkit::TempDir home;
-  ScopedVariable homeVariable("HOME", home.path());
-  ScopedVariable config("XDG_CONFIG_HOME", (home / "config").string());
-  ScopedVariable state("XDG_STATE_HOME", "relative/state");  // not absolute: the default applies
+  testkit::ScopedEnv homeVariable("HOME", home.path().string());
+  testkit::ScopedEnv config("XDG_CONFIG_HOME", (home / "config").string());
+  testkit::ScopedEnv state("XDG_STATE_HOME", "relative/state");  // not absolute: the default applies
 
   const BRISKLANE_FILE_LOCATIONS files = BrisklaneFileLocations();
   const fs::path program = fs::read_symlink("/proc/self/exe");
   EXPECT_EQ(files.ProgramFolder, program.parent_path().string() + "/");
   EXPECT_EQ(files.DataFolder, (program.parent_path().parent_path() / "share/brisklane/").string());
+  EXPECT_EQ(BrisklaneDataFolder(), files.DataFolder);
   EXPECT_EQ(files.SettingsFile, (home / "config/brisklane/setup.ini").string());
   EXPECT_EQ(files.ErrorLog, (home / ".local/state/brisklane/ErrorLog.txt").string());
   for (const fs::path& folder : {home / "config/brisklane", home / ".local/state/brisklane"}) {
