@@ -55,7 +55,7 @@ check_program_files() {
   missing="$(ldd "$prefix/bin/brisklane" | grep 'not found' || true)"
   [ -z "$missing" ] || fail "the program's libraries are not found: $missing" || status=1
   local png folder size
-  for png in "$prefix"/share/icons/hicolor/*x*/apps/*.png; do
+  for png in "$prefix"/share/icons/hicolor/*x*/apps/example.brisklane.brisklane.png; do
     folder="$(basename "$(dirname "$(dirname "$png")")")"
     # Width and height: big-endian words at bytes 16 and 20 of a PNG file.
     size="$(od -An -tu1 -j16 -N8 "$png" | awk '{ printf "%dx%d", $3 * 256 + $4, $7 * 256 + $8 }')"
