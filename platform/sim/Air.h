@@ -1,12 +1,18 @@
 // The air that simulated machines on one computer share: a folder in which
 // every machine that broadcasts wireless networks keeps a station.
 //
-// A station is two files named by the station's id: "<id>.lock", locked
-// (flock) by the station's process for as long as the station lives, and
-// "<id>.json", the networks it broadcasts, always replaced whole by rename.
-// A station whose lock is free belongs to a process that ended without
-// cleaning up; listeners remove its files. Any number of processes may
+// A station is two files named by the station's id ("<pid>-<n>-<hex>"):
+// "<id>.lock", locked (flock) by the station's process for as long as the
+// station lives, and "<id>.json", the networks it broadcasts (readable by its
+// owner only: they carry keys), always replaced whole by rename. A station
+// whose lock is free belongs to a process that ended without cleaning up;
+// listeners take that lock and remove its files. Any number of processes may
 // broadcast and listen at the same time.
+//
+// The folder is the user's own (prepareAirFolder), but nothing in it is
+// trusted: names of another form, files that are not regular files and
+// oversized entries are left alone, and nothing is opened in a way that
+// could block.
 #pragma once
 
 #include <cstdint>
@@ -29,10 +35,15 @@ struct HeardStation {
   std::vector<AirNetwork> networks;
 };
 
+// Creates the folder (0700) when missing. Throws std::runtime_error naming
+// the folder and the cause when it cannot be the air: not a folder, a
+// symbolic link, another user's, or writable by other users.
+void prepareAirFolder(const std::filesystem::path& dir);
+
 class AirStation {
  public:
-  // Creates the folder when missing. Throws std::system_error when the
-  // station cannot be set up there.
+  // Prepares the folder. Throws std::runtime_error (a std::system_error for
+  // a failed system call) when the station cannot be set up there.
   explicit AirStation(std::filesystem::path dir);
   // Removes the station's files.
   ~AirStation();

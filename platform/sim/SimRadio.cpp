@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <stdexcept>
-#include <system_error>
 
 #include <nlohmann/json.hpp>
 
+#include "sim/JsonFields.h"
 #include "sim/SimMachine.h"
 #include "sim/SimNetwork.h"
 
@@ -39,36 +40,30 @@ RadioEvent disconnectedEvent(const std::string& interfaceId, const std::string& 
 
 SimRadio::SimRadio(SimMachine& machine, const nlohmann::json& scenario)
     : machine_(machine), airDir_(machine.options().airDir) {
-  const auto wireless = scenario.value("wireless", nlohmann::json::object());
+  const auto& wireless = objectField(scenario, "wireless");
 
-  for (const auto& n : wireless.value("networks", nlohmann::json::array())) {
-    const auto where = "network " + std::to_string(background_.size() + 1) + ": ";
-    BackgroundNetwork network{n.at("name").get<std::string>(),
-                              NetworkKind::OpenAccessPoint,
-                              n.value("key", std::string()),
-                              n.value("signal", defaultSignal),
-                              n.value("internet", false),
-                              static_cast<std::uint32_t>(background_.size() + 1)};
-    const int kind = n.value("kind", 3);
-    if (kind < 1 || kind > 3) throw scenarioFault(where + "\"kind\" must be 1, 2 or 3");
-    network.kind = static_cast<NetworkKind>(kind);
-    if (network.kind == NetworkKind::AccessPoint && network.key.empty()) {
-      throw scenarioFault(where + "kind 2 needs a \"key\"");
+  for (const auto& n : arrayField(wireless, "networks")) {
+    const auto id = static_cast<std::uint32_t>(background_.size() + 1);
+    try {
+      background_.push_back(backgroundNetwork(n, id));
+    } catch (const std::runtime_error& e) {
+      throw scenarioFault("network " + std::to_string(id) + ": " + e.what());
     }
-    if (network.kind == NetworkKind::OpenAccessPoint && !network.key.empty()) {
-      throw scenarioFault(where + "kind 3 has no \"key\"");
-    }
-    if (network.signal > 100) throw scenarioFault(where + "\"signal\" is a percentage");
-    background_.push_back(std::move(network));
   }
 
-  for (const auto& i : wireless.value("interfaces", nlohmann::json::array())) {
+  for (const auto& i : arrayField(wireless, "interfaces")) {
     Interface iface;
-    iface.id = i.at("id").get<std::string>();
-    iface.connection = i.value("connection", iface.id);
+    std::optional<std::string> joinedName;
+    try {
+      iface.id = requiredTextField(i, "id");
+      iface.connection = textField(i, "connection", iface.id);
+      if (optionalField(i, "joined")) joinedName = requiredTextField(i, "joined");
+    } catch (const std::runtime_error& e) {
+      throw scenarioFault("interface " + std::to_string(interfaces_.size() + 1) + ": " + e.what());
+    }
     if (findInterface(iface.id)) throw scenarioFault("interface " + iface.id + " is listed twice");
-    if (auto joined = i.find("joined"); joined != i.end()) {
-      const auto name = joined->get<std::string>();
+    if (joinedName) {
+      const auto& name = *joinedName;
       auto network = std::find_if(background_.begin(), background_.end(),
                                   [&](const BackgroundNetwork& n) { return n.name == name; });
       if (network == background_.end()) throw scenarioFault("interface " + iface.id + " joined an unknown network");
@@ -77,10 +72,36 @@ SimRadio::SimRadio(SimMachine& machine, const nlohmann::json& scenario)
     interfaces_.push_back(std::move(iface));
   }
 
-  if (airDir_) keeper_ = std::jthread([this](std::stop_token stop) { keep(stop); });
+  if (!airDir_) return;
+  try {
+    prepareAirFolder(*airDir_);
+  } catch (const std::runtime_error& e) {
+    // The machine still runs: it hears its scenario's networks, and hosting
+    // fails for the reason given here.
+    airFault_ = e.what();
+    std::fprintf(stderr, "brisklane: %s\n", e.what());
+    return;
+  }
+  keeper_ = std::jthread([this](std::stop_token stop) { keep(stop); });
 }
 
 SimRadio::~SimRadio() = default;
+
+SimRadio::BackgroundNetwork SimRadio::backgroundNetwork(const nlohmann::json& entry, std::uint32_t id) {
+  BackgroundNetwork network{requiredTextField(entry, "name"),
+                            static_cast<NetworkKind>(integerField(entry, "kind", 3, 1, 3)),
+                            textField(entry, "key"),
+                            integerField(entry, "signal", defaultSignal, 0u, 100u),
+                            flagField(entry, "internet", false),
+                            id};
+  if (network.kind == NetworkKind::AccessPoint && network.key.empty()) {
+    throw std::runtime_error("kind 2 needs a \"key\"");
+  }
+  if (network.kind == NetworkKind::OpenAccessPoint && !network.key.empty()) {
+    throw std::runtime_error("kind 3 has no \"key\"");
+  }
+  return network;
+}
 
 std::vector<std::string> SimRadio::interfaces() {
   std::vector<std::string> ids;
@@ -266,7 +287,7 @@ SimRadio::Interface* SimRadio::findInterface(const std::string& id) {
 }
 
 std::vector<HeardStation> SimRadio::listen() {
-  if (!airDir_) return {};
+  if (!airDir_ || airFault_) return {};
   return listenToAir(*airDir_, station_ ? station_->id() : std::string());
 }
 
@@ -300,6 +321,7 @@ void SimRadio::dropVanishedLinks(const std::vector<HeardStation>& heard, std::ve
 
 bool SimRadio::publishOwnNetworks() {
   if (!airDir_) return true;
+  if (airFault_) return false;
   std::vector<AirNetwork> own;
   for (const auto& iface : interfaces_) {
     if (iface.own) own.push_back(*iface.own);
@@ -308,7 +330,8 @@ bool SimRadio::publishOwnNetworks() {
     if (own.empty()) return true;
     try {
       station_ = std::make_unique<AirStation>(*airDir_);
-    } catch (const std::system_error&) {
+    } catch (const std::runtime_error& e) {
+      std::fprintf(stderr, "brisklane: %s\n", e.what());
       return false;
     }
   }

@@ -27,8 +27,10 @@ class SimRadio : public RadioBackend {
  public:
   // `scenario` is the whole scenario. Without an air folder in the machine's
   // options the radio hears only the scenario's networks, and what it
-  // broadcasts nobody else hears. Throws std::runtime_error naming the fault
-  // when the "wireless" section is invalid.
+  // broadcasts nobody else hears. An air folder that cannot be used
+  // (prepareAirFolder) is reported on stderr: the radio then hears only the
+  // scenario's networks and fails to host one. Throws std::runtime_error
+  // naming the fault when the "wireless" section is invalid.
   SimRadio(SimMachine& machine, const nlohmann::json& scenario);
   ~SimRadio() override;
 
@@ -73,6 +75,9 @@ class SimRadio : public RadioBackend {
     std::optional<Joined> joined;
   };
 
+  // One entry of the scenario's "networks"; throws std::runtime_error naming
+  // the fault.
+  static BackgroundNetwork backgroundNetwork(const nlohmann::json& entry, std::uint32_t id);
   Interface* findInterface(const std::string& id);
   std::vector<HeardStation> listen();
   // Leaves whatever the interface is on; returns the event for it, if any.
@@ -85,6 +90,7 @@ class SimRadio : public RadioBackend {
 
   SimMachine& machine_;
   const std::optional<std::filesystem::path> airDir_;
+  std::optional<std::string> airFault_;  // why the air folder is refused; fixed after construction
   // Fixed after construction: read without the lock.
   std::vector<BackgroundNetwork> background_;
 

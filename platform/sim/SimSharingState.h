@@ -4,6 +4,7 @@
 // (SimNetwork) serialises the calls.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -27,16 +28,19 @@ class SimSharingState {
   SharingRole roleOf(const std::string& guid) const;
 
   // Give `guid` the role, or take away whatever role it holds; saved at once.
-  // A failed save keeps the change for the running machine, as a registry
-  // whose flush failed would.
-  void assign(const std::string& guid, SharingRole role);
-  void clear(const std::string& guid);
+  // A change that cannot be saved is not made: the save's error
+  // (writeStateFile), otherwise ERROR_SUCCESS.
+  std::uint32_t assign(const std::string& guid, SharingRole role);
+  std::uint32_t clear(const std::string& guid);
 
  private:
-  void load(const nlohmann::json& json, const std::string& origin);
+  // Throws std::runtime_error naming the fault.
+  void load(const nlohmann::json& json);
   // Takes away the role `guid` holds; false when it held none.
   bool dropRoles(const std::string& guid);
-  void save() const;
+  // Saves the roles as they are now; when that fails, they go back to
+  // `before` (public, private).
+  std::uint32_t saveOrRevert(const std::pair<std::string, std::string>& before);
 
   std::string public_;
   std::string private_;

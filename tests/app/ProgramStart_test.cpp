@@ -33,6 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Refusal{"BRISKLANE_MACHINE", "windows",
                             "brisklane: BRISKLANE_MACHINE=windows is no kind of machine; the kinds are: sim\n"},
                     Refusal{"BRISKLANE_SCENARIO", "/nonexistent/machine.json",
-                            "brisklane: cannot open scenario file /nonexistent/machine.json\n"}));
+                            "brisklane: scenario file /nonexistent/machine.json cannot be read: "
+                            "No such file or directory\n"}));
 
 }  // namespace

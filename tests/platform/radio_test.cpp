@@ -113,6 +113,8 @@ TEST(SimRadio, RejectsAnInvalidWirelessSection) {
       wireless({{{"name", "x"}, {"kind", 2}}}),
       wireless({{{"name", "x"}, {"kind", 3}, {"key", "k"}}}),
       wireless({{{"name", "x"}, {"kind", 3}, {"signal", 101}}}),
+      wireless({{{"name", "x"}, {"kind", 3}, {"signal", 1e300}}}),
+      wireless({{{"name", "x"}, {"kind", 2.5}, {"key", "k"}}}),
       wireless({}, {{{"id", "{A}"}}, {{"id", "{A}"}}}),
       wireless({}, {{{"id", "{A}"}, {"joined", "nowhere"}}}),
   };
@@ -255,6 +257,22 @@ TEST(SimRadio, WithoutAnAirNobodyElseHearsTheMachine) {
   auto guest = machineWith(wireless({}));
   ASSERT_EQ(host->simRadio().addOwnNetwork(wlan, "Brisklane", "60917"), RadioResult::Ok);
   EXPECT_TRUE(scan(guest->simRadio()).empty());
+}
+
+TEST(SimRadio, AnAirFolderOthersCanWriteIsRefusedButTheMachineRuns) {
+  testkit::TempDir parent;
+  const auto air = parent / "air";
+  std::filesystem::create_directory(air);
+  std::filesystem::permissions(air, std::filesystem::perms::all);
+
+  testing::internal::CaptureStderr();
+  auto machine = machineWith(wireless({{{"name", "Cafe"}, {"kind", 3}}}), &air);
+  auto& radio = machine->simRadio();
+  EXPECT_EQ(scan(radio).size(), 1u);
+  EXPECT_EQ(radio.addOwnNetwork(wlan, "Brisklane", "60917"), RadioResult::Failed);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("the air folder " + air.string() + " can be written by other users"), std::string::npos) << said;
+  EXPECT_TRUE(std::filesystem::is_empty(air));
 }
 
 TEST(SimInternet, IsReachedThroughAJoinedNetworkThatLeadsToIt) {
