@@ -18,6 +18,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "machine/HardwareAddress.h"
 #include "sim/JsonFields.h"
 #include "win32/AtomicFile.h"
 #include "win32/RegularFile.h"
@@ -90,17 +91,24 @@ bool stationAlive(const std::filesystem::path& dir, const std::string& station) 
   return !abandoned;
 }
 
-std::optional<std::vector<AirNetwork>> readEntry(const std::filesystem::path& file) {
+std::optional<HeardStation> readEntry(const std::filesystem::path& file) {
   std::string text;
   if (readRegularFile(file.c_str(), entryLimit, text, /*followLinks=*/false) != 0) return std::nullopt;
   try {
     const auto entry = nlohmann::json::parse(text);
-    std::vector<AirNetwork> networks;
+    HeardStation station;
     for (const auto& n : arrayField(entry, "networks")) {
-      networks.push_back(AirNetwork{requiredTextField(n, "name"), textField(n, "key"),
-                                    requiredIntegerField<std::uint32_t>(n, "id"), flagField(n, "internet", false)});
+      station.networks.push_back(AirNetwork{requiredTextField(n, "name"), textField(n, "key"),
+                                            requiredIntegerField<std::uint32_t>(n, "id"),
+                                            flagField(n, "internet", false)});
     }
-    return networks;
+    for (const auto& l : arrayField(entry, "joined")) {
+      auto hardwareAddress = parseHardwareAddress(textField(l, "mac"));
+      if (!hardwareAddress) continue;  // a link the host could not list
+      station.links.push_back(AirLink{requiredTextField(l, "station"), requiredIntegerField<std::uint32_t>(l, "network"),
+                                      textField(l, "name"), std::move(*hardwareAddress)});
+    }
+    return station;
   } catch (const std::runtime_error&) {
     return std::nullopt;  // not a station entry; ignored
   } catch (const nlohmann::json::exception&) {
@@ -161,8 +169,8 @@ AirStation::~AirStation() {
   ::close(lockFd_);
 }
 
-bool AirStation::publish(const std::vector<AirNetwork>& networks) {
-  if (networks.empty()) {
+bool AirStation::publish(const std::vector<AirNetwork>& networks, const std::vector<AirLink>& links) {
+  if (networks.empty() && links.empty()) {
     std::error_code error;
     std::filesystem::remove(entryFile(dir_, id_), error);
     return !error;
@@ -170,6 +178,15 @@ bool AirStation::publish(const std::vector<AirNetwork>& networks) {
   nlohmann::json entry = {{"pid", ::getpid()}, {"networks", nlohmann::json::array()}};
   for (const auto& n : networks) {
     entry["networks"].push_back({{"name", n.name}, {"key", n.key}, {"id", n.id}, {"internet", n.internet}});
+  }
+  if (!links.empty()) {
+    entry["joined"] = nlohmann::json::array();
+    for (const auto& l : links) {
+      entry["joined"].push_back({{"station", l.station},
+                                 {"network", l.network},
+                                 {"name", l.deviceName},
+                                 {"mac", formatHardwareAddress(l.hardwareAddress)}});
+    }
   }
   // Created readable by its owner only, as every new file: it holds keys.
   return writeFileAtomically(entryFile(dir_, id_), entry.dump());
@@ -188,14 +205,16 @@ std::vector<HeardStation> listenToAir(const std::filesystem::path& dir, const st
 
   std::vector<HeardStation> heard;
   for (auto& station : stations) {
-    if (auto networks = listenToStation(dir, station)) heard.push_back(HeardStation{station, std::move(*networks)});
+    if (auto entry = listenToStation(dir, station)) heard.push_back(std::move(*entry));
   }
   return heard;
 }
 
-std::optional<std::vector<AirNetwork>> listenToStation(const std::filesystem::path& dir, const std::string& station) {
+std::optional<HeardStation> listenToStation(const std::filesystem::path& dir, const std::string& station) {
   if (!isStationId(station) || !stationAlive(dir, station)) return std::nullopt;
-  return readEntry(entryFile(dir, station));
+  auto entry = readEntry(entryFile(dir, station));
+  if (entry) entry->id = station;
+  return entry;
 }
 
 std::uint32_t newAirNetworkId() { return randomNumber() | 0x80000000u; }

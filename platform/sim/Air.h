@@ -1,13 +1,15 @@
 // The air that simulated machines on one computer share: a folder in which
-// every machine that broadcasts wireless networks keeps a station.
+// every machine that broadcasts wireless networks, or joined another's,
+// keeps a station.
 //
 // A station is two files named by the station's id ("<pid>-<n>-<hex>"):
 // "<id>.lock", locked (flock) by the station's process for as long as the
-// station lives, and "<id>.json", the networks it broadcasts (readable by its
-// owner only: they carry keys), always replaced whole by rename. A station
-// whose lock is free belongs to a process that ended without cleaning up;
-// listeners take that lock and remove its files. Any number of processes may
-// broadcast and listen at the same time.
+// station lives, and "<id>.json", the networks it broadcasts and the networks
+// of other stations it joined (readable by its owner only: they carry keys),
+// always replaced whole by rename. A station whose lock is free belongs to a
+// process that ended without cleaning up; listeners take that lock and
+// remove its files. Any number of processes may broadcast and listen at the
+// same time.
 //
 // The folder is the user's own (prepareAirFolder), but nothing in it is
 // trusted: names of another form, files that are not regular files and
@@ -30,9 +32,19 @@ struct AirNetwork {
   bool internet = false;  // what joins it reaches the Internet
 };
 
+// A network of another station that this station's machine joined, with
+// what the host lists the machine by.
+struct AirLink {
+  std::string station;        // the host's station
+  std::uint32_t network = 0;  // the id of the joined network
+  std::string deviceName;
+  std::vector<std::uint8_t> hardwareAddress;  // empty: none
+};
+
 struct HeardStation {
   std::string id;
   std::vector<AirNetwork> networks;
+  std::vector<AirLink> links;
 };
 
 // Creates the folder (0700) when missing. Throws std::runtime_error naming
@@ -52,9 +64,10 @@ class AirStation {
 
   const std::string& id() const { return id_; }
 
-  // Replaces what the station broadcasts (empty: nothing). False when the
-  // entry cannot be written; the previous one then stays.
-  bool publish(const std::vector<AirNetwork>& networks);
+  // Replaces what the station broadcasts and the networks it joined (both
+  // empty: nothing). False when the entry cannot be written; the previous
+  // one then stays.
+  bool publish(const std::vector<AirNetwork>& networks, const std::vector<AirLink>& links = {});
 
  private:
   std::filesystem::path dir_;
@@ -62,12 +75,13 @@ class AirStation {
   int lockFd_ = -1;
 };
 
-// What every live station but `exceptStation` broadcasts, ordered by station
-// id. Removes the files of stations whose process has ended.
+// What every live station but `exceptStation` broadcasts and joined, ordered
+// by station id. Removes the files of stations whose process has ended.
 std::vector<HeardStation> listenToAir(const std::filesystem::path& dir, const std::string& exceptStation = {});
 
-// What one station broadcasts; none when it is gone or its process has ended.
-std::optional<std::vector<AirNetwork>> listenToStation(const std::filesystem::path& dir, const std::string& station);
+// What one station broadcasts and joined; none when it is gone or its
+// process has ended.
+std::optional<HeardStation> listenToStation(const std::filesystem::path& dir, const std::string& station);
 
 // A fresh network id for the air: random, with the top bit set so that it
 // never equals the small ids of a machine's own background networks.

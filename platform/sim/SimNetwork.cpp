@@ -1,12 +1,12 @@
 #include "sim/SimNetwork.h"
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
 #include "iphlpapi.h"
+#include "machine/HardwareAddress.h"
 #include "objbase.h"
 #include "sim/JsonFields.h"
 #include "sim/RegistryTree.h"
@@ -39,21 +39,9 @@ std::string canonicalGuid(const std::string& text) {
 
 // "00-1A-2B-3C-4D-5E" (or with colons) to bytes; empty text, no bytes.
 std::vector<std::uint8_t> hardwareAddress(const std::string& text) {
-  std::vector<std::uint8_t> bytes;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    if (at + 2 > text.size() || !std::isxdigit(static_cast<unsigned char>(text[at])) ||
-        !std::isxdigit(static_cast<unsigned char>(text[at + 1]))) {
-      throw std::runtime_error("hardware address \"" + text + "\" must be hexadecimal byte pairs");
-    }
-    bytes.push_back(static_cast<std::uint8_t>(std::stoul(text.substr(at, 2), nullptr, 16)));
-    at += 2;
-    if (at < text.size() && (text[at] == '-' || text[at] == ':')) ++at;
-  }
-  if (bytes.size() > MAX_ADAPTER_ADDRESS_LENGTH) {
-    throw std::runtime_error("hardware address \"" + text + "\" is longer than 8 bytes");
-  }
-  return bytes;
+  auto bytes = parseHardwareAddress(text);
+  if (!bytes) throw std::runtime_error("hardware address \"" + text + "\" must be up to 8 hexadecimal byte pairs");
+  return std::move(*bytes);
 }
 
 // Publishes the "Connection" key of a GUID with the values the scenario

@@ -7,9 +7,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "machine/HardwareAddress.h"
 #include "sim/JsonFields.h"
 #include "sim/SimMachine.h"
 #include "sim/SimNetwork.h"
+#include "win32/AsciiCase.h"
 
 namespace plat::sim {
 namespace {
@@ -19,6 +21,10 @@ constexpr std::uint32_t airSignal = 80;      // machines on one computer hear ea
 constexpr std::uint32_t defaultSignal = 60;  // background networks without "signal"
 constexpr std::size_t maxNameBytes = 32;     // an SSID's limit
 constexpr auto tendingInterval = std::chrono::milliseconds(250);
+// The private network the sharing service's DHCP server hands addresses of.
+constexpr const char* guestSubnet = "192.168.137.";
+constexpr unsigned firstGuestHost = 2;  // .1 is the host itself
+constexpr unsigned lastGuestHost = 254;
 
 std::runtime_error scenarioFault(const std::string& what) {
   return std::runtime_error("scenario section \"wireless\": " + what);
@@ -29,11 +35,18 @@ bool blankOnly(const std::string& text) {
 }
 
 RadioEvent connectedEvent(const std::string& interfaceId, const std::string& name) {
-  return RadioEvent{interfaceId, RadioEvent::Code::Connected, name};
+  return RadioEvent{interfaceId, RadioEvent::Code::Connected, name, {}};
 }
 
 RadioEvent disconnectedEvent(const std::string& interfaceId, const std::string& name) {
-  return RadioEvent{interfaceId, RadioEvent::Code::Disconnected, name};
+  return RadioEvent{interfaceId, RadioEvent::Code::Disconnected, name, {}};
+}
+
+std::vector<std::uint8_t> adapterAddress(SimNetwork& network, const std::string& guid) {
+  for (const auto& adapter : network.adapters()) {
+    if (equalsNoCase(adapter.name, guid)) return adapter.hardwareAddress;
+  }
+  return {};
 }
 
 }  // namespace
@@ -41,6 +54,7 @@ RadioEvent disconnectedEvent(const std::string& interfaceId, const std::string& 
 SimRadio::SimRadio(SimMachine& machine, const nlohmann::json& scenario)
     : machine_(machine), airDir_(machine.options().airDir) {
   const auto& wireless = objectField(scenario, "wireless");
+  hostName_ = textField(wireless, "hostName", machine.name());
 
   for (const auto& n : arrayField(wireless, "networks")) {
     const auto id = static_cast<std::uint32_t>(background_.size() + 1);
@@ -57,6 +71,7 @@ SimRadio::SimRadio(SimMachine& machine, const nlohmann::json& scenario)
     try {
       iface.id = requiredTextField(i, "id");
       iface.connection = textField(i, "connection", iface.id);
+      iface.hardwareAddress = adapterAddress(machine.simNetwork(), iface.connection);
       if (optionalField(i, "joined")) joinedName = requiredTextField(i, "joined");
     } catch (const std::runtime_error& e) {
       throw scenarioFault("interface " + std::to_string(interfaces_.size() + 1) + ": " + e.what());
@@ -116,6 +131,7 @@ RadioResult SimRadio::visibleNetworks(const std::string& interfaceId, std::vecto
   const auto heard = listen();
   std::vector<RadioEvent> events;
   dropVanishedLinks(heard, events);
+  lookAtGuests(heard, events);
 
   networks.clear();
   const auto& joined = iface->joined;
@@ -175,8 +191,9 @@ RadioResult SimRadio::connect(const std::string& interfaceId, const std::string&
     result = RadioResult::WrongKey;
   } else {
     if (target->station) {  // on its own network the interface stays where it is
-      if (auto left = leave(*iface)) events.push_back(*left);
+      leave(*iface, events);
       iface->joined = Joined{name, target->id, *target->station};
+      republish_ = !publishStation();
     }
     events.push_back(connectedEvent(interfaceId, name));
   }
@@ -189,7 +206,9 @@ RadioResult SimRadio::disconnect(const std::string& interfaceId) {
   std::lock_guard lock(mutex_);
   Interface* iface = findInterface(interfaceId);
   if (!iface) return RadioResult::NoSuchInterface;
-  if (auto left = leave(*iface)) deliver({*left});
+  std::vector<RadioEvent> events;
+  leave(*iface, events);
+  deliver(events);
   return RadioResult::Ok;
 }
 
@@ -203,10 +222,10 @@ RadioResult SimRadio::addOwnNetwork(const std::string& interfaceId, const std::s
   std::lock_guard lock(mutex_);
   Interface& iface = *findInterface(interfaceId);
   std::vector<RadioEvent> events;
-  if (auto left = leave(iface)) events.push_back(*left);
+  leave(iface, events);
   iface.own = AirNetwork{name, key, newAirNetworkId(), internet};
   RadioResult result = RadioResult::Ok;
-  if (publishOwnNetworks()) {
+  if (publishStation()) {
     events.push_back(connectedEvent(interfaceId, name));
   } else {
     iface.own.reset();
@@ -223,13 +242,36 @@ RadioResult SimRadio::deleteOwnNetwork(const std::string& interfaceId, const std
   if (!iface) return RadioResult::NoSuchInterface;
   const bool on = (iface->own && iface->own->name == name) || (iface->joined && iface->joined->name == name);
   if (!on) return RadioResult::NotFound;
-  deliver({*leave(*iface)});
+  std::vector<RadioEvent> events;
+  leave(*iface, events);
+  deliver(events);
   return RadioResult::Ok;
 }
 
 void SimRadio::setEventSink(EventSink sink) {
   std::lock_guard lock(sinkMutex_);
   sink_ = std::move(sink);
+}
+
+RadioResult SimRadio::hostedNetwork(const std::string& interfaceId, HostedNetwork& network) {
+  std::lock_guard lock(mutex_);
+  const Interface* iface = findInterface(interfaceId);
+  if (!iface) return RadioResult::NoSuchInterface;
+  if (!iface->own) return RadioResult::NotFound;
+  network = HostedNetwork{iface->own->name, iface->own->key.empty() ? NetworkSecurity::Open : NetworkSecurity::Wep};
+  return RadioResult::Ok;
+}
+
+RadioResult SimRadio::guests(const std::string& interfaceId, std::vector<NetworkGuest>& guests) {
+  std::lock_guard lock(mutex_);
+  Interface* iface = findInterface(interfaceId);
+  if (!iface) return RadioResult::NoSuchInterface;
+  if (!iface->own) return RadioResult::NotFound;
+  std::vector<RadioEvent> events;
+  lookAtGuests(listen(), events);
+  guests = iface->guests.guests(machine_.system().uptimeMilliseconds());
+  deliver(events);
+  return RadioResult::Ok;
 }
 
 bool SimRadio::joinedNetworkLeadsToInternet() {
@@ -239,9 +281,9 @@ bool SimRadio::joinedNetworkLeadsToInternet() {
     if (iface.joined->station.empty()) {
       if (background_.at(iface.joined->id - 1).internet) return true;
     } else if (airDir_) {
-      const auto networks = listenToStation(*airDir_, iface.joined->station);
-      if (!networks) continue;
-      for (const auto& n : *networks) {
+      const auto station = listenToStation(*airDir_, iface.joined->station);
+      if (!station) continue;
+      for (const auto& n : station->networks) {
         if (n.id == iface.joined->id && n.internet) return true;
       }
     }
@@ -270,13 +312,13 @@ void SimRadio::tendAir() {
     }
   }
   // A failed write is tried again next round.
-  if (changed || republish_) republish_ = !publishOwnNetworks();
+  if (changed || republish_) republish_ = !publishStation();
 
-  const bool joinedAir = std::any_of(interfaces_.begin(), interfaces_.end(),
-                                     [](const Interface& i) { return i.joined && !i.joined->station.empty(); });
-  if (joinedAir) {
+  if (needsTending()) {
+    const auto heard = listen();
     std::vector<RadioEvent> events;
-    dropVanishedLinks(listen(), events);
+    dropVanishedLinks(heard, events);
+    lookAtGuests(heard, events);
     deliver(events);
   }
 }
@@ -291,17 +333,20 @@ std::vector<HeardStation> SimRadio::listen() {
   return listenToAir(*airDir_, station_ ? station_->id() : std::string());
 }
 
-std::optional<RadioEvent> SimRadio::leave(Interface& iface) {
-  std::optional<RadioEvent> event;
+void SimRadio::leave(Interface& iface, std::vector<RadioEvent>& events) {
   if (iface.own) {
-    event = disconnectedEvent(iface.id, iface.own->name);
+    for (auto& change : iface.guests.clear(machine_.system().uptimeMilliseconds())) {
+      events.push_back(RadioEvent{iface.id, change.code, iface.own->name, std::move(change.guest)});
+    }
+    events.push_back(disconnectedEvent(iface.id, iface.own->name));
     iface.own.reset();
-    republish_ = !publishOwnNetworks();
   } else if (iface.joined) {
-    event = disconnectedEvent(iface.id, iface.joined->name);
+    events.push_back(disconnectedEvent(iface.id, iface.joined->name));
     iface.joined.reset();
+  } else {
+    return;
   }
-  return event;
+  republish_ = !publishStation();
 }
 
 void SimRadio::dropVanishedLinks(const std::vector<HeardStation>& heard, std::vector<RadioEvent>& events) {
@@ -315,19 +360,52 @@ void SimRadio::dropVanishedLinks(const std::vector<HeardStation>& heard, std::ve
     if (!present) {
       events.push_back(disconnectedEvent(iface.id, iface.joined->name));
       iface.joined.reset();
+      republish_ = !publishStation();
     }
   }
 }
 
-bool SimRadio::publishOwnNetworks() {
+void SimRadio::lookAtGuests(const std::vector<HeardStation>& heard, std::vector<RadioEvent>& events) {
+  const auto now = machine_.system().uptimeMilliseconds();
+  for (auto& iface : interfaces_) {
+    if (!iface.own) continue;
+    std::vector<NetworkGuest> present;
+    for (const auto& station : heard) {
+      for (const auto& link : station.links) {
+        if (!station_ || link.station != station_->id() || link.network != iface.own->id) continue;
+        NetworkGuest guest{link.deviceName, link.hardwareAddress, {}, 0};
+        guest.ipAddress = leaseFor(iface, guest);
+        present.push_back(std::move(guest));
+      }
+    }
+    for (auto& change : iface.guests.update(present, now)) {
+      events.push_back(RadioEvent{iface.id, change.code, iface.own->name, std::move(change.guest)});
+    }
+  }
+}
+
+std::string SimRadio::leaseFor(Interface& iface, const NetworkGuest& guest) {
+  const auto client =
+      guest.hardwareAddress.empty() ? "name " + guest.name : formatHardwareAddress(guest.hardwareAddress);
+  if (auto lease = iface.leases.find(client); lease != iface.leases.end()) return lease->second;
+  const auto host = firstGuestHost + iface.leases.size();
+  if (host > lastGuestHost) return {};  // the pool is used up: the guest has no address
+  return iface.leases[client] = guestSubnet + std::to_string(host);
+}
+
+bool SimRadio::publishStation() {
   if (!airDir_) return true;
   if (airFault_) return false;
   std::vector<AirNetwork> own;
+  std::vector<AirLink> links;
   for (const auto& iface : interfaces_) {
     if (iface.own) own.push_back(*iface.own);
+    if (iface.joined && !iface.joined->station.empty()) {
+      links.push_back(AirLink{iface.joined->station, iface.joined->id, hostName_, iface.hardwareAddress});
+    }
   }
   if (!station_) {
-    if (own.empty()) return true;
+    if (own.empty() && links.empty()) return true;
     try {
       station_ = std::make_unique<AirStation>(*airDir_);
     } catch (const std::runtime_error& e) {
@@ -335,7 +413,7 @@ bool SimRadio::publishOwnNetworks() {
       return false;
     }
   }
-  return station_->publish(own);
+  return station_->publish(own, links);
 }
 
 bool SimRadio::needsTending() const {

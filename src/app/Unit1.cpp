@@ -36,6 +36,7 @@
 #include "update/CheckUpdateThread.h"
 #include "util/SystemUtils.h"
 #include "util/TextUtils.h"
+#include "wifi/WifiHotspot.h"
 #include "wifi/WifiNetwork.h"
 
 namespace {
@@ -88,6 +89,7 @@ void TForm1::ConnectHandlers() {
   on(actDisconnect, &TForm1::actDisconnectExecute);
   on(actRefresh2, &TForm1::actRefresh2Execute);
   on(actWriteToUs, &TForm1::actWriteToUsExecute);
+  on(actCopyJoinDetails, &TForm1::actCopyJoinDetailsExecute);
   on(mniMinimizeToTray1, &TForm1::mniMinimizeToTray1Click);
   on(mniOpenMainWindow, &TForm1::TrayIcon1DblClick);
 
@@ -151,6 +153,9 @@ void TForm1::FormCreate() {
   FWifi->SetPassword(FPassword);
   // 11.
   FConnectionManager = std::make_unique<TConnectionManager>();
+  // The network this laptop broadcasts and the devices on it.
+  FHotspot = std::make_unique<TWifiHotspot>();
+  WireGuestEvents();
   // 12.
   if (FCheckForUpdates) {
     FUpdateThread = std::make_unique<TCheckUpdateThread>(TUpdateSource{UpdateFileUrl, FProgramFolder, FErrorLog});
@@ -244,6 +249,8 @@ bool TForm1::FormCloseQuery() {
 }
 
 void TForm1::FormDestroy() {
+  // No word of devices leaving reaches a window that goes.
+  FHotspot.reset();
   // Whatever happens to the settings, the program never leaves its network
   // or sharing behind.
   if (FSessionEnding) {

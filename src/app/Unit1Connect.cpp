@@ -1,14 +1,21 @@
 // The Connect to Hotspot page: the network name and key for other devices,
-// and, on a laptop without Internet of its own, the nearby network of that
-// name with Connect and Disconnect.
+// with a QR code to join while this laptop's network runs, and, on a laptop
+// without Internet of its own, the nearby network of that name with Connect
+// and Disconnect.
 #include <QAction>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QPixmap>
 
+#include "app/JoinCode.h"
 #include "app/MessageBoxes.h"
+#include "app/Translation.h"
 #include "app/Unit1.h"
 #include "app/Unit1Private.h"
 #include "util/TextUtils.h"
+#include "wifi/WifiHotspot.h"
 #include "wifi/WifiNetwork.h"
 
 using namespace unit1;
@@ -17,11 +24,15 @@ namespace {
 
 const QString MessageCaption = QStringLiteral("Message");
 
+// Large enough for a phone camera to read from a screen.
+constexpr int JoinCodeModulePixels = 4;
+
 }  // namespace
 
 void TForm1::tbConnectToHotspotShow() {
   lblSSID->setText(QString::fromStdString(FSSID));
   lblPassword->setText(QString::fromStdString(FPassword));
+  ShowJoinCode();
 }
 
 void TForm1::WifiScanStart() { lblSabrevaneFound->clear(); }
@@ -44,6 +55,7 @@ void TForm1::actConnectExecute() {
     ShowMessageBox(this, QStringLiteral("Could not connect to the wireless network."), MessageCaption,
                    QMessageBox::Critical, QMessageBox::Ok);
   }
+  ShowJoinCode();  // Connect creates this laptop's network when none is near
 }
 
 void TForm1::actDisconnectExecute() {
@@ -52,4 +64,30 @@ void TForm1::actDisconnectExecute() {
   QCoreApplication::processEvents();
   ShowMessageBox(this, QStringLiteral("Disconnected successfully!"), MessageCaption, QMessageBox::Information,
                  QMessageBox::Ok);
+  ShowJoinCode();
+}
+
+void TForm1::ShowJoinCode() {
+  QImage code;
+  if (const std::optional<THostedNetwork> network = FHotspot->HostedNetwork()) {
+    code = QrCodeImage(WifiJoinText(network->Security, QString::fromStdU16String(network->Name), JoinPassphrase()),
+                       JoinCodeModulePixels);
+  }
+  if (!code.isNull()) imgJoinCode->setPixmap(QPixmap::fromImage(code));
+  pnlJoinCode->setVisible(!code.isNull());
+}
+
+QString TForm1::JoinPassphrase() const { return QString::fromStdString(FWifi->Password()); }
+
+void TForm1::actCopyJoinDetailsExecute() {
+  const std::optional<THostedNetwork> network = FHotspot->HostedNetwork();
+  if (!network) {
+    ShowJoinCode();  // the network stopped meanwhile
+    return;
+  }
+  const QString name = QString::fromStdU16String(network->Name);
+  QGuiApplication::clipboard()->setText(
+      network->Security == THostedSecurity::Open
+          ? Translate(QStringLiteral("Network: %1")).arg(name)
+          : Translate(QStringLiteral("Network: %1\nPassword: %2")).arg(name, JoinPassphrase()));
 }

@@ -20,7 +20,8 @@ struct CatalogText {
   const char* german;
 };
 
-// The texts other windows translate: the status bar and the troubleshooter.
+// The texts other windows translate: the status bar, the troubleshooter,
+// and the devices and QR code of this laptop's network.
 const CatalogText SharedTexts[] = {
     {"Internet Sharing Enabled", "Internetfreigabe aktiv"},
     {"Ready for Sharing", "Bereit zur Freigabe"},
@@ -33,6 +34,10 @@ const CatalogText SharedTexts[] = {
     {"The Windows WIFI service is not started.", "Der Windows WLAN-Dienst ist nicht gestartet."},
     {"&Close", "&Schließen"},
     {"&Cancel", "&Abbrechen"},
+    {"Devices on this network", "Geräte in diesem Netzwerk"},
+    {"%1 joined %2", "%1 ist %2 beigetreten"},
+    {"Scan with a phone camera to join", "Zum Verbinden mit der Handykamera scannen"},
+    {"Network: %1\nPassword: %2", "Netzwerk: %1\nKennwort: %2"},
 };
 
 TEST(Translation, GermanCatalogTranslatesTheTextsOfEveryWindow) {

@@ -51,6 +51,11 @@ class TestForm1 : public TForm1 {
 
   bool TrayAvailable = true;
   std::vector<QString> Balloons;  // "title|text|milliseconds"
+  // The clock that paces balloons; tests move it.
+  TNoticeThrottle::Clock::time_point Clock = TNoticeThrottle::Clock::now();
+
+  // The timer for a held balloon, run by the test instead of waiting.
+  using TForm1::tmrGuestBalloonTimer;
 
  protected:
   bool IsSystemTrayAvailable() const override { return TrayAvailable; }
@@ -58,6 +63,7 @@ class TestForm1 : public TForm1 {
                        int milliseconds) override {
     Balloons.push_back(title + "|" + text + "|" + QString::number(milliseconds));
   }
+  TNoticeThrottle::Clock::time_point Now() const override { return Clock; }
 };
 
 // Runs `act` once `dialog` shows, from within its modal loop; a dialog that

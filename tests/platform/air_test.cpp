@@ -56,7 +56,9 @@ TEST(Air, ListenersHearEveryLiveStationButTheirOwn) {
   AirStation first(air.path());
   AirStation second(air.path());
   ASSERT_TRUE(first.publish({{"Brisklane", "60917", 0x80000001u, true}}));
-  ASSERT_TRUE(second.publish({{"Other", "", 0x80000002u, false}, {"Third", "k", 0x80000003u, false}}));
+  const std::vector<std::uint8_t> mac = {0x00, 0x26, 0x5E, 0x4C, 0x8D, 0x91};
+  ASSERT_TRUE(second.publish({{"Other", "", 0x80000002u, false}, {"Third", "k", 0x80000003u, false}},
+                             {{first.id(), 0x80000001u, "LAPTOP2", mac}, {first.id(), 0x80000001u, "", {}}}));
 
   const auto heard = listenToAir(air.path(), first.id());
   ASSERT_EQ(heard.size(), 1u);
@@ -64,14 +66,22 @@ TEST(Air, ListenersHearEveryLiveStationButTheirOwn) {
   ASSERT_EQ(heard[0].networks.size(), 2u);
   EXPECT_EQ(heard[0].networks[0].name, "Other");
   EXPECT_EQ(heard[0].networks[1].key, "k");
+  ASSERT_EQ(heard[0].links.size(), 2u);
+  EXPECT_EQ(heard[0].links[0].station, first.id());
+  EXPECT_EQ(heard[0].links[0].network, 0x80000001u);
+  EXPECT_EQ(heard[0].links[0].deviceName, "LAPTOP2");
+  EXPECT_EQ(heard[0].links[0].hardwareAddress, mac);
+  EXPECT_TRUE(heard[0].links[1].hardwareAddress.empty());
 
   const auto fromFirst = listenToStation(air.path(), first.id());
   ASSERT_TRUE(fromFirst);
-  ASSERT_EQ(fromFirst->size(), 1u);
-  EXPECT_EQ((*fromFirst)[0].name, "Brisklane");
-  EXPECT_EQ((*fromFirst)[0].key, "60917");
-  EXPECT_EQ((*fromFirst)[0].id, 0x80000001u);
-  EXPECT_TRUE((*fromFirst)[0].internet);
+  EXPECT_EQ(fromFirst->id, first.id());
+  EXPECT_TRUE(fromFirst->links.empty());
+  ASSERT_EQ(fromFirst->networks.size(), 1u);
+  EXPECT_EQ(fromFirst->networks[0].name, "Brisklane");
+  EXPECT_EQ(fromFirst->networks[0].key, "60917");
+  EXPECT_EQ(fromFirst->networks[0].id, 0x80000001u);
+  EXPECT_TRUE(fromFirst->networks[0].internet);
   EXPECT_EQ(listenToAir(air.path()).size(), 2u);
   // Entries carry keys.
   EXPECT_EQ(permissionsOf(air / (first.id() + ".json")), perms::owner_read | perms::owner_write);
@@ -86,6 +96,9 @@ TEST(Air, PublishingNothingOrLeavingTakesTheStationOffTheAir) {
     ASSERT_EQ(listenToAir(air.path(), listener.id()).size(), 1u);
     ASSERT_TRUE(station.publish({}));
     EXPECT_TRUE(listenToAir(air.path(), listener.id()).empty());
+    // A station that only joined another's network stays on the air.
+    ASSERT_TRUE(station.publish({}, {{listener.id(), 0x80000009u, "LAPTOP2", {}}}));
+    ASSERT_EQ(listenToAir(air.path(), listener.id()).size(), 1u);
     ASSERT_TRUE(station.publish({{"Brisklane", "60917", 0x80000001u, false}}));
   }
   EXPECT_TRUE(listenToAir(air.path(), listener.id()).empty());
