@@ -107,6 +107,10 @@ class RadioBackend {
   // when the interface joined a network of that name (Disconnected).
   virtual RadioResult deleteOwnNetwork(const std::string& interfaceId, const std::string& name) = 0;
 
+  // The passphrase other devices type to join a network that addOwnNetwork
+  // created with `key`.
+  virtual std::string networkPassphrase(const std::string& key) = 0;
+
   // The two questions below are Brisklane's own, beyond what the wireless
   // library was made for; a machine that cannot answer them keeps these
   // answers (NotSupported).

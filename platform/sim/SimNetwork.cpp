@@ -92,8 +92,6 @@ const char* roleName(SharingRole role) { return role == SharingRole::publicSide 
 
 }  // namespace
 
-const std::int32_t SimNetwork::roleTakenError = HRESULT_FROM_WIN32(183);  // ERROR_ALREADY_EXISTS
-
 SimNetwork::SimNetwork(SimMachine& machine, const json& scenario) : machine_(machine) {
   forEachEntry(scenario, "adapters", "adapter", [this](const json& adapter) { addAdapterLocked(adapter); });
   forEachEntry(scenario, "interfaceRows", "interface row",
@@ -197,10 +195,7 @@ std::int32_t SimNetwork::enableSharing(const std::string& guid, SharingRole role
   const Connection* connection = findConnection(guid);
   if (connection == nullptr) return E_INVALIDARG;
   if (auto fault = faultFor(Operation::enableSharing, guid)) return fault;
-  const SharingRole held = sharing_->roleOf(guid);
-  if (held == role) return S_OK;
-  if (held != SharingRole::none || !sharing_->holder(role).empty()) return roleTakenError;
-  return resultOfSave(sharing_->assign(connection->properties.guid, role));
+  return sharing_->grant(connection->properties.guid, role);
 }
 
 std::int32_t SimNetwork::disableSharing(const std::string& guid) {

@@ -248,6 +248,8 @@ RadioResult SimRadio::deleteOwnNetwork(const std::string& interfaceId, const std
   return RadioResult::Ok;
 }
 
+std::string SimRadio::networkPassphrase(const std::string& key) { return key; }
+
 void SimRadio::setEventSink(EventSink sink) {
   std::lock_guard lock(sinkMutex_);
   sink_ = std::move(sink);

@@ -45,6 +45,8 @@ class SimRadio : public RadioBackend {
   RadioResult disconnect(const std::string& interfaceId) override;
   RadioResult addOwnNetwork(const std::string& interfaceId, const std::string& name, const std::string& key) override;
   RadioResult deleteOwnNetwork(const std::string& interfaceId, const std::string& name) override;
+  // Simulated networks use the key as it is.
+  std::string networkPassphrase(const std::string& key) override;
   void setEventSink(EventSink sink) override;
   // A keyed network of this machine is WEP-keyed, as ad-hoc networks of its
   // Windows are.

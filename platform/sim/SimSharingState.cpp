@@ -45,6 +45,14 @@ SharingRole SimSharingState::roleOf(const std::string& guid) const {
   return SharingRole::none;
 }
 
+std::int32_t SimSharingState::grant(const std::string& guid, SharingRole role) {
+  const SharingRole held = roleOf(guid);
+  if (held == role) return S_OK;
+  if (held != SharingRole::none || !holder(role).empty()) return roleTakenError;
+  const std::uint32_t saved = assign(guid, role);
+  return saved == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(saved);
+}
+
 std::uint32_t SimSharingState::assign(const std::string& guid, SharingRole role) {
   const std::pair before{public_, private_};
   dropRoles(guid);

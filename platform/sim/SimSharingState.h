@@ -12,6 +12,7 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "machine/NetworkBackend.h"
+#include "objbase.h"
 
 namespace plat::sim {
 
@@ -26,6 +27,15 @@ class SimSharingState {
   // The connection that holds `role` (not none), or empty.
   const std::string& holder(SharingRole role) const;
   SharingRole roleOf(const std::string& guid) const;
+
+  // What granting a role fails with when another connection holds it, or
+  // `guid` holds the other one.
+  static constexpr std::int32_t roleTakenError = HRESULT_FROM_WIN32(183);  // ERROR_ALREADY_EXISTS
+
+  // Gives `guid` the role unless another connection holds it or `guid`
+  // holds the other one (roleTakenError); S_OK when it held it already. A
+  // change that cannot be saved is not made: the save's error as an HRESULT.
+  std::int32_t grant(const std::string& guid, SharingRole role);
 
   // Give `guid` the role, or take away whatever role it holds; saved at once.
   // A change that cannot be saved is not made: the save's error

@@ -14,6 +14,7 @@
 #include "app/Translation.h"
 #include "app/Unit1.h"
 #include "app/Unit1Private.h"
+#include "brisklane_passphrase.h"
 #include "util/TextUtils.h"
 #include "wifi/WifiHotspot.h"
 #include "wifi/WifiNetwork.h"
@@ -31,7 +32,8 @@ constexpr int JoinCodeModulePixels = 4;
 
 void TForm1::tbConnectToHotspotShow() {
   lblSSID->setText(QString::fromStdString(FSSID));
-  lblPassword->setText(QString::fromStdString(FPassword));
+  // What other devices type: on some machines a longer passphrase made from the key.
+  lblPassword->setText(QString::fromStdString(BrisklaneNetworkPassphrase(FPassword)));
   ShowJoinCode();
 }
 
@@ -52,8 +54,8 @@ void TForm1::actConnectExecute() {
     ShowMessageBox(this, QStringLiteral("Done! Please wait a few seconds to finish the connecting..."), MessageCaption,
                    QMessageBox::Information, QMessageBox::Ok);
   } else {
-    ShowMessageBox(this, QStringLiteral("Could not connect to the wireless network."), MessageCaption,
-                   QMessageBox::Critical, QMessageBox::Ok);
+    ShowFailureMessage(this, QStringLiteral("Could not connect to the wireless network."), MessageCaption,
+                       FWifi->RefusalReason());
   }
   ShowJoinCode();  // Connect creates this laptop's network when none is near
 }
@@ -77,7 +79,10 @@ void TForm1::ShowJoinCode() {
   pnlJoinCode->setVisible(!code.isNull());
 }
 
-QString TForm1::JoinPassphrase() const { return QString::fromStdString(FWifi->Password()); }
+// What other devices type, as the How To Connect page shows it.
+QString TForm1::JoinPassphrase() const {
+  return QString::fromStdString(BrisklaneNetworkPassphrase(FWifi->Password()));
+}
 
 void TForm1::actCopyJoinDetailsExecute() {
   const std::optional<THostedNetwork> network = FHotspot->HostedNetwork();

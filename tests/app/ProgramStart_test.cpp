@@ -31,7 +31,7 @@ TEST_P(ProgramStart, AMachineThatCannotBeMadeStopsStartUpWithoutAWindow) {
 INSTANTIATE_TEST_SUITE_P(
     Refusals, ProgramStart,
     testing::Values(Refusal{"BRISKLANE_MACHINE", "windows",
-                            "brisklane: BRISKLANE_MACHINE=windows is no kind of machine; the kinds are: sim\n"},
+                            "brisklane: BRISKLANE_MACHINE=windows is no kind of machine; the kinds are: sim, linux\n"},
                     Refusal{"BRISKLANE_SCENARIO", "/nonexistent/machine.json",
                             "brisklane: scenario file /nonexistent/machine.json cannot be read: "
                             "No such file or directory\n"}));

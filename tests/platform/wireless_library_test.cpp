@@ -430,6 +430,7 @@ class PlainRadio : public plat::RadioBackend {
   plat::RadioResult deleteOwnNetwork(const std::string&, const std::string&) override {
     return plat::RadioResult::Ok;
   }
+  std::string networkPassphrase(const std::string& key) override { return key; }
   void setEventSink(EventSink) override {}
 };
 
