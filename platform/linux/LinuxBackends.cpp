@@ -1,6 +1,6 @@
 #include "linux/LinuxBackends.h"
 
-#include "linux/UserFolders.h"
+#include "files/UserFolders.h"
 #include "machine/XdgOpen.h"
 
 namespace plat::lnx {

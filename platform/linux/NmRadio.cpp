@@ -61,7 +61,7 @@ NmRadio::Options withUser(NmRadio::Options options) {
 }
 
 RadioEvent event(RadioEvent::Code code, const std::string& interfaceId, const std::string& name) {
-  return RadioEvent{interfaceId, code, name};
+  return RadioEvent{interfaceId, code, name, {}};
 }
 
 }  // namespace

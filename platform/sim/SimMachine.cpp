@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "files/FileLocations.h"
+#include "files/UserFolders.h"
+#include "machine/XdgOpen.h"
 #include "sim/SimInternet.h"
 #include "sim/SimNetwork.h"
 #include "sim/SimRadio.h"
-#include "machine/XdgOpen.h"
 #include "sim/SimServices.h"
 #include "store/JsonFields.h"
 #include "store/RegistryStore.h"
@@ -25,12 +27,6 @@ std::string scenarioName(const nlohmann::json& scenario) { return textField(scen
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
-}
-
-std::filesystem::path programFolder() {
-  std::error_code error;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::current_path() : exe.parent_path();
 }
 
 }  // namespace
@@ -116,17 +112,15 @@ std::shared_ptr<SimMachine> machineFromEnvironment() {
   } else if (chosen.find('/') != std::string::npos || chosen.ends_with(".json")) {
     options.scenarioFile = chosen;
   } else {
-    options.scenarioFile = programFolder() / "scenarios" / (chosen + ".json");
+    options.scenarioFile = runningDataFolder() / "scenarios" / (chosen + ".json");
   }
   if (options.scenarioFile) scenario = loadScenarioFile(*options.scenarioFile);
 
   const std::string name = scenarioName(scenario);
   if (auto dir = environment("BRISKLANE_STATE_DIR"); !dir.empty()) {
     options.stateDir = dir;
-  } else if (auto xdg = environment("XDG_STATE_HOME"); !xdg.empty()) {
-    options.stateDir = std::filesystem::path(xdg) / "brisklane" / name;
-  } else if (auto home = environment("HOME"); !home.empty()) {
-    options.stateDir = std::filesystem::path(home) / ".local" / "state" / "brisklane" / name;
+  } else {
+    options.stateDir = stateHome() / "brisklane" / name;
   }
   if (auto dir = environment("BRISKLANE_AIR_DIR"); !dir.empty()) {
     options.airDir = dir;

@@ -34,7 +34,6 @@
 #include "net/ConnectionUnit.h"
 #include "service/UnitWifiTroubleShooter.h"
 #include "update/CheckUpdateThread.h"
-#include "update/ProgramFolder.h"
 #include "util/SystemUtils.h"
 #include "util/TextUtils.h"
 #include "wifi/WifiHotspot.h"
@@ -50,10 +49,13 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-TForm1::TForm1(const std::string& programFolder, QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(const BRISKLANE_FILE_LOCATIONS& files, QWidget* parent)
+    : QMainWindow(parent),
+      FProgramFolder(files.ProgramFolder),
+      FSettingsFile(files.SettingsFile),
+      FErrorLog(files.ErrorLog) {
   CreateControls();
   ConnectHandlers();
-  FProgramFolder = programFolder.empty() ? ProgramFolder() : programFolder;
   FormCreate();
   FSessionEnd = std::make_unique<TSessionEndWatcher>([this] {
     HandleQueryEndSession();
@@ -124,7 +126,8 @@ void TForm1::ConnectHandlers() {
 }
 
 void TForm1::FormCreate() {
-  // 1. FProgramFolder: set by the constructor.
+  // 1. FProgramFolder, and where the settings file and the error log are:
+  // set by the constructor.
   // 2.-4. Start state of the pages.
   lblSabrevaneFound->clear();
   PageControl1->setCurrentIndex(0);
@@ -154,7 +157,9 @@ void TForm1::FormCreate() {
   FHotspot = std::make_unique<TWifiHotspot>();
   WireGuestEvents();
   // 12.
-  if (FCheckForUpdates) FUpdateThread = std::make_unique<TCheckUpdateThread>(TUpdateSource{UpdateFileUrl, FProgramFolder});
+  if (FCheckForUpdates) {
+    FUpdateThread = std::make_unique<TCheckUpdateThread>(TUpdateSource{UpdateFileUrl, FProgramFolder, FErrorLog});
+  }
   // 13.-16. The page control has no tabs; the client area gets its size.
   const int menuHeight = MainMenu1->sizeHint().height();
   setFixedSize(580, 536 + menuHeight);
@@ -274,7 +279,7 @@ void TForm1::ShowTrayBalloon(const QString& title, const QString& text, QSystemT
 }
 
 void TForm1::LoadSettings() {
-  const TSettings settings = ReadSettingsFile(FProgramFolder + "setup.ini");
+  const TSettings settings = ReadSettingsFile(FSettingsFile);
   FAutoRun = settings.AutoRun;
   FCheckForUpdates = settings.CheckForUpdates;
   FStartMinimized = settings.StartMinimized;
@@ -293,7 +298,7 @@ void TForm1::SaveSettings() {
   settings.DestGuid = FSavedDestGuid;
   settings.SSID = FSSID;
   settings.Password = FPassword;
-  WriteSettingsFile(FProgramFolder + "setup.ini", settings);
+  WriteSettingsFile(FSettingsFile, settings);
 }
 
 void TForm1::SaveSettingsAtSessionEnd() {

@@ -18,6 +18,7 @@
 #include <QSystemTrayIcon>
 
 #include "app/NoticeThrottle.h"
+#include "brisklane_files.h"
 
 class QAction;
 class QButtonGroup;
@@ -56,9 +57,10 @@ class TForm1 : public QMainWindow {
   Q_OBJECT
 
  public:
-  // Runs FormCreate. `programFolder` (ending with a path separator) is the
-  // folder that holds setup.ini; empty means the running program's folder.
-  explicit TForm1(const std::string& programFolder = {}, QWidget* parent = nullptr);
+  // Runs FormCreate with the program's folder, its settings file and its
+  // error log where `files` names them: by default where the platform keeps
+  // them for the running program.
+  explicit TForm1(const BRISKLANE_FILE_LOCATIONS& files = BrisklaneFileLocations(), QWidget* parent = nullptr);
   // Runs FormDestroy.
   ~TForm1() override;
 
@@ -317,6 +319,8 @@ class TForm1 : public QMainWindow {
   bool FStartMinimized = false;
   bool FCheckForUpdates = false;
   std::string FProgramFolder;
+  std::string FSettingsFile;
+  std::string FErrorLog;
   std::string FSSID;
   std::string FPassword;
   bool FExitRequested = false;

@@ -1,7 +1,6 @@
 // Translation: the German catalog beside the program, the English texts
 // without one, and forms translated property by property.
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "brisklane_files.h"
 #include "testkit/TempDir.h"
 
 namespace {
@@ -66,14 +66,14 @@ TEST(Translation, EmptyAndUnknownTextsStayAsTheyAre) {
   EXPECT_EQ(Translate("No catalog knows this text"), "No catalog knows this text");
 }
 
-TEST(Translation, CatalogsAreLookedUpBesideTheProgramUntilAFolderIsSet) {
+TEST(Translation, CatalogsAreLookedUpInTheDataFolderUntilAFolderIsSet) {
   const std::filesystem::path previous = LocaleFolder();
   testkit::TempDir folder;
   SetLocaleFolder(folder.path());
   EXPECT_EQ(LocaleFolder(), folder.path());
   SetLocaleFolder(previous);
   // The test program has not set a folder of its own.
-  EXPECT_EQ(previous, std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "locale");
+  EXPECT_EQ(previous, std::filesystem::path(BrisklaneDataFolder()) / "locale");
 }
 
 class TranslateComponentTest : public testing::Test {

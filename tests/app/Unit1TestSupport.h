@@ -105,6 +105,16 @@ class Unit1Test : public testing::Test {
     throw std::runtime_error("no connection " + guid);
   }
 
+  // A program folder of the test's own that keeps the settings file and the
+  // error log beside the program, as the build's does.
+  BRISKLANE_FILE_LOCATIONS ProgramFiles() const {
+    const std::string folder = programDir.path().string() + "/";
+    return {.ProgramFolder = folder,
+            .DataFolder = folder,
+            .SettingsFile = folder + "setup.ini",
+            .ErrorLog = folder + "ErrorLog.txt"};
+  }
+
   void WriteSettings(const std::string& text) { std::ofstream(programDir / "setup.ini") << text; }
   std::string Settings() const {
     std::ifstream file(programDir / "setup.ini");
@@ -118,7 +128,7 @@ class Unit1Test : public testing::Test {
   void Start(bool trayAvailable = true) {
     machine = testkit::SimMachineBuilder().scenario(scenario).stateDir(stateDir.path()).airDir(airDir.path()).build();
     installed.emplace(machine);
-    form = std::make_unique<TestForm1>(programDir.path().string() + "/");
+    form = std::make_unique<TestForm1>(ProgramFiles());
     form->TrayAvailable = trayAvailable;
     form->CreateDialogs();
     options = form->findChild<TOptionsForm*>();

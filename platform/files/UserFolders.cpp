@@ -1,4 +1,4 @@
-#include "linux/UserFolders.h"
+#include "files/UserFolders.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-namespace plat::lnx {
+namespace plat {
 namespace {
 
 std::filesystem::path home() {
@@ -26,4 +26,4 @@ std::filesystem::path configHome() { return xdgFolder("XDG_CONFIG_HOME", ".confi
 
 std::filesystem::path stateHome() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
 
-}  // namespace plat::lnx
+}  // namespace plat
