@@ -52,7 +52,7 @@ class AutoRun : public testing::Test {
  protected:
   std::shared_ptr<plat::sim::SimMachine> machine = testkit::SimMachineBuilder().build();
   testkit::ScopedMachine scope{machine};
-  RegistryStore& registry() { return machine->simRegistry(); }
+  plat::RegistryStore& registry() { return machine->simRegistry(); }
 };
 
 TEST_F(AutoRun, AddCreatesTheRunKeyAndRemoveDeletesOnlyItsValue) {
