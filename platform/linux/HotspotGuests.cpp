@@ -102,7 +102,8 @@ std::vector<Neighbour> parseNeighbourTable(std::string_view text) {
 }
 
 std::vector<NetworkGuest> joinGuests(const std::vector<DhcpLease>& leases, const std::vector<Neighbour>& neighbours,
-                                     const std::string& interfaceName, std::chrono::system_clock::time_point now) {
+                                     const std::string& interfaceName, std::chrono::system_clock::time_point now,
+                                     const LeaseHistory& formerlyLeased) {
   std::vector<const Neighbour*> resolved;
   for (const auto& n : neighbours) {
     if (n.complete && n.device == interfaceName) resolved.push_back(&n);
@@ -123,10 +124,11 @@ std::vector<NetworkGuest> joinGuests(const std::vector<DhcpLease>& leases, const
     if (listed(lease.hardwareAddress)) continue;  // a second lease of the same device
     guests.push_back(NetworkGuest{lease.hostName, lease.hardwareAddress, lease.ipAddress, 0});
   }
-  // A device with a lease that is over, or not yet on the link, is not
-  // listed by a neighbour entry the kernel keeps from earlier.
+  // A device with a lease that is over or given back, or not yet on the
+  // link, is not listed by a neighbour entry the kernel keeps from earlier.
   const auto leased = [&](const std::vector<std::uint8_t>& address) {
-    return std::any_of(leases.begin(), leases.end(), [&](const DhcpLease& l) { return l.hardwareAddress == address; });
+    return formerlyLeased.count(address) != 0 ||
+           std::any_of(leases.begin(), leases.end(), [&](const DhcpLease& l) { return l.hardwareAddress == address; });
   };
   for (const Neighbour* n : resolved) {
     if (!leased(n->hardwareAddress) && !listed(n->hardwareAddress)) {
@@ -136,14 +138,22 @@ std::vector<NetworkGuest> joinGuests(const std::vector<DhcpLease>& leases, const
   return guests;
 }
 
+std::filesystem::path leaseFilePath(const std::filesystem::path& root, const std::string& interfaceName) {
+  return root / "var/lib/NetworkManager" / ("dnsmasq-" + interfaceName + ".leases");
+}
+
 std::vector<NetworkGuest> readHotspotGuests(const std::filesystem::path& root, const std::string& interfaceName,
-                                            std::chrono::system_clock::time_point now) {
+                                            std::chrono::system_clock::time_point now, LeaseHistory* history) {
   // A kernel interface name never holds a path separator; such a name names no hotspot.
   if (interfaceName.empty() || interfaceName.find('/') != std::string::npos) return {};
-  const auto leases = readFile(root / "var/lib/NetworkManager" / ("dnsmasq-" + interfaceName + ".leases"));
+  const auto leases = readFile(leaseFilePath(root, interfaceName));
   if (!leases) return {};  // no DHCP server of NetworkManager's runs there
   const auto neighbours = readFile(root / "proc/net/arp");
-  return joinGuests(parseDnsmasqLeases(*leases), parseNeighbourTable(neighbours.value_or("")), interfaceName, now);
+  const auto current = parseDnsmasqLeases(*leases);
+  LeaseHistory none;
+  LeaseHistory& known = history ? *history : none;
+  for (const auto& lease : current) known.insert(lease.hardwareAddress);
+  return joinGuests(current, parseNeighbourTable(neighbours.value_or("")), interfaceName, now, known);
 }
 
 }  // namespace plat::lnx

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,19 +40,30 @@ std::vector<DhcpLease> parseDnsmasqLeases(std::string_view text);
 // are left out.
 std::vector<Neighbour> parseNeighbourTable(std::string_view text);
 
+// The hardware addresses that held a lease on a hotspot since it started.
+using LeaseHistory = std::set<std::vector<std::uint8_t>>;
+
 // The devices on the hotspot of `interfaceName`, in lease order: each lease
 // that has not expired at `now` and whose hardware address the kernel
 // resolved on that interface, then each resolved neighbour there without any
-// lease (a device with an address of its own, whose name is unknown).
+// lease (a device with an address of its own, whose name is unknown). A
+// device in `formerlyLeased` without a lease now gave it back: it left,
+// whatever the kernel still keeps about it.
 std::vector<NetworkGuest> joinGuests(const std::vector<DhcpLease>& leases, const std::vector<Neighbour>& neighbours,
-                                     const std::string& interfaceName, std::chrono::system_clock::time_point now);
+                                     const std::string& interfaceName, std::chrono::system_clock::time_point now,
+                                     const LeaseHistory& formerlyLeased = {});
 
-// joinGuests of <root>/var/lib/NetworkManager/dnsmasq-<interfaceName>.leases
-// and <root>/proc/net/arp. Without a lease file no DHCP server of
+// The lease file of the DHCP server NetworkManager runs for a hotspot on
+// `interfaceName`: <root>/var/lib/NetworkManager/dnsmasq-<interfaceName>.leases.
+std::filesystem::path leaseFilePath(const std::filesystem::path& root, const std::string& interfaceName);
+
+// joinGuests of the interface's lease file and <root>/proc/net/arp, with
+// `history` (none: no history) as what was leased before, to which the
+// leases of now are added. Without a lease file no DHCP server of
 // NetworkManager's runs on the interface: no guests. The root is "/" on a
 // real machine.
 std::vector<NetworkGuest> readHotspotGuests(
     const std::filesystem::path& root, const std::string& interfaceName,
-    std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+    std::chrono::system_clock::time_point now = std::chrono::system_clock::now(), LeaseHistory* history = nullptr);
 
 }  // namespace plat::lnx

@@ -135,4 +135,12 @@ bool isHotspotProfile(const ProfileSettings& settings) {
   return settings.value(wirelessGroup).value(QStringLiteral("mode")).toString() == QStringLiteral("ap");
 }
 
+NetworkSecurity hotspotSecurity(const ProfileSettings& settings) {
+  const auto security = settings.constFind(securityGroup);
+  if (security == settings.constEnd()) return NetworkSecurity::Open;
+  const QString keyManagement = security->value(QStringLiteral("key-mgmt")).toString();
+  if (keyManagement == QStringLiteral("owe")) return NetworkSecurity::Open;  // encrypted, but without a key
+  return keyManagement == QStringLiteral("none") ? NetworkSecurity::Wep : NetworkSecurity::Wpa2Personal;
+}
+
 }  // namespace plat::lnx

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QVariantMap>
 
+#include "machine/RadioBackend.h"
+
 namespace plat::lnx {
 
 using ProfileSettings = QMap<QString, QVariantMap>;
@@ -68,5 +70,10 @@ QByteArray profileSsid(const ProfileSettings& settings);
 
 // Whether a Wi-Fi profile hosts its network (access-point mode).
 bool isHotspotProfile(const ProfileSettings& settings);
+
+// What a device needs to join a hotspot profile's network: WEP for key
+// management "none", nothing for "owe" or without a security group,
+// otherwise a WPA passphrase.
+NetworkSecurity hotspotSecurity(const ProfileSettings& settings);
 
 }  // namespace plat::lnx

@@ -67,7 +67,11 @@ RadioEvent event(RadioEvent::Code code, const std::string& interfaceId, const st
 }  // namespace
 
 NmRadio::NmRadio(NmClient& client, DeviceInventory& inventory, Options options)
-    : client_(client), inventory_(inventory), options_(withUser(std::move(options))) {
+    : client_(client),
+      inventory_(inventory),
+      options_(withUser(std::move(options))),
+      guestWatch_(options_.systemRoot, options_.guestRefreshInterval,
+                  [this](const std::vector<RadioEvent>& events) { deliver(events); }) {
   registerProfileTypes();
   NmClient::Listener listener;
   listener.deviceStateChanged = [this](const QString& device, std::uint32_t newState, std::uint32_t oldState,
@@ -192,6 +196,36 @@ RadioResult NmRadio::deleteOwnNetwork(const std::string& interfaceId, const std:
 
 std::string NmRadio::networkPassphrase(const std::string& key) { return hotspotPassphrase(key); }
 
+RadioResult NmRadio::hostedNetwork(const std::string& interfaceId, HostedNetwork& network) {
+  clearRefusal();
+  const auto wifi = findDevice(interfaceId);
+  if (!wifi) return RadioResult::NoSuchInterface;
+  const auto hotspot = runningHotspot(*wifi);
+  if (!hotspot) return RadioResult::NotFound;
+  network = HostedNetwork{profileSsid(hotspot->settings).toStdString(), hotspotSecurity(hotspot->settings)};
+  return RadioResult::Ok;
+}
+
+RadioResult NmRadio::guests(const std::string& interfaceId, std::vector<NetworkGuest>& guests) {
+  clearRefusal();
+  guests.clear();
+  const auto wifi = findDevice(interfaceId);
+  if (!wifi) return RadioResult::NoSuchInterface;
+  trackActiveDevices();
+  {
+    // With the tracking's lock held, a hotspot that goes down meanwhile
+    // stops being watched after this, not before.
+    std::lock_guard lock(trackMutex_);
+    const auto hotspot = runningHotspot(*wifi);
+    if (!hotspot) return RadioResult::NotFound;
+    guestWatch_.watch(watchedHotspot(*wifi, hotspot->settings));  // its signal may still be on its way
+  }
+  auto present = guestWatch_.guests(interfaceId);
+  if (!present) return RadioResult::NotFound;  // it went down meanwhile
+  guests = std::move(*present);
+  return RadioResult::Ok;
+}
+
 void NmRadio::setEventSink(EventSink sink) {
   std::lock_guard lock(sinkMutex_);
   sink_ = std::move(sink);
@@ -280,7 +314,18 @@ std::optional<NmRadio::ActiveProfile> NmRadio::activeProfile(const QString& devi
   const auto reply = client_.call(profile.profilePath, nm::profileInterface, QStringLiteral("GetSettings"));
   if (!replied(reply)) return std::nullopt;
   profile.settings = qdbus_cast<ProfileSettings>(reply.arguments().constFirst());
+  profile.activated = active->value(QStringLiteral("State")).toUInt() == nm::activeStateActivated;
   return profile;
+}
+
+std::optional<NmRadio::ActiveProfile> NmRadio::runningHotspot(const WifiDevice& wifi) {
+  auto active = activeProfile(QString::fromStdString(wifi.device.objectPath));
+  if (!active || !active->activated || !isHotspotProfile(active->settings)) return std::nullopt;
+  return active;
+}
+
+HotspotGuestWatch::Hotspot NmRadio::watchedHotspot(const WifiDevice& wifi, const ProfileSettings& settings) {
+  return {wifi.id, wifi.device.interfaceName, profileSsid(settings).toStdString()};
 }
 
 std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
@@ -327,17 +372,14 @@ std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
   }
 
   // The device's own hotspot, heard at full strength.
-  bool hosting = false;
-  if (wifi.device.activated) {
-    if (const auto active = activeProfile(devicePath); active && isHotspotProfile(active->settings)) {
-      hosting = true;
-      const bool secured = active->settings.contains(QStringLiteral("802-11-wireless-security"));
-      HeardNetwork& own = entry(profileSsid(active->settings).toStdString(), secured, true);
-      own.shown.connected = true;
-      own.shown.signal = ownSignal;
-    }
+  const auto hotspot = wifi.device.activated ? runningHotspot(wifi) : std::nullopt;
+  if (hotspot) {
+    const bool secured = hotspotSecurity(hotspot->settings) != NetworkSecurity::Open;
+    HeardNetwork& own = entry(profileSsid(hotspot->settings).toStdString(), secured, true);
+    own.shown.connected = true;
+    own.shown.signal = ownSignal;
   }
-  if (wifi.device.managed && !hosting) {
+  if (wifi.device.managed && !hotspot) {
     client_.send(devicePath, nm::wirelessInterface, QStringLiteral("RequestScan"), {QVariantMap()});
   }
 
@@ -414,6 +456,7 @@ RadioResult NmRadio::deactivate(const QString& activePath) {
 
 void NmRadio::deviceStateChanged(const QString& device, std::uint32_t newState, std::uint32_t oldState) {
   std::vector<RadioEvent> events;
+  std::optional<HotspotGuestWatch::Hotspot> hotspot;
   {
     std::lock_guard lock(trackMutex_);
     if (newState == nm::deviceStateActivated) {
@@ -423,20 +466,25 @@ void NmRadio::deviceStateChanged(const QString& device, std::uint32_t newState, 
         const std::string name = active ? profileSsid(active->settings).toStdString() : std::string();
         onNetwork_[device] = Tracked{wifi.id, name};
         events.push_back(event(RadioEvent::Code::Connected, wifi.id, name));
+        if (active && isHotspotProfile(active->settings)) hotspot = watchedHotspot(wifi, active->settings);
       }
     } else if (oldState == nm::deviceStateActivated) {
       if (auto left = onNetwork_.extract(device)) {
+        events = guestWatch_.stop(left.mapped().interfaceId);
         events.push_back(event(RadioEvent::Code::Disconnected, left.mapped().interfaceId, left.mapped().networkName));
       }
     }
   }
   deliver(events);
+  // After its Connected; the next signal waits for this one to be handled.
+  if (hotspot) guestWatch_.watch(*hotspot);
 }
 
 void NmRadio::networkManagerLeft() {
   std::vector<RadioEvent> events;
   {
     std::lock_guard lock(trackMutex_);
+    events = guestWatch_.stopAll();
     for (const auto& [path, tracked] : onNetwork_) {
       events.push_back(event(RadioEvent::Code::Disconnected, tracked.interfaceId, tracked.networkName));
     }
@@ -455,6 +503,9 @@ void NmRadio::trackActiveDevices() {
     const QString path = QString::fromStdString(wifi.device.objectPath);
     if (const auto active = activeProfile(path)) {
       onNetwork_.try_emplace(path, Tracked{wifi.id, profileSsid(active->settings).toStdString()});
+      if (active->activated && isHotspotProfile(active->settings)) {
+        guestWatch_.watch(watchedHotspot(wifi, active->settings));
+      }
     }
   }
 }

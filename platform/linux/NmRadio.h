@@ -1,7 +1,9 @@
 // The Linux machine's radio: the Wi-Fi devices NetworkManager manages, the
 // networks they hear, joining them, and hosting Brisklane's own network as
-// an access point that shares the Internet connection. Any thread may call
-// it; NetworkManager's signals become the connect and disconnect events.
+// an access point that shares the Internet connection, and the devices that
+// join that. Any thread may call it; NetworkManager's signals become the
+// connect and disconnect events, the hotspot's DHCP leases and the kernel's
+// neighbour table the guests' events.
 #pragma once
 
 #include <chrono>
@@ -16,6 +18,7 @@
 #include <QString>
 
 #include "linux/DeviceInventory.h"
+#include "linux/HotspotGuestWatch.h"
 #include "linux/NmClient.h"
 #include "linux/NmProfiles.h"
 #include "linux/RadioPreflight.h"
@@ -29,8 +32,13 @@ class NmRadio : public RadioBackend {
     // How long a join or a hotspot may take to come up before the radio
     // withdraws it.
     std::chrono::milliseconds activationTimeout = std::chrono::seconds(20);
-    // Where NetworkManager's helper programs are installed ("/" but in tests).
+    // Where NetworkManager's helper programs, its hotspots' lease files and
+    // the kernel's neighbour table are found ("/" but in tests).
     std::filesystem::path systemRoot = "/";
+    // How often a hotspot's guests are read again when its lease file did
+    // not change: devices that leave without giving back their lease go
+    // from the kernel's neighbour table.
+    std::chrono::milliseconds guestRefreshInterval = std::chrono::seconds(5);
     // Whether a hotspot on the interface (its GUID) is to share the Internet
     // connection: the sharing service made its connection the private side.
     std::function<bool(const std::string& interfaceId)> sharesInternetTo;
@@ -56,6 +64,12 @@ class NmRadio : public RadioBackend {
   RadioResult deleteOwnNetwork(const std::string& interfaceId, const std::string& name) override;
   // The key repeated until it is a WPA2 passphrase (hotspotPassphrase).
   std::string networkPassphrase(const std::string& key) override;
+  // The hotspot the device runs, secured with WPA2 and the key's passphrase
+  // (open when made without a key).
+  RadioResult hostedNetwork(const std::string& interfaceId, HostedNetwork& network) override;
+  // Devices with a lease from the hotspot's DHCP server that the kernel saw
+  // on its link, and devices seen there with an address of their own.
+  RadioResult guests(const std::string& interfaceId, std::vector<NetworkGuest>& guests) override;
   void setEventSink(EventSink sink) override;
 
   // Removes what Brisklane instances that no longer run left in
@@ -73,6 +87,7 @@ class NmRadio : public RadioBackend {
     QString activePath;
     QString profilePath;
     ProfileSettings settings;
+    bool activated = false;  // up, not still coming up or going down
   };
   // One entry of the visible list and the base station that speaks for it.
   struct HeardNetwork {
@@ -92,6 +107,9 @@ class NmRadio : public RadioBackend {
   // NetworkManager running, Wi-Fi switched on and the device managed.
   bool ready(const WifiDevice& wifi);
   std::optional<ActiveProfile> activeProfile(const QString& devicePath);
+  // The hotspot profile that is up on the device.
+  std::optional<ActiveProfile> runningHotspot(const WifiDevice& wifi);
+  static HotspotGuestWatch::Hotspot watchedHotspot(const WifiDevice& wifi, const ProfileSettings& settings);
   std::vector<HeardNetwork> hear(const WifiDevice& wifi);
   bool permitted(Action action, bool secured);
   ProfileOwner owner();
@@ -114,6 +132,8 @@ class NmRadio : public RadioBackend {
 
   std::mutex sinkMutex_;
   EventSink sink_;
+
+  HotspotGuestWatch guestWatch_;  // the hotspots that are up; delivers through sink_
 
   NmClient::ListenerId listener_ = 0;  // last: removed before the rest goes
 };

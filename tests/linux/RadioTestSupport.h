@@ -73,6 +73,7 @@ class RadioTest : public testing::Test {
     plat::lnx::NmRadio::Options options;
     options.activationTimeout = activationTimeout;
     options.systemRoot = systemRoot.path();
+    options.guestRefreshInterval = guestRefreshInterval;
     options.sharesInternetTo = [this](const std::string& id) { return id == sharedInterface; };
     radio = std::make_unique<plat::lnx::NmRadio>(*client, *inventory, options);
     radio->setEventSink([this](const RadioEvent& event) {
@@ -85,6 +86,25 @@ class RadioTest : public testing::Test {
   void InstallDnsmasq() {
     std::filesystem::create_directories(systemRoot / "usr/sbin");
     std::ofstream(systemRoot / "usr/sbin/dnsmasq") << "#!/bin/sh\n";
+  }
+
+  // What dnsmasq keeps for a hotspot on wlan0, rewritten in place as dnsmasq does.
+  void WriteLeases(const std::string& lines) {
+    WriteFile(systemRoot / "var/lib/NetworkManager/dnsmasq-wlan0.leases", lines);
+  }
+  // The kernel's neighbour table: "<IP> <type> <flags> <MAC> <mask> <device>" rows.
+  void WriteNeighbours(const std::string& rows) {
+    WriteFile(systemRoot / "proc/net/arp", "IP address       HW type     Flags       HW address            Mask     Device\n" + rows);
+  }
+  static void WriteFile(const std::filesystem::path& file, const std::string& text) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+  }
+
+  std::vector<RadioEvent::Code> Codes() {
+    std::vector<RadioEvent::Code> codes;
+    for (const auto& event : Events()) codes.push_back(event.code);
+    return codes;
   }
 
   std::vector<VisibleNetwork> Heard(const std::string& interfaceId) {
@@ -120,6 +140,9 @@ class RadioTest : public testing::Test {
 
   nmtest::MockMachine machine = nmtest::MockMachine::laptop();
   std::chrono::milliseconds activationTimeout = 10s;
+  // Long: only the watch on the lease file notices guests, unless a test
+  // shortens it.
+  std::chrono::milliseconds guestRefreshInterval = 1h;
   std::string sharedInterface = wlan0;  // whose hotspot shares the Internet
   testkit::TempDir systemRoot;
 

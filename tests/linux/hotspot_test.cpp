@@ -105,6 +105,61 @@ TEST_F(RadioTest, HotspotOfACardWithoutTheSharingRoleGivesLinkLocalAddressesAndN
   EXPECT_FALSE(settings.contains("802-11-wireless-security")) << "no key: an open network";
 }
 
+TEST_F(RadioTest, HotspotTellsWhoJoinsAndLeavesAsDnsmasqRewritesItsLeasesUntilItStops) {
+  using Code = RadioEvent::Code;
+  machine.autoActivation = true;
+  InstallDnsmasq();
+  WriteNeighbours("");
+  WriteLeases("");
+  Start();
+  plat::HostedNetwork hosted;
+  std::vector<plat::NetworkGuest> guests;
+  EXPECT_EQ(radio->hostedNetwork(wlan0, hosted), RadioResult::NotFound);
+  EXPECT_EQ(radio->guests(wlan0, guests), RadioResult::NotFound);
+
+  ASSERT_EQ(radio->addOwnNetwork(wlan0, "Brisklane", "12345"), RadioResult::Ok) << plat::lastRefusal();
+  ASSERT_EQ(radio->hostedNetwork(wlan0, hosted), RadioResult::Ok);
+  EXPECT_EQ(hosted.name, "Brisklane");
+  EXPECT_EQ(hosted.security, plat::NetworkSecurity::Wpa2Personal);
+  ASSERT_EQ(radio->guests(wlan0, guests), RadioResult::Ok);
+  EXPECT_TRUE(guests.empty());
+  ASSERT_TRUE(WaitForEvents(1));
+
+  // dnsmasq tells the kernel the address it hands out, then writes the lease.
+  WriteNeighbours("10.42.0.23       0x1         0x2         aa:bb:cc:dd:ee:01     *        wlan0\n");
+  const std::string phoneLease = "0 aa:bb:cc:dd:ee:01 10.42.0.23 pixel-7 01:aa:bb:cc:dd:ee:01\n";
+  WriteLeases(phoneLease);
+  ASSERT_TRUE(WaitForEvents(2));
+  const auto joined = Events()[1];
+  EXPECT_EQ(joined.code, Code::GuestJoined);
+  EXPECT_EQ(joined.interfaceId, wlan0);
+  EXPECT_EQ(joined.networkName, "Brisklane");
+  EXPECT_EQ(joined.guest.name, "pixel-7");
+  EXPECT_EQ(joined.guest.hardwareAddress, plat::parseHardwareAddress("aa:bb:cc:dd:ee:01").value());
+  EXPECT_EQ(joined.guest.ipAddress, "10.42.0.23");
+  ASSERT_EQ(radio->guests(wlan0, guests), RadioResult::Ok);
+  ASSERT_EQ(guests.size(), 1u);
+  EXPECT_EQ(guests[0].name, "pixel-7");
+  EXPECT_EQ(guests[0].ipAddress, "10.42.0.23");
+
+  WriteLeases("");  // the phone gave its lease back; the kernel still knows its address
+  ASSERT_TRUE(WaitForEvents(3));
+  EXPECT_EQ(Events()[2].code, Code::GuestLeft);
+  EXPECT_EQ(Events()[2].guest.name, "pixel-7");
+  ASSERT_EQ(radio->guests(wlan0, guests), RadioResult::Ok);
+  EXPECT_TRUE(guests.empty());
+
+  WriteLeases(phoneLease);
+  ASSERT_TRUE(WaitForEvents(4));
+  ASSERT_EQ(radio->deleteOwnNetwork(wlan0, "Brisklane"), RadioResult::Ok);
+  ASSERT_TRUE(WaitForEvents(6));
+  EXPECT_EQ(Codes(), (std::vector<Code>{Code::Connected, Code::GuestJoined, Code::GuestLeft, Code::GuestJoined,
+                                        Code::GuestLeft, Code::Disconnected}));
+  EXPECT_EQ(radio->guests(wlan0, guests), RadioResult::NotFound);
+  EXPECT_TRUE(guests.empty());
+  EXPECT_EQ(radio->hostedNetwork(wlan0, hosted), RadioResult::NotFound);
+}
+
 // Each refusal names its cause, and NetworkManager was asked to change nothing.
 TEST_F(RadioTest, HotspotRefusalsAreExplainedBeforeAnythingChanges) {
   struct Case {

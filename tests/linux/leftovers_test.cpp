@@ -71,23 +71,37 @@ TEST_F(RadioTest, StartUpRemovesWhatInstancesThatNoLongerRunLeftAndKeepsARunning
 }
 
 TEST_F(RadioTest, NetworkManagerRestartingIsADisconnectAfterWhichTheRadioWorksOn) {
+  using Code = RadioEvent::Code;
   machine.autoActivation = true;
-  sharedInterface.clear();
+  InstallDnsmasq();
+  guestRefreshInterval = 10ms;  // the neighbour table is read again, never watched
+  const std::string resolved = "10.42.0.23 0x1 0x2 aa:bb:cc:dd:ee:01 * wlan0\n";
+  WriteNeighbours(resolved);
+  WriteLeases("0 aa:bb:cc:dd:ee:01 10.42.0.23 pixel-7 *\n");
   Start();
   ASSERT_EQ(radio->addOwnNetwork(wlan0, "Brisklane", "12345"), RadioResult::Ok) << plat::lastRefusal();
-  ASSERT_TRUE(WaitForEvents(1));
+  ASSERT_TRUE(WaitForEvents(2));
+  // Out of range without giving its lease back: the kernel no longer resolves it.
+  WriteNeighbours("10.42.0.23 0x1 0x0 00:00:00:00:00:00 * wlan0\n");
+  ASSERT_TRUE(WaitForEvents(3));
+  WriteNeighbours(resolved);
+  ASSERT_TRUE(WaitForEvents(4));
 
   nm->restart();
-  ASSERT_TRUE(WaitForEvents(2));
-  EXPECT_EQ(Events()[1].code, RadioEvent::Code::Disconnected);
-  EXPECT_EQ(Events()[1].interfaceId, wlan0);
-  EXPECT_EQ(Events()[1].networkName, "Brisklane");
+  ASSERT_TRUE(WaitForEvents(6));
+  EXPECT_EQ(Codes(), (std::vector<Code>{Code::Connected, Code::GuestJoined, Code::GuestLeft, Code::GuestJoined,
+                                        Code::GuestLeft, Code::Disconnected}));
+  EXPECT_EQ(Events()[4].guest.name, "pixel-7");
+  EXPECT_EQ(Events()[5].interfaceId, wlan0);
+  EXPECT_EQ(Events()[5].networkName, "Brisklane");
   EXPECT_EQ(nm->deviceState("wlan0"), nmtest::kDisconnected) << "a volatile hotspot does not survive a restart";
+  std::vector<plat::NetworkGuest> guests;
+  EXPECT_EQ(radio->guests(wlan0, guests), RadioResult::NotFound);
 
   EXPECT_EQ(radio->interfaces(), std::vector<std::string>{wlan0});
   ASSERT_EQ(radio->addOwnNetwork(wlan0, "Brisklane", "12345"), RadioResult::Ok) << plat::lastRefusal();
-  ASSERT_TRUE(WaitForEvents(3));
-  EXPECT_EQ(Events()[2].code, RadioEvent::Code::Connected);
+  ASSERT_TRUE(WaitForEvents(7));
+  EXPECT_EQ(Events()[6].code, Code::Connected);
 }
 
 }  // namespace

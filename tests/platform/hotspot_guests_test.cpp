@@ -82,6 +82,14 @@ TEST(HotspotGuests, SampleFilesGiveTheDevicesSeenOnTheHotspotsLink) {
   ASSERT_EQ(later.size(), 3u);
   EXPECT_EQ(later[0].hardwareAddress, address(2));
 
+  // A device that gave its lease back left, though the kernel still resolves it.
+  plat::lnx::LeaseHistory history{address(8)};
+  const auto released = seen(plat::lnx::readHotspotGuests(sampleRoot, "wlp2s0", sampleNow, &history));
+  ASSERT_EQ(released.size(), 3u);
+  EXPECT_EQ(released[2].hardwareAddress, address(7));
+  EXPECT_EQ(history, (plat::lnx::LeaseHistory{address(1), address(2), address(3), address(4), address(8)}))
+      << "the leases held now join the history";
+
   testkit::TempDir empty;
   EXPECT_TRUE(plat::lnx::readHotspotGuests(empty.path(), "wlp2s0", sampleNow).empty());
   EXPECT_TRUE(plat::lnx::readHotspotGuests(sampleRoot, "../wlp2s0", sampleNow).empty());

@@ -1,0 +1,98 @@
+#include "linux/HotspotGuestWatch.h"
+
+#include <cstdio>
+#include <system_error>
+
+namespace plat::lnx {
+
+HotspotGuestWatch::HotspotGuestWatch(std::filesystem::path root, std::chrono::milliseconds interval, EventSink sink)
+    : root_(std::move(root)), interval_(interval), sink_(std::move(sink)) {}
+
+HotspotGuestWatch::~HotspotGuestWatch() { stopAll(); }
+
+void HotspotGuestWatch::watch(const Hotspot& hotspot) {
+  {
+    std::lock_guard lock(mutex_);
+    const auto found = watched_.find(hotspot.interfaceId);
+    if (found != watched_.end() && found->second.hotspot.networkName == hotspot.networkName) return;
+  }
+  const auto left = stop(hotspot.interfaceId);  // another network of that interface's before
+
+  std::lock_guard lock(mutex_);
+  if (!left.empty()) sink_(left);
+  const auto [entry, added] = watched_.try_emplace(hotspot.interfaceId, Watched{hotspot, {}, {}, nullptr});
+  if (!added) return;  // a caller on another thread was first
+  try {
+    entry->second.leases = std::make_unique<FileWatch>(leaseFilePath(root_, hotspot.interfaceName), interval_,
+                                                       [this, id = hotspot.interfaceId] { lookAgain(id); });
+  } catch (const std::system_error& error) {
+    // Out of file descriptors: the guests are still read whenever asked.
+    std::fprintf(stderr, "brisklane: devices joining %s are not noticed: %s\n", hotspot.networkName.c_str(),
+                 error.what());
+    look(entry->second);
+  }
+}
+
+std::vector<RadioEvent> HotspotGuestWatch::stop(const std::string& interfaceId) {
+  std::unique_ptr<FileWatch> leases;
+  std::vector<RadioEvent> left;
+  {
+    std::lock_guard lock(mutex_);
+    auto node = watched_.extract(interfaceId);
+    if (node.empty()) return {};
+    leases = std::move(node.mapped().leases);
+    left = events(node.mapped().hotspot, node.mapped().roster.clear(now()));
+  }
+  leases.reset();  // outside the lock: its thread may be waiting for it
+  return left;
+}
+
+std::vector<RadioEvent> HotspotGuestWatch::stopAll() {
+  std::map<std::string, Watched> all;
+  std::vector<RadioEvent> left;
+  {
+    std::lock_guard lock(mutex_);
+    all.swap(watched_);
+    for (auto& [id, watched] : all) {
+      auto gone = events(watched.hotspot, watched.roster.clear(now()));
+      left.insert(left.end(), gone.begin(), gone.end());
+    }
+  }
+  all.clear();  // outside the lock, as in stop
+  return left;
+}
+
+std::optional<std::vector<NetworkGuest>> HotspotGuestWatch::guests(const std::string& interfaceId) {
+  std::lock_guard lock(mutex_);
+  const auto found = watched_.find(interfaceId);
+  if (found == watched_.end()) return std::nullopt;
+  look(found->second);
+  return found->second.roster.guests(now());
+}
+
+void HotspotGuestWatch::lookAgain(const std::string& interfaceId) {
+  std::lock_guard lock(mutex_);
+  if (const auto found = watched_.find(interfaceId); found != watched_.end()) look(found->second);
+}
+
+void HotspotGuestWatch::look(Watched& watched) {
+  const auto present =
+      readHotspotGuests(root_, watched.hotspot.interfaceName, std::chrono::system_clock::now(), &watched.leased);
+  const auto changed = events(watched.hotspot, watched.roster.update(present, now()));
+  if (!changed.empty()) sink_(changed);
+}
+
+std::vector<RadioEvent> HotspotGuestWatch::events(const Hotspot& hotspot, std::vector<GuestRoster::Change> changes) {
+  std::vector<RadioEvent> list;
+  for (auto& change : changes) {
+    list.push_back(RadioEvent{hotspot.interfaceId, change.code, hotspot.networkName, std::move(change.guest)});
+  }
+  return list;
+}
+
+std::uint64_t HotspotGuestWatch::now() {
+  const auto sinceBoot = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceBoot).count());
+}
+
+}  // namespace plat::lnx

@@ -1,0 +1,81 @@
+// Who is on the hotspots the Linux machine runs, kept up to date while each
+// runs: the hotspot's lease file is watched, and the devices on it
+// (readHotspotGuests) are read again whenever dnsmasq rewrites it, and at a
+// slow interval besides for devices that leave without giving their lease
+// back (or whose lease runs out); a GuestRoster per hotspot turns each reading into GuestJoined and
+// GuestLeft events. Any thread may call it.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "linux/FileWatch.h"
+#include "linux/HotspotGuests.h"
+#include "machine/GuestRoster.h"
+#include "machine/RadioBackend.h"
+
+namespace plat::lnx {
+
+class HotspotGuestWatch {
+ public:
+  struct Hotspot {
+    std::string interfaceId;    // the radio's id of the interface
+    std::string interfaceName;  // the kernel's name of it
+    std::string networkName;
+  };
+  using EventSink = std::function<void(const std::vector<RadioEvent>&)>;
+
+  // Reads the files under `root` ("/" but in tests), again every `interval`
+  // while a hotspot runs. `sink` gets the events of each reading, in order,
+  // on the thread that read; it must not call this watch.
+  HotspotGuestWatch(std::filesystem::path root, std::chrono::milliseconds interval, EventSink sink);
+  ~HotspotGuestWatch();
+  HotspotGuestWatch(const HotspotGuestWatch&) = delete;
+  HotspotGuestWatch& operator=(const HotspotGuestWatch&) = delete;
+
+  // Starts watching the hotspot and reads its guests at once; nothing
+  // changes when that interface's network is watched already.
+  void watch(const Hotspot& hotspot);
+
+  // Stops watching the interface's hotspot: a GuestLeft for each device
+  // that was on it, for the caller to hand on before the hotspot's
+  // Disconnected. None when it was not watched.
+  std::vector<RadioEvent> stop(const std::string& interfaceId);
+  // Every hotspot, as stop.
+  std::vector<RadioEvent> stopAll();
+
+  // The devices on the interface's hotspot, read now (the sink gets what
+  // changed), in the order they joined; none when it is not watched.
+  std::optional<std::vector<NetworkGuest>> guests(const std::string& interfaceId);
+
+ private:
+  struct Watched {
+    Hotspot hotspot;
+    GuestRoster roster;
+    LeaseHistory leased;
+    std::unique_ptr<FileWatch> leases;
+  };
+
+  void lookAgain(const std::string& interfaceId);
+  // Reads the hotspot's guests and hands on what changed; under mutex_.
+  void look(Watched& watched);
+  static std::vector<RadioEvent> events(const Hotspot& hotspot, std::vector<GuestRoster::Change> changes);
+  static std::uint64_t now();
+
+  const std::filesystem::path root_;
+  const std::chrono::milliseconds interval_;
+  const EventSink sink_;
+
+  std::mutex mutex_;  // watched_, also while the sink runs: the events keep their order
+  std::map<std::string, Watched> watched_;  // by interface id
+};
+
+}  // namespace plat::lnx
