@@ -1,11 +1,16 @@
 #include "app/FormKit.h"
 
 #include <QFontDatabase>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 
 QFont DesignFont(const QString& family) {
-  if (QFontDatabase::hasFamily(family)) return QFont(family);
+  // Each question asks fontconfig through all its rules: once per family.
+  static QHash<QString, bool> installed;
+  auto found = installed.constFind(family);
+  if (found == installed.cend()) found = installed.insert(family, QFontDatabase::hasFamily(family));
+  if (*found) return QFont(family);
   QFont font(QStringLiteral("Sans Serif"));
   font.setStyleHint(QFont::SansSerif);
   return font;

@@ -23,6 +23,7 @@
 
 #include "app/FormKit.h"
 #include "app/Pictures.h"
+#include "app/TextLabel.h"
 #include "app/Unit1.h"
 #include "app/Unit1Private.h"
 #include "app/Unit1StatusPanel.h"
@@ -45,7 +46,7 @@ T* Named(T* control, const char* name) {
 }
 
 QLabel* NewLabel(QWidget* parent, const char* name, const char* caption, bool wordWrap = true) {
-  auto* label = Named(new QLabel(Caption(caption), parent), name);
+  auto* label = Named(new TTextLabel(Caption(caption), parent), name);
   label->setWordWrap(wordWrap);
   label->setTextFormat(Qt::PlainText);
   return label;
