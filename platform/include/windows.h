@@ -66,6 +66,7 @@ constexpr DWORD ERROR_SUCCESS = 0;
 constexpr DWORD ERROR_INVALID_FUNCTION = 1;
 constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
 constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
@@ -73,12 +74,16 @@ constexpr DWORD ERROR_BAD_FORMAT = 11;
 constexpr DWORD ERROR_INVALID_DATA = 13;
 constexpr DWORD ERROR_OUTOFMEMORY = 14;
 constexpr DWORD ERROR_WRITE_FAULT = 29;
+constexpr DWORD ERROR_GEN_FAILURE = 31;
 constexpr DWORD ERROR_NOT_SUPPORTED = 50;
 constexpr DWORD ERROR_INVALID_PASSWORD = 86;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_BUFFER_OVERFLOW = 111;
+constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
+constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_NO_DATA = 232;
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
@@ -86,7 +91,9 @@ constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 constexpr DWORD ERROR_CANTOPEN = 1011;
 constexpr DWORD ERROR_CANTREAD = 1012;
 constexpr DWORD ERROR_CANTWRITE = 1013;
+constexpr DWORD ERROR_IO_DEVICE = 1117;
 constexpr DWORD ERROR_NOT_FOUND = 1168;
+constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 
 // Thread's last-error code (kernel32).
 DWORD WINAPI GetLastError();
@@ -133,9 +140,21 @@ constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
                             LPSTR buffer, DWORD size, void* arguments);
 
+// File attributes. A file that nobody may write carries
+// FILE_ATTRIBUTE_READONLY, for the administrator (root) too, as the read-only
+// attribute does on Windows. Fails with INVALID_FILE_ATTRIBUTES.
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
+
 // Private-profile (INI) files. Section and key names compare without case;
-// lines the call does not touch survive a write. The write replaces the file
-// atomically (temporary file beside it, then rename).
+// lines the call does not touch survive a write. A file with
+// FILE_ATTRIBUTE_READONLY is not written (ERROR_ACCESS_DENIED). The write
+// replaces the file atomically (temporary file beside it, then rename),
+// keeping its mode, owner and symbolic link, and writes in place where no
+// temporary file can be made; a file it creates is private to its owner.
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultValue,
                                       LPSTR returnedString, DWORD size, LPCSTR fileName);
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value,

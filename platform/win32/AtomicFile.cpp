@@ -5,50 +5,112 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
+#include <system_error>
+
+#include "win32/FileAttributes.h"
 
 namespace plat {
+namespace {
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view content) {
-  std::string temp = path.string() + ".XXXXXX";
-  int fd = mkstemp(temp.data());
+namespace fs = std::filesystem;
+
+// As the kernel's own limit on links followed in one path.
+constexpr int MaxLinksFollowed = 40;
+
+// The file that `path` names once symbolic links are followed; the path
+// itself when it is not a link (or does not exist yet).
+bool followLinks(fs::path path, fs::path& target) {
+  for (int followed = 0; followed < MaxLinksFollowed; ++followed) {
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(path, error))) {
+      target = std::move(path);
+      return true;
+    }
+    const fs::path link = fs::read_symlink(path, error);
+    if (error) {
+      errno = error.value();
+      return false;
+    }
+    path = link.is_absolute() ? link : path.parent_path() / link;
+  }
+  errno = ELOOP;
+  return false;
+}
+
+bool writeAll(int fd, std::string_view content) {
+  while (!content.empty()) {
+    const ssize_t written = ::write(fd, content.data(), content.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    content.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// Closes `fd` and keeps errno from the failure that came first.
+bool closeAfter(int fd, bool succeeded) {
+  const int saved = errno;
+  const bool closed = ::close(fd) == 0;
+  if (!succeeded) errno = saved;
+  return succeeded && closed;
+}
+
+// Writes over the file itself: its inode, mode and owner stay as they are.
+bool writeInPlace(const fs::path& target, std::string_view content) {
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
   if (fd < 0) return false;
+  const bool written = writeAll(fd, content) && ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 &&
+                       ::fsync(fd) == 0;
+  return closeAfter(fd, written);
+}
 
-  auto fail = [&] {
-    int saved = errno;
-    ::close(fd);
+// Why an existing file may not be replaced, as an errno; 0 when it may.
+int refusalFor(const struct stat& status) {
+  if (S_ISDIR(status.st_mode)) return EISDIR;
+  if (!S_ISREG(status.st_mode)) return EACCES;
+  if (fileAttributesOfMode(status.st_mode) & FILE_ATTRIBUTE_READONLY) return EACCES;
+  return 0;
+}
+
+bool isPermissionFailure(int error) { return error == EACCES || error == EPERM || error == ENAMETOOLONG; }
+
+}  // namespace
+
+bool writeFileAtomically(const fs::path& path, std::string_view content) {
+  fs::path target;
+  if (!followLinks(path, target)) return false;
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (!exists && errno != ENOENT) return false;
+  if (exists) {
+    if (const int refusal = refusalFor(old)) {
+      errno = refusal;
+      return false;
+    }
+  }
+
+  // mkostemp creates the file readable and writable by its owner only.
+  std::string temp = target.string() + ".XXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return isPermissionFailure(errno) && writeInPlace(target, content);
+  const auto discardTemp = [&] {
+    const int saved = errno;
     ::unlink(temp.c_str());
     errno = saved;
     return false;
   };
-
-  // mkstemp creates the file readable by its owner only; an INI file or a
-  // state file is an ordinary file of the user.
-  if (::fchmod(fd, 0644) != 0) return fail();
-  const char* data = content.data();
-  std::size_t left = content.size();
-  while (left > 0) {
-    ssize_t written = ::write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return fail();
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
+  // Changing the owner clears set-id bits, so the mode comes after it.
+  if (exists && (::fchown(fd, old.st_uid, old.st_gid) != 0 || ::fchmod(fd, old.st_mode & 07777) != 0)) {
+    ::close(fd);
+    discardTemp();
+    return writeInPlace(target, content);
   }
-  if (::fsync(fd) != 0) return fail();
-  if (::close(fd) != 0) {
-    int saved = errno;
-    ::unlink(temp.c_str());
-    errno = saved;
-    return false;
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    int saved = errno;
-    ::unlink(temp.c_str());
-    errno = saved;
-    return false;
-  }
+  if (!closeAfter(fd, writeAll(fd, content) && ::fsync(fd) == 0)) return discardTemp();
+  if (::rename(temp.c_str(), target.c_str()) != 0) return discardTemp();
   return true;
 }
 

@@ -2,6 +2,8 @@
 // ways the program ends and what it undoes then, and the dialogs it opens.
 #include "app/Unit1.h"
 
+#include <cstdio>
+
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QButtonGroup>
@@ -40,6 +42,8 @@
 namespace {
 
 const QString MessageCaption = QStringLiteral("Message");
+// How long the notice of a failed save at the end of the session stays.
+constexpr int SessionEndNoticeMilliseconds = 10000;
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -230,7 +234,7 @@ bool TForm1::FormCloseQuery() {
   if (TrayIcon1->property("Tag").toInt() == 0) {
     TrayIcon1->setProperty("Tag", 1);
     ShowTrayBalloon(Text(ApplicationName), QStringLiteral("%1 is running in the background!").arg(Text(ApplicationName)),
-                    3000);
+                    QSystemTrayIcon::Information, 3000);
   }
   return false;
 }
@@ -238,7 +242,11 @@ bool TForm1::FormCloseQuery() {
 void TForm1::FormDestroy() {
   // Whatever happens to the settings, the program never leaves its network
   // or sharing behind.
-  RunHandler([this] { SaveSettings(); });
+  if (FSessionEnding) {
+    SaveSettingsAtSessionEnd();
+  } else {
+    RunHandler([this] { SaveSettings(); });
+  }
   try {
     FWifi->DeleteNetwork();
   } catch (...) {
@@ -254,8 +262,9 @@ void TForm1::FormDestroy() {
 
 bool TForm1::IsSystemTrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
-void TForm1::ShowTrayBalloon(const QString& title, const QString& text, int milliseconds) {
-  TrayIcon1->showMessage(title, text, QSystemTrayIcon::Information, milliseconds);
+void TForm1::ShowTrayBalloon(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
+                             int milliseconds) {
+  TrayIcon1->showMessage(title, text, icon, milliseconds);
 }
 
 void TForm1::LoadSettings() {
@@ -279,6 +288,20 @@ void TForm1::SaveSettings() {
   settings.SSID = FSSID;
   settings.Password = FPassword;
   WriteSettingsFile(FProgramFolder + "setup.ini", settings);
+}
+
+void TForm1::SaveSettingsAtSessionEnd() {
+  try {
+    SaveSettings();
+  } catch (const std::exception& error) {
+    // Told on the error output (the session's log) and in a notice that
+    // needs no answer; then the shutdown goes on.
+    std::fprintf(stderr, "brisklane: %s\n", error.what());
+    if (IsSystemTrayAvailable()) {
+      ShowTrayBalloon(Text(ApplicationName), QString::fromUtf8(error.what()), QSystemTrayIcon::Critical,
+                      SessionEndNoticeMilliseconds);
+    }
+  }
 }
 
 void TForm1::actHomeExecute() { PageControl1->setCurrentWidget(tbHome); }
@@ -321,6 +344,7 @@ void TForm1::actExitExecute() {
 
 bool TForm1::HandleQueryEndSession() {
   FExitRequested = true;
+  FSessionEnding = true;
   return true;
 }
 

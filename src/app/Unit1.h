@@ -14,6 +14,7 @@
 #include <string>
 
 #include <QMainWindow>
+#include <QSystemTrayIcon>
 
 class QAction;
 class QButtonGroup;
@@ -27,7 +28,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
 class QStatusBar;
-class QSystemTrayIcon;
 class QToolBar;
 class QToolButton;
 
@@ -66,7 +66,8 @@ class TForm1 : public QMainWindow {
   void CreateDialogs();
 
   // The end of the session: closing is allowed from now on, without a
-  // question. Always true (the session may end).
+  // question, and the end does not wait for anyone (FormDestroy reports a
+  // failed save without a box). Always true (the session may end).
   bool HandleQueryEndSession();
 
   // The window has closed for good: the program ends.
@@ -173,7 +174,8 @@ class TForm1 : public QMainWindow {
   // that has a tray.
   virtual bool IsSystemTrayAvailable() const;
   // Shows the tray icon's balloon.
-  virtual void ShowTrayBalloon(const QString& title, const QString& text, int milliseconds);
+  virtual void ShowTrayBalloon(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
+                               int milliseconds);
 
  private:
   // Unit1Design.cpp: the controls, actions, menus and bars with their
@@ -194,6 +196,9 @@ class TForm1 : public QMainWindow {
   void FormDestroy();
   void LoadSettings();
   void SaveSettings();
+  // SaveSettings at the end of the session, when nobody may be there to
+  // answer a box and the session manager waits for the program.
+  void SaveSettingsAtSessionEnd();
   void actHomeExecute();
   void actHotspotTabExecute();
   void actConnectToHotspotExecute();
@@ -273,6 +278,7 @@ class TForm1 : public QMainWindow {
   std::string FSSID;
   std::string FPassword;
   bool FExitRequested = false;
+  bool FSessionEnding = false;
 
   std::unique_ptr<TSessionEndWatcher> FSessionEnd;
   TOptionsForm* OptionsForm = nullptr;

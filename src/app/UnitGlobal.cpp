@@ -1,14 +1,10 @@
 #include "app/UnitGlobal.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 
-#include "rtl/SysUtils.h"
+#include "rtl/Classes.h"
+#include "rtl/IniFiles.h"
 #include "util/TextUtils.h"
-#include "windows.h"
 
 std::string ApplicationName = "Brisklane";
 std::string ProductUrl = "https://brisklane.example/";
@@ -19,6 +15,9 @@ namespace {
 
 const char* const SettingsSection = "System";
 const char* const DefaultPassword = "60917";
+// The branding file holds a few hundred bytes; anything near this size is not
+// one.
+constexpr std::size_t BrandingFileMaxSize = 64 * 1024;
 
 int base64Value(char c) {
   if (c >= 'A' && c <= 'Z') return c - 'A';
@@ -29,21 +28,9 @@ int base64Value(char c) {
   return -1;
 }
 
-std::string readString(const std::string& fileName, const char* key, const std::string& defaultValue) {
-  char buffer[2048];
-  GetPrivateProfileStringA(SettingsSection, key, defaultValue.c_str(), buffer, sizeof buffer, fileName.c_str());
-  return buffer;
-}
-
-bool readBoolean(const std::string& fileName, const char* key) {
+bool readBoolean(const TMemIniFile& ini, const char* key) {
   // A key that is absent reads as the empty text, which is not an integer.
-  return ParseIniBoolean(readString(fileName, key, ""), false);
-}
-
-void writeString(const std::string& fileName, const char* key, const std::string& value) {
-  if (!WritePrivateProfileStringA(SettingsSection, key, value.c_str(), fileName.c_str())) {
-    throw Exception("Cannot write the settings file \"" + fileName + "\". " + SysErrorMessage(GetLastError()));
-  }
+  return ParseIniBoolean(ini.ReadString(SettingsSection, key, ""), false);
 }
 
 }  // namespace
@@ -89,13 +76,7 @@ TIniSections ParseIniText(std::string_view text) {
 }
 
 void LoadBrandingFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) {
-    throw Exception("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
-  }
-  std::stringstream content;
-  content << in.rdbuf();
-  const TIniSections sections = ParseIniText(DecodeBase64Lenient(content.str()));
+  const TIniSections sections = ParseIniText(DecodeBase64Lenient(LoadFileText(fileName, BrandingFileMaxSize)));
   auto system = sections.find("SYSTEM");
   if (system == sections.end()) return;
   if (auto name = system->second.find("APPLICATION_NAME"); name != system->second.end()) {
@@ -127,24 +108,28 @@ bool ParseIniBoolean(std::string_view text, bool defaultValue) {
 }
 
 TSettings ReadSettingsFile(const std::string& fileName) {
+  const TMemIniFile ini(fileName);
   TSettings settings;
-  settings.AutoRun = readBoolean(fileName, "AutoRun");
-  settings.CheckForUpdates = readBoolean(fileName, "CheckForUpdates");
-  settings.StartMinimized = readBoolean(fileName, "StartMinimized");
-  settings.SourceGuid = readString(fileName, "SourceGUID", "");
-  settings.DestGuid = readString(fileName, "DestGUID", "");
-  settings.SSID = readString(fileName, "SSID", DefaultNetworkName);
-  settings.Password = readString(fileName, "Password", DefaultPassword);
+  settings.AutoRun = readBoolean(ini, "AutoRun");
+  settings.CheckForUpdates = readBoolean(ini, "CheckForUpdates");
+  settings.StartMinimized = readBoolean(ini, "StartMinimized");
+  settings.SourceGuid = ini.ReadString(SettingsSection, "SourceGUID", "");
+  settings.DestGuid = ini.ReadString(SettingsSection, "DestGUID", "");
+  settings.SSID = ini.ReadString(SettingsSection, "SSID", DefaultNetworkName);
+  settings.Password = ini.ReadString(SettingsSection, "Password", DefaultPassword);
   return settings;
 }
 
 void WriteSettingsFile(const std::string& fileName, const TSettings& settings) {
+  // Read now, not at start: what else the file holds, as it is now, survives.
+  TMemIniFile ini(fileName);
   auto flag = [](bool value) { return std::string(value ? "1" : "0"); };
-  writeString(fileName, "AutoRun", flag(settings.AutoRun));
-  writeString(fileName, "CheckForUpdates", flag(settings.CheckForUpdates));
-  writeString(fileName, "StartMinimized", flag(settings.StartMinimized));
-  writeString(fileName, "SSID", settings.SSID);
-  writeString(fileName, "Password", settings.Password);
-  writeString(fileName, "SourceGUID", settings.SourceGuid);
-  writeString(fileName, "DestGUID", settings.DestGuid);
+  ini.WriteString(SettingsSection, "AutoRun", flag(settings.AutoRun));
+  ini.WriteString(SettingsSection, "CheckForUpdates", flag(settings.CheckForUpdates));
+  ini.WriteString(SettingsSection, "StartMinimized", flag(settings.StartMinimized));
+  ini.WriteString(SettingsSection, "SSID", settings.SSID);
+  ini.WriteString(SettingsSection, "Password", settings.Password);
+  ini.WriteString(SettingsSection, "SourceGUID", settings.SourceGuid);
+  ini.WriteString(SettingsSection, "DestGUID", settings.DestGuid);
+  ini.UpdateFile();
 }

@@ -15,7 +15,8 @@ extern const std::string DefaultNetworkName;  // "Brisklane"
 
 // Reads the branding file and sets ApplicationName and ProductUrl from the
 // keys "APPLICATION_NAME" and "PRODUCT_URL" of its section "System". Raises
-// Exception "Cannot open file "<path>". <reason>" when it cannot be read.
+// EFOpenError "Cannot open file "<path>". <reason>" when it is missing, is not
+// a regular file, cannot be read or is larger than 64 KiB.
 void LoadBrandingFile(const std::string& fileName);
 
 // The Base64 text decoded, characters outside the alphabet skipped; decoding
@@ -39,11 +40,12 @@ struct TSettings {
 };
 
 // Reads every key of the section "System", each with its default; a missing
-// file yields the defaults.
+// or unreadable file yields the defaults. The file is read once.
 TSettings ReadSettingsFile(const std::string& fileName);
 
-// Writes every key in the file's order, keeping what else the file holds.
-// Raises Exception when the file cannot be written.
+// Writes every key in the file's order, keeping what else the file holds:
+// the file is read and written once. Raises EIniFileException, naming the
+// file and the reason, when it cannot be written (a read-only file is not).
 void WriteSettingsFile(const std::string& fileName, const TSettings& settings);
 
 // "1"/"0" on writing; on reading an integer (decimal, "$" or "0x" hex), any

@@ -1,7 +1,6 @@
 #include "update/http.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -48,11 +47,10 @@ std::string FailureMessage(const char* stepText) {
   return DateTimeToStr(std::time(nullptr)) + "\r\n" + stepText + std::to_string(code);
 }
 
-// Whether the file carries no write permission at all: the read-only
-// attribute of this platform, which holds for the administrator too.
+// A read-only log stays as it is, whoever runs the program.
 bool IsReadOnlyFile(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 }  // namespace

@@ -54,7 +54,8 @@ class TestForm1 : public TForm1 {
 
  protected:
   bool IsSystemTrayAvailable() const override { return TrayAvailable; }
-  void ShowTrayBalloon(const QString& title, const QString& text, int milliseconds) override {
+  void ShowTrayBalloon(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon,
+                       int milliseconds) override {
     Balloons.push_back(title + "|" + text + "|" + QString::number(milliseconds));
   }
 };

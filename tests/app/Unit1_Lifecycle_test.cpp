@@ -306,15 +306,37 @@ TEST_F(Lifecycle, EveryShutdownDeletesTheNetworkAndSwitchesSharingOffEvenWithout
   ExpectNothingLeftBehind();
 }
 
-TEST_F(Lifecycle, FailedSettingsWriteIsReportedAndTheNetworkAndSharingAreStillRemoved) {
-  std::filesystem::create_directory(programDir / "setup.ini");  // cannot be written as a file
+TEST_F(Lifecycle, ReadOnlySettingsAreNotWrittenTheFailureIsReportedAndTheNetworkAndSharingAreStillRemoved) {
+  const std::string mine = "[System]\nStartMinimized=0\n; mine\n";
+  WriteSettings(mine);
+  std::filesystem::permissions(programDir / "setup.ini", std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::group_read |
+                                                             std::filesystem::perms::others_read);
   Start();
   StartWifi();
   boxes.clear();
   End();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
-  EXPECT_NE(boxes[0].Text.indexOf("setup.ini"), -1);
+  EXPECT_NE(boxes[0].Text.indexOf("setup.ini"), -1) << boxes[0].Text.toStdString();
+  EXPECT_NE(boxes[0].Text.indexOf("Access is denied"), -1) << boxes[0].Text.toStdString();
+  EXPECT_EQ(Settings(), mine);
+  ExpectNothingLeftBehind();
+}
+
+TEST_F(Lifecycle, FailedSaveAtTheEndOfTheSessionWaitsForNobodyAndTheShutdownFinishes) {
+  std::filesystem::create_directory(programDir / "setup.ini");  // cannot be written as a file
+  Start();
+  StartWifi();
+  boxes.clear();
+  testing::internal::CaptureStderr();
+  std::raise(SIGTERM);
+  ASSERT_TRUE(WaitFor([&] { return closed->count() == 1; }));
+  End();
+  const std::string told = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_NE(told.find("setup.ini"), std::string::npos) << told;
+  EXPECT_NE(told.find("Access is denied"), std::string::npos) << told;
   ExpectNothingLeftBehind();
 }
 

@@ -1,12 +1,18 @@
 // Program-wide values, the branding file and the settings file.
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "app/UnitGlobal.h"
 #include "rtl/SysUtils.h"
+#include "testkit/PermissionsEnforced.h"
 #include "testkit/TempDir.h"
 
 namespace {
@@ -65,13 +71,39 @@ TEST_F(Branding, EmptyOrGarbageFileChangesNothing) {
   EXPECT_EQ(ApplicationName, savedName);
 }
 
-TEST_F(Branding, MissingFileRaisesNamingTheFile) {
-  try {
-    LoadBrandingFile(file);
-    FAIL() << "a missing branding file was accepted";
-  } catch (const Exception& e) {
-    EXPECT_NE(std::string(e.what()).find("Cannot open file \"" + file + "\""), std::string::npos) << e.what();
+TEST_F(Branding, AFileThatCannotBeHadWhollyStopsStartUpNamingFileAndReason) {
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    const char* reason;
+  };
+  const std::string valid = base64("[System]\nAPPLICATION_NAME=Other\n");
+  for (const Case& c : {
+           Case{"missing", [] {}, "No such file or directory"},
+           Case{"a folder", [&] { std::filesystem::create_directory(file); }, "Is a directory"},
+           // Read without waiting for a writer that never comes.
+           Case{"a pipe", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, "Not a regular file"},
+           Case{"unreadable", [&] { write(valid); ::chmod(file.c_str(), 0); }, "Permission denied"},
+           Case{"too large", [&] { write(valid + std::string(64 * 1024, '\n')); }, "larger than 65536 bytes"},
+       }) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(file);
+    c.make();
+    testkit::PermissionsEnforced asUser;
+    try {
+      LoadBrandingFile(file);
+      ADD_FAILURE() << "start-up went on";
+    } catch (const Exception& e) {
+      EXPECT_NE(std::string(e.what()).find("Cannot open file \"" + file + "\". "), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(ApplicationName, savedName);
   }
+  // The limit is generous: 64 KiB are read.
+  std::filesystem::remove_all(file);
+  write(valid + std::string(64 * 1024 - valid.size(), '\n'));
+  LoadBrandingFile(file);
+  EXPECT_EQ(ApplicationName, "Other");
 }
 
 TEST(Base64, DecodesPaddedTextAndStopsAtPadding) {
@@ -141,14 +173,59 @@ TEST_F(SettingsFile, ReadsValuesAsStoredAndKeepsWhatItDoesNotKnow) {
   EXPECT_EQ(ReadSettingsFile(file).SSID, "New");
 }
 
-TEST_F(SettingsFile, UnwritableFileRaises) {
-  std::filesystem::create_directory(file);  // a folder in its place
+TEST_F(SettingsFile, AFolderInTheFilesPlaceIsReportedWithTheReason) {
+  std::filesystem::create_directory(file);
   try {
     WriteSettingsFile(file, TSettings{});
     FAIL() << "the failed write was not reported";
   } catch (const Exception& e) {
-    EXPECT_NE(std::string(e.what()).find(file), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find(file), std::string::npos) << e.what();
+    // As Windows says; not "Incorrect function".
+    EXPECT_NE(std::string(e.what()).find("Access is denied"), std::string::npos) << e.what();
   }
+}
+
+// What happens to the files of a folder, as the kernel reports it.
+class FolderEvents {
+ public:
+  explicit FolderEvents(const std::filesystem::path& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    EXPECT_GE(inotify_add_watch(fd_, folder.c_str(), IN_OPEN | IN_MOVED_TO | IN_CLOSE_WRITE), 0);
+  }
+  ~FolderEvents() { ::close(fd_); }
+
+  // The events on `name` since the last call, each as "open", "write" (a
+  // writer closed it) or "replace" (something was renamed to it).
+  std::vector<std::string> On(const std::string& name) {
+    std::vector<std::string> seen;
+    alignas(inotify_event) char buffer[64 * 1024];
+    ssize_t length;
+    while ((length = ::read(fd_, buffer, sizeof buffer)) > 0) {
+      for (char* at = buffer; at < buffer + length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(at);
+        if (event->len > 0 && name == event->name) {
+          if (event->mask & IN_OPEN) seen.push_back("open");
+          if (event->mask & IN_CLOSE_WRITE) seen.push_back("write");
+          if (event->mask & IN_MOVED_TO) seen.push_back("replace");
+        }
+        at += sizeof(inotify_event) + event->len;
+      }
+    }
+    return seen;
+  }
+
+ private:
+  int fd_;
+};
+
+TEST_F(SettingsFile, LoadingReadsTheFileOnceAndSavingReadsAndReplacesItOnce) {
+  std::ofstream(file) << "[System]\nSSID=Net\n";
+  FolderEvents events(dir.path());
+  TSettings settings = ReadSettingsFile(file);
+  EXPECT_EQ(events.On("setup.ini"), std::vector<std::string>{"open"});
+  settings.SSID = "Changed";
+  WriteSettingsFile(file, settings);
+  EXPECT_EQ(events.On("setup.ini"), (std::vector<std::string>{"open", "replace"}));
+  EXPECT_EQ(ReadSettingsFile(file).SSID, "Changed");
 }
 
 }  // namespace

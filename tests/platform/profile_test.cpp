@@ -1,7 +1,10 @@
 // The private-profile functions: Windows' reading rules, writes that keep
-// everything else, and atomic replacement.
+// everything else, and a replacement that keeps what the file is (its mode,
+// owner and link) or, where it cannot replace, writes in place.
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -9,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include "rtl/SysUtils.h"
+#include "testkit/PermissionsEnforced.h"
 #include "testkit/TempDir.h"
+#include "win32/ErrnoMapping.h"
 #include "windows.h"
 
 namespace {
@@ -25,6 +31,14 @@ class ProfileTest : public testing::Test {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+  }
+  static struct stat statusOf(const std::filesystem::path& path) {
+    struct stat status {};
+    EXPECT_EQ(::lstat(path.c_str(), &status), 0) << path;
+    return status;
+  }
+  std::size_t entriesInDir() const {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.path()), {}));
   }
   std::string get(const char* section, const char* key, const char* fallback = "default") {
     char buffer[64];
@@ -76,13 +90,84 @@ TEST_F(ProfileTest, NullValueDeletesTheKeyAndNullKeyTheSection) {
   EXPECT_EQ(content(), "[A]\nL=2\n");
 }
 
-TEST_F(ProfileTest, FailedReplaceLeavesNoTemporaryFiles) {
-  // A folder in the file's place cannot be replaced, whoever runs the test.
+TEST_F(ProfileTest, FolderOrPipeInTheFilesPlaceIsRefusedWithoutWaiting) {
+  // Whoever runs the test: a folder cannot be replaced, a pipe is not read.
   std::filesystem::create_directory(file);
   std::ofstream(std::filesystem::path(file) / "inside") << "x";
   EXPECT_FALSE(WritePrivateProfileStringA("System", "SSID", "new", file.c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_TRUE(std::filesystem::is_directory(file));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  EXPECT_EQ(entriesInDir(), 1u);
+
+  const auto pipe = dir / "pipe.ini";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  char value[16];
+  EXPECT_EQ(GetPrivateProfileStringA("System", "SSID", "default", value, sizeof value, pipe.c_str()), 7u);
+  EXPECT_FALSE(WritePrivateProfileStringA("System", "SSID", "new", pipe.c_str()));
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+}
+
+TEST_F(ProfileTest, ReadOnlyFileIsNotWrittenWhoeverRunsTheProgram) {
+  write("[System]\nSSID=old\n");
+  ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+  EXPECT_EQ(GetFileAttributesA(file.c_str()), FILE_ATTRIBUTE_READONLY);
+  SetLastError(0xdeadbeef);
+  EXPECT_FALSE(WritePrivateProfileStringA("System", "SSID", "new", file.c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(content(), "[System]\nSSID=old\n");
+  EXPECT_EQ(statusOf(file).st_mode & 07777, 0444u);
+}
+
+TEST_F(ProfileTest, CreatedFilesArePrivateAndReplacementsKeepModeOwnerAndLink) {
+  ASSERT_TRUE(WritePrivateProfileStringA("System", "A", "1", file.c_str()));
+  EXPECT_EQ(statusOf(file).st_mode & 07777, 0600u);  // it may hold the network key
+
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  const bool canGiveAway = geteuid() == 0;
+  if (canGiveAway) {
+    ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+  }
+  const auto link = dir / "link.ini";
+  std::filesystem::create_symlink("setup.ini", link);
+  ASSERT_TRUE(WritePrivateProfileStringA("System", "B", "2", link.c_str()));
+
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(content(), "[System]\nA=1\nB=2\n");
+  const struct stat status = statusOf(file);
+  EXPECT_EQ(status.st_mode & 07777, 0640u);
+  if (canGiveAway) {
+    EXPECT_EQ(status.st_uid, 65534u);
+  }
+  EXPECT_EQ(entriesInDir(), 2u);  // no temporary file left
+}
+
+TEST_F(ProfileTest, FileInAFolderWithoutWriteAccessIsWrittenInPlace) {
+  write("[System]\nSSID=a much longer old name\n");
+  const ino_t inode = statusOf(file).st_ino;
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+  {
+    testkit::PermissionsEnforced asUser;
+    EXPECT_TRUE(WritePrivateProfileStringA("System", "SSID", "new", file.c_str()));
+    // Where it cannot be replaced, neither can it be created.
+    EXPECT_FALSE(WritePrivateProfileStringA("System", "A", "1", (dir / "other.ini").c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  }
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0700), 0);
+  EXPECT_EQ(content(), "[System]\nSSID=new\n");
+  EXPECT_EQ(statusOf(file).st_ino, inode);
+  EXPECT_EQ(entriesInDir(), 1u);
+}
+
+TEST(FileErrors, EveryReasonAFileOperationFailsForHasAText) {
+  for (int error : {ENOENT, ENOTDIR, EACCES, EPERM, EROFS, EISDIR, ENOSPC, EDQUOT, ENAMETOOLONG, ELOOP, EMFILE,
+                    ENFILE, ENOMEM, EFBIG, EIO, EBUSY}) {
+    const DWORD code = plat::errorFromErrno(error);
+    EXPECT_NE(code, ERROR_INVALID_FUNCTION) << std::strerror(error);
+    EXPECT_NE(SysErrorMessage(code), "") << std::strerror(error);
+  }
+  // As Windows says for a full disk and for a folder where a file should be.
+  EXPECT_EQ(SysErrorMessage(plat::errorFromErrno(ENOSPC)), "There is not enough space on the disk");
+  EXPECT_EQ(plat::errorFromErrno(EISDIR), ERROR_ACCESS_DENIED);
 }
 
 TEST_F(ProfileTest, WriteIntoMissingFolderFails) {

@@ -1,0 +1,152 @@
+"""One object on the bus: its properties per interface, its methods, its
+signals, and the record of every call a client makes on it."""
+
+import xml.etree.ElementTree as ET
+
+import dbus
+import dbusmock
+
+from . import schema
+
+PROPERTIES = dbus.PROPERTIES_IFACE
+INTROSPECTABLE = dbus.INTROSPECTABLE_IFACE
+OBJECT_MANAGER = 'org.freedesktop.DBus.ObjectManager'
+
+_STANDARD_INTERFACES = '''<node>
+  <interface name="org.freedesktop.DBus.Properties">
+    <method name="Get"><arg name="interface_name" type="s" direction="in"/><arg name="property_name" type="s" direction="in"/><arg name="value" type="v" direction="out"/></method>
+    <method name="GetAll"><arg name="interface_name" type="s" direction="in"/><arg name="properties" type="a{sv}" direction="out"/></method>
+    <method name="Set"><arg name="interface_name" type="s" direction="in"/><arg name="property_name" type="s" direction="in"/><arg name="value" type="v" direction="in"/></method>
+    <signal name="PropertiesChanged"><arg name="interface_name" type="s"/><arg name="changed_properties" type="a{sv}"/><arg name="invalidated_properties" type="as"/></signal>
+  </interface>
+  <interface name="org.freedesktop.DBus.Introspectable">
+    <method name="Introspect"><arg name="xml_data" type="s" direction="out"/></method>
+  </interface>
+</node>'''
+
+
+class Caller:
+    """Who made a call, and whether they allow polkit to ask the user."""
+
+    def __init__(self, message):
+        self.name = str(message.get_sender())
+        self.interactive = bool(message.get_allow_interactive_authorization())
+
+
+class CallLog:
+    """Every method call and property write clients made, in order."""
+
+    def __init__(self):
+        self.entries = []
+
+    def record(self, path, interface, member, sender, args):
+        self.entries.append((path, interface, member, sender, list(args)))
+
+    def clear(self):
+        self.entries = []
+
+
+def error(name, message):
+    return dbus.exceptions.DBusException(message, name=name)
+
+
+class Exported:
+    """Base of every NetworkManager object the stand-in exports."""
+
+    def __init__(self, manager, path, interfaces):
+        self.manager = manager
+        self.path = path
+        self.interfaces = {name: schema.interface(name) for name in interfaces}
+        self.announced = False
+        manager.mock.AddObject(path, interfaces[0], {}, [])
+        self.dbus = dbusmock.get_object(path)
+        for name, iface in self.interfaces.items():
+            self.dbus.props[name] = iface.default_properties()
+        self._export(PROPERTIES, 'Set', 'ssv', '', self._write_property, logged=True)
+        self._export(INTROSPECTABLE, 'Introspect', '', 's', lambda caller: self._introspect(), logged=False)
+
+    def announce(self):
+        """Tells ObjectManager clients the object exists, with the properties
+        set so far; changes before this go out without PropertiesChanged."""
+        self.announced = True
+        self.manager.mock.object_manager_emit_added(self.path)
+
+    def withdraw(self):
+        self.manager.mock.EmitSignal(OBJECT_MANAGER, 'InterfacesRemoved', 'oas',
+                                     [dbus.ObjectPath(self.path), list(self.dbus.props.keys())])
+        self.manager.mock.RemoveObject(self.path)
+
+    # Properties -----------------------------------------------------------
+
+    def get(self, interface, name):
+        return self.dbus.props[interface][name]
+
+    def set(self, interface, **values):
+        """Changes properties and emits PropertiesChanged for those that changed."""
+        props = self.dbus.props[interface]
+        changed = {}
+        for name, value in values.items():
+            signature = self.interfaces[interface].properties[name][0]
+            value = schema.typed(signature, value)
+            if name not in props or props[name] != value or type(props[name]) is not type(value):
+                props[name] = value
+                changed[name] = value
+        if changed and self.announced:
+            self.dbus.EmitSignal(PROPERTIES, 'PropertiesChanged', 'sa{sv}as', [interface, changed, []])
+
+    def write_property(self, caller, interface, name, value):
+        """Writes a writable property for a client; subclasses accept those they model."""
+        raise error('org.freedesktop.DBus.Error.NotSupported', f"Writing '{name}' is not supported by this stand-in")
+
+    def _write_property(self, caller, interface, name, value):
+        if interface not in self.interfaces or name not in self.interfaces[interface].properties:
+            raise error('org.freedesktop.DBus.Error.InvalidArgs', f"No such property '{name}'")
+        if not self.interfaces[interface].writable(name):
+            raise error('org.freedesktop.DBus.Error.PropertyReadOnly', f"Property '{name}' is not writable")
+        self.write_property(caller, interface, name, value)
+
+    # Methods and signals --------------------------------------------------
+
+    def export(self, interface, member, handler):
+        """Serves member of interface with handler(caller, *args)."""
+        in_signature, out_signature = self.interfaces[interface].methods[member]
+        self._export(interface, member, in_signature, out_signature, handler, logged=True)
+
+    def emit(self, interface, name, *args):
+        self.dbus.EmitSignal(interface, name, self.interfaces[interface].signals[name], list(args))
+
+    def _export(self, interface, member, in_signature, out_signature, handler, logged):
+        calls = self.manager.calls
+        path = self.path
+
+        def call(_dbus_object, *args, message=None):
+            caller = Caller(message)
+            if logged:
+                calls.record(path, interface, member, caller.name, args)
+            return handler(caller, *args)
+
+        call.__name__ = member
+        call._dbus_is_method = True
+        call._dbus_interface = interface
+        call._dbus_in_signature = in_signature
+        call._dbus_out_signature = out_signature
+        call._dbus_args = [f'arg{i}' for i in range(len(tuple(dbus.Signature(in_signature))))]
+        call._dbus_get_args_options = {'byte_arrays': True}
+        call._dbus_async_callbacks = None
+        call._dbus_sender_keyword = None
+        call._dbus_path_keyword = None
+        call._dbus_rel_path_keyword = None
+        call._dbus_destination_keyword = None
+        call._dbus_message_keyword = 'message'
+        call._dbus_connection_keyword = None
+        self.dbus.methods.setdefault(interface, {})[member] = (in_signature, out_signature, '', call)
+
+    def _introspect(self):
+        node = ET.fromstring(_STANDARD_INTERFACES)
+        for iface in self.interfaces.values():
+            node.append(iface.element)
+        for child in self.dbus.connection.list_exported_child_objects(self.path):
+            ET.SubElement(node, 'node', name=child)
+        return ('<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Introspection 1.0//EN"\n'
+                ' "http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd">\n'
+                + ET.tostring(node, encoding='unicode'))
