@@ -135,7 +135,7 @@ class Programs:
         self.runs += 1
         env = {key: value for key, value in os.environ.items()
                if not key.startswith(("QT_", "BRISKLANE_", "WAYLAND_", "XDG_SESSION"))}
-        env.update(desktop.env(), LANGUAGE="C",
+        env.update(desktop.env(), LANGUAGE="C", BRISKLANE_MACHINE="sim",
                    BRISKLANE_AIR_DIR=os.path.join(self.work, "air"),
                    BRISKLANE_STATE_DIR=os.path.join(self.work, f"state-{self.runs}"))
         command = self.commands[which]
