@@ -20,7 +20,9 @@ bool render(QSvgRenderer& renderer, int pixels, const QString& file) {
   QPainter painter(&image);
   renderer.render(&painter);
   painter.end();
-  return image.save(file, "PNG");
+  // Stored without compression: the resources compress the files anyway, and
+  // the program reads them faster.
+  return image.save(file, "PNG", 100);
 }
 
 }  // namespace

@@ -11,7 +11,8 @@ session bus that offers no services. Each run measures:
   launch -> mapped   from just before the process is started until the X
                      server maps its top-level window (MapNotify on the
                      root window, the window's _NET_WM_PID naming the
-                     process)
+                     process); also the CPU time the process had used by
+                     then, which the load of the machine does not stretch
   resident memory    VmRSS 3 s after the launch, with the threads alive and
                      the shared libraries mapped then
 
@@ -86,7 +87,8 @@ class Desktop:
 
     def wait_mapped(self, process):
         """The monotonic time at which a top-level window of the process was
-        mapped, and its size."""
+        mapped, the CPU time the process had used by then, and the window's
+        size."""
         deadline = time.monotonic() + MAP_TIMEOUT_SECONDS
         while time.monotonic() < deadline:
             if process.poll() is not None:
@@ -98,13 +100,14 @@ class Desktop:
             if event.type != X.MapNotify or event.override:
                 continue
             mapped = time.monotonic_ns()
+            cpu = cpu_ns(process.pid)
             try:
                 pid = event.window.get_full_property(self.pid_atom, X.AnyPropertyType)
                 geometry = event.window.get_geometry()
             except error.XError:  # the window went meanwhile
                 continue
             if pid is not None and pid.value[0] == process.pid:
-                return mapped, (geometry.width, geometry.height)
+                return mapped, cpu, (geometry.width, geometry.height)
         raise SystemExit(f"{process.args[0]} showed no window within {MAP_TIMEOUT_SECONDS} s")
 
     def close(self):
@@ -156,6 +159,19 @@ def stop(process):
         process.wait()
 
 
+def cpu_ns(pid):
+    """CPU time of all threads of the process so far (scheduler statistics),
+    which unlike the wall time does not grow with the machine's load."""
+    total = 0
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/schedstat") as file:
+                total += int(file.read().split()[0])
+        except (FileNotFoundError, ProcessLookupError):
+            continue
+    return total
+
+
 def resident_kib(pid):
     with open(f"/proc/{pid}/status") as file:
         for line in file:
@@ -194,11 +210,11 @@ def wait_until(nanoseconds):
 def one_run(programs, desktop, which, idle_seconds=0):
     started, process = programs.start(which, desktop)
     try:
-        mapped, size = desktop.wait_mapped(process)
+        mapped, cpu, size = desktop.wait_mapped(process)
         if which == "Brisklane":
             programs.size = size
         wait_until(started + SETTLE_SECONDS * 1_000_000_000)
-        result = {"ms": (mapped - started) / 1e6, "size": size, "kib": resident_kib(process.pid),
+        result = {"ms": (mapped - started) / 1e6, "cpu_ms": cpu / 1e6, "size": size, "kib": resident_kib(process.pid),
                   "libraries": shared_libraries(process.pid), "threads": threads(process.pid)}
         if idle_seconds:
             time.sleep(idle_seconds)
@@ -242,7 +258,7 @@ def main():
             desktop.close()
 
     print(f"\n{runs} runs each, alternating; Xvfb without window manager; both from {build}")
-    print(f"{'':12s} {'launch -> mapped, median (min)':>31s} {'resident 3 s after':>19s}"
+    print(f"{'':12s} {'launch -> mapped, median (min)':>31s} {'CPU by then':>12s} {'resident 3 s after':>19s}"
           f" {'libraries':>9s} {'window':>9s}")
     medians = {}
     for which, rows in results.items():
@@ -250,7 +266,8 @@ def main():
         kib = [row["kib"] for row in rows]
         medians[which] = {"launch -> mapped": statistics.median(times), "resident memory": statistics.median(kib)}
         width, height = rows[-1]["size"]
-        print(f"{which:12s} {statistics.median(times):21.0f} ms ({min(times):.0f})"
+        cpu = statistics.median(row["cpu_ms"] for row in rows)
+        print(f"{which:12s} {statistics.median(times):21.0f} ms ({min(times):.0f}) {cpu:9.0f} ms"
               f" {statistics.median(kib) / 1024:15.1f} MiB {rows[-1]['libraries']:9d} {width:4d}x{height}")
 
     print(f"\nThreads {SETTLE_SECONDS} s after launch, and wake-ups over the next {idle_seconds} s of idling:")

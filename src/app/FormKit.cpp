@@ -6,13 +6,16 @@
 #include <QLabel>
 
 QFont DesignFont(const QString& family) {
-  // Each question asks fontconfig through all its rules: once per family.
+  // Each question asks fontconfig through all its rules: once per family (the
+  // installed fonts do not change while the program runs).
   static QHash<QString, bool> installed;
   auto found = installed.constFind(family);
   if (found == installed.cend()) found = installed.insert(family, QFontDatabase::hasFamily(family));
-  if (*found) return QFont(family);
-  QFont font(QStringLiteral("Sans Serif"));
-  font.setStyleHint(QFont::SansSerif);
+  QFont font(*found ? family : QStringLiteral("Sans Serif"));
+  if (!*found) font.setStyleHint(QFont::SansSerif);
+  // Latin text drawn as the classic Windows forms draw it, glyph after glyph
+  // without kerning or ligatures; it also spares shaping every measured text.
+  font.setStyleStrategy(QFont::PreferNoShaping);
   return font;
 }
 

@@ -44,6 +44,7 @@ PictureFile fileOf(TPicture picture) {
     case TPicture::Signal0: return {"signal-0", 32};
     case TPicture::Signal1: return {"signal-1", 32};
     case TPicture::Signal2: return {"signal-2", 32};
+    case TPicture::MoreButtons: return {"more-buttons-small", 16};
     case TPicture::ProgramIcon: return {"program-icon", 32};
   }
   return {"", 0};

@@ -8,6 +8,7 @@
 #include <QApplication>
 
 #include "app/MessageBoxes.h"
+#include "app/ProgramStyle.h"
 #include "app/Unit1.h"
 #include "app/UnitGlobal.h"
 #include "update/ProgramFolder.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication application(argc, argv);
+  QApplication::setStyle(new TProgramStyle);
   // The program ends when its main window closes, not when its last window
   // hides: it lives on in the tray.
   QApplication::setQuitOnLastWindowClosed(false);
