@@ -1,11 +1,16 @@
-// Renders one of the program's SVG pictures to PNG files at the edges the
-// windows show it, once at the screen's own pixel size and once at twice it,
-// so that the program itself needs no SVG renderer. Run by the build.
+// Renders one of the program's SVG pictures at the edges the windows show it,
+// once at the screen's own pixel size and once at twice it, to files of
+// ready pixels: the program needs neither an SVG renderer nor a decoder.
+// Run by the build.
 //
 // Usage: render-pictures <picture.svg> <output folder> <edge>...
-// Writes <output folder>/<name>-<edge>.png and <name>-<edge>@2x.png.
+// Writes <output folder>/<name>-<edge>.argb32 and <name>-<edge>@2x.argb32,
+// each the rows of premultiplied 32-bit ARGB pixels (QImage's
+// Format_ARGB32_Premultiplied, in the byte order of the machine that builds,
+// which is the one that runs the program).
 #include <cstdio>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -20,9 +25,10 @@ bool render(QSvgRenderer& renderer, int pixels, const QString& file) {
   QPainter painter(&image);
   renderer.render(&painter);
   painter.end();
-  // Stored without compression: the resources compress the files anyway, and
-  // the program reads them faster.
-  return image.save(file, "PNG", 100);
+  QFile out(file);
+  const auto size = static_cast<qint64>(image.sizeInBytes());
+  return out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+         out.write(reinterpret_cast<const char*>(image.constBits()), size) == size;
 }
 
 }  // namespace
@@ -46,8 +52,8 @@ int main(int argc, char** argv) {
   for (int i = 3; i < argc; ++i) {
     const int edge = QString::fromLocal8Bit(argv[i]).toInt();
     const QString base = QStringLiteral("%1/%2-%3").arg(folder, name).arg(edge);
-    if (edge <= 0 || !render(renderer, edge, base + QStringLiteral(".png")) ||
-        !render(renderer, 2 * edge, base + QStringLiteral("@2x.png"))) {
+    if (edge <= 0 || !render(renderer, edge, base + QStringLiteral(".argb32")) ||
+        !render(renderer, 2 * edge, base + QStringLiteral("@2x.argb32"))) {
       std::fprintf(stderr, "render-pictures: cannot write %s at %s pixels\n", argv[1], argv[i]);
       return 1;
     }

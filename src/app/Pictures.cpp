@@ -3,8 +3,9 @@
 #include <map>
 #include <utility>
 
+#include <QFile>
 #include <QGuiApplication>
-#include <QImageReader>
+#include <QImage>
 
 // The pictures are compiled into a static library; the linker keeps them only
 // when they are registered by name.
@@ -57,9 +58,10 @@ PictureFile fileOf(TPicture picture) {
 constexpr int ProgramIconEdges[] = {16, 24, 48, 64};
 
 // The build renders each picture at each of its edges, and at twice the
-// pixels for dense screens.
+// pixels for dense screens, to the rows of its premultiplied ARGB pixels
+// (resources/RenderPictures.cpp).
 QString pathOf(const PictureFile& file, int edge, bool dense) {
-  return QStringLiteral(":/pictures/%1-%2%3.png")
+  return QStringLiteral(":/pictures/%1-%2%3.argb32")
       .arg(QLatin1String(file.name))
       .arg(edge)
       .arg(dense ? QLatin1String("@2x") : QLatin1String());
@@ -69,11 +71,15 @@ bool denseScreen() { return qApp != nullptr && qApp->devicePixelRatio() > 1.0; }
 
 QPixmap load(const PictureFile& file, int edge, bool dense) {
   registerPictures();
-  // A reader left to guess the format would first load every image format
-  // plugin (and the libraries they bring) to ask each of them.
-  QImageReader reader(pathOf(file, edge, dense), "png");
-  reader.setAutoDetectImageFormat(false);
-  QPixmap pixmap = QPixmap::fromImage(reader.read());
+  const int pixels = dense ? 2 * edge : edge;
+  QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+  QFile data(pathOf(file, edge, dense));
+  const auto size = static_cast<qint64>(image.sizeInBytes());
+  if (!data.open(QIODevice::ReadOnly) || data.size() != size ||
+      data.read(reinterpret_cast<char*>(image.bits()), size) != size) {
+    return {};
+  }
+  QPixmap pixmap = QPixmap::fromImage(std::move(image));
   pixmap.setDevicePixelRatio(dense ? 2.0 : 1.0);
   return pixmap;
 }
