@@ -17,8 +17,9 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD)
 
+# The simulated laptop, named explicitly: it is not the default on every machine.
 run: build
-	$(BUILD)/bin/brisklane
+	BRISKLANE_MACHINE=sim $(BUILD)/bin/brisklane
 
 # The second laptop of the story, beside a running `make run`.
 run-laptop2: build

@@ -1,5 +1,5 @@
 // Windows-shaped automation types (oleaut32): VARIANT with the kinds this
-// platform's enumerators hand out, and VARIANT_BOOL.
+// platform's enumerators hand out, VARIANT_BOOL and the variant enumerator.
 #pragma once
 
 #include "objbase.h"
@@ -40,3 +40,15 @@ void WINAPI VariantInit(VARIANT* variant);
 // Differs from Windows: kinds other than those above give E_INVALIDARG
 // (DISP_E_BADVARTYPE on Windows) and stay unchanged.
 HRESULT WINAPI VariantClear(VARIANT* variant);
+
+inline constexpr IID IID_IEnumVARIANT = {0x00020404, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// Enumerates variants, here interface variants of connections. Next hands
+// out up to `count` items and S_OK when it handed out all of them, S_FALSE
+// when fewer were left.
+struct IEnumVARIANT : IUnknown {
+  virtual HRESULT WINAPI Next(ULONG count, VARIANT* items, ULONG* fetched) = 0;
+
+ protected:
+  ~IEnumVARIANT() = default;
+};

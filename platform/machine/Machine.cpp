@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "sim/SimMachine.h"
+#include "machine/MachineFactory.h"
 
 namespace plat {
 namespace {
@@ -22,7 +22,7 @@ std::shared_ptr<Machine>& installed() {
 std::shared_ptr<Machine> currentMachine() {
   std::lock_guard lock(machineMutex());
   auto& machine = installed();
-  if (!machine) machine = sim::machineFromEnvironment();
+  if (!machine) machine = machineFromEnvironment();
   return machine;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 namespace plat {
 
@@ -17,6 +18,15 @@ class RadioBackend;
 class NetworkBackend;
 class ServiceBackend;
 class InternetBackend;
+
+// What the user is told about a machine, in English: the program translates
+// the texts. A text may hold "%1", which stands for the detail (never
+// translated).
+struct MachineDescription {
+  std::string name;    // what the machine is, e.g. for the About box
+  std::string notice;  // what the main window always shows; empty on a real machine
+  std::string detail;  // put in for "%1", e.g. a scenario's name
+};
 
 class Machine {
  public:
@@ -28,10 +38,14 @@ class Machine {
   virtual NetworkBackend& network() = 0;
   virtual ServiceBackend& services() = 0;
   virtual InternetBackend& internet() = 0;
+
+  virtual MachineDescription description() const = 0;
 };
 
 // The current machine. The first call without an installed machine creates
-// the one the environment names (see docs/scenarios.md).
+// the one the environment names (machineFromEnvironment in
+// machine/MachineFactory.h); that call throws std::runtime_error naming the
+// fault when it cannot be made.
 Machine& machine();
 
 // Replaces the current machine; null goes back to the environment's choice at

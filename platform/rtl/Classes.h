@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "rtl/SysUtils.h"
+#include "SysUtils.h"
 
 // "Cannot open file "<file>". <reason>".
 class EFOpenError : public Exception {

@@ -8,7 +8,7 @@
 
 #include "objbase.h"
 #include "oleauto.h"
-#include "rtl/SysUtils.h"
+#include "SysUtils.h"
 
 // A COM call failed: "OLE error %.8X" with the HRESULT.
 class EOleSysError : public Exception {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "rtl/SysUtils.h"
+#include "SysUtils.h"
 
 namespace plat {
 class ProfileText;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "rtl/SysUtils.h"
+#include "SysUtils.h"
 #include "windows.h"
 
 // "Invalid data type for '%s'", "Failed to get data for '%s'",

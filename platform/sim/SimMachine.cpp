@@ -68,6 +68,10 @@ NetworkBackend& SimMachine::network() { return *network_; }
 ServiceBackend& SimMachine::services() { return *services_; }
 InternetBackend& SimMachine::internet() { return *internet_; }
 
+MachineDescription SimMachine::description() const {
+  return {.name = "Simulated laptop, scenario %1", .notice = "Simulated laptop: %1", .detail = name_};
+}
+
 nlohmann::json loadScenarioFile(const std::filesystem::path& path) {
   std::ifstream in(path);
   if (!in) throw std::runtime_error("cannot open scenario file " + path.string());

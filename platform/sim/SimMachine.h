@@ -46,6 +46,8 @@ class SimMachine : public Machine {
   NetworkBackend& network() override;
   ServiceBackend& services() override;
   InternetBackend& internet() override;
+  // The simulated laptop and its scenario's name, noticed in every window.
+  MachineDescription description() const override;
 
   const std::string& name() const { return name_; }
   const SimOptions& options() const { return options_; }

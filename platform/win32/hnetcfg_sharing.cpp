@@ -12,7 +12,7 @@
 
 #include "machine/Machine.h"
 #include "machine/NetworkBackend.h"
-#include "net/NETCONLib_TLB.h"
+#include "netcon.h"
 
 namespace plat {
 namespace {

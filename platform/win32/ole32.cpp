@@ -2,7 +2,7 @@
 // manager class, the task allocator and the text form of GUIDs.
 #include <cstdlib>
 
-#include "net/NETCONLib_TLB.h"
+#include "netcon.h"
 #include "objbase.h"
 #include "win32/hnetcfg_sharing.h"
 

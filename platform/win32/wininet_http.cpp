@@ -117,7 +117,7 @@ BOOL WINAPI InternetQueryOptionA(HINTERNET handle, DWORD option, LPVOID buffer, 
     return fail(ERROR_INSUFFICIENT_BUFFER);
   }
   std::uint32_t state = 0;
-  if (!plat::machine().internet().connectedState(state)) return fail(ERROR_NOT_SUPPORTED);
+  if (!plat::currentMachine()->internet().connectedState(state)) return fail(ERROR_NOT_SUPPORTED);
   const DWORD value = state;
   std::memcpy(buffer, &value, sizeof value);
   *bufferLength = sizeof value;

@@ -1,4 +1,6 @@
 // WinInet's reachability queries, answered by the machine's Internet backend.
+// Each call holds the machine it asks until it returns, so a check on a
+// background thread outlives a machine replaced meanwhile.
 #include <chrono>
 #include <string>
 
@@ -29,7 +31,7 @@ BOOL WINAPI InternetCheckConnectionA(LPCSTR url, DWORD flags, DWORD reserved) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (!plat::machine().internet().checkConnection(url, connectTimeout)) {
+  if (!plat::currentMachine()->internet().checkConnection(url, connectTimeout)) {
     SetLastError(ERROR_INTERNET_CANNOT_CONNECT);
     return FALSE;
   }
@@ -46,7 +48,7 @@ BOOL WINAPI InternetGetConnectedState(LPDWORD flags, DWORD reserved) {
     return FALSE;
   }
   std::uint32_t answer = 0;
-  const bool connected = plat::machine().internet().connectedFlags(answer);
+  const bool connected = plat::currentMachine()->internet().connectedFlags(answer);
   if (flags != nullptr) *flags = answer;
   return connected ? TRUE : FALSE;
 }

@@ -9,9 +9,9 @@
 #include <mutex>
 #include <thread>
 
+#include "WirelessLibrary.h"
 #include "machine/Machine.h"
 #include "machine/RadioBackend.h"
-#include "wifi/WirelessLibrary.h"
 
 namespace wireless {
 

@@ -1,6 +1,6 @@
 // The wireless library's eight functions, served by the current machine's
 // radio. This side owns the records, the UTF-16 text and the result codes.
-#include "wifi/WirelessLibrary.h"
+#include "WirelessLibrary.h"
 
 #include <algorithm>
 #include <mutex>
@@ -10,8 +10,8 @@
 
 #include "machine/Machine.h"
 #include "machine/RadioBackend.h"
-#include "wireless/NotificationDispatcher.h"
 #include "win32/TextConversion.h"
+#include "wireless/NotificationDispatcher.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "app/Pictures.h"
 #include "app/Translation.h"
 #include "app/UnitGlobal.h"
+#include "brisklane_machine.h"
 #include "shellapi.h"
 #include "util/SystemUtils.h"
 
@@ -83,6 +84,7 @@ TAboutBox::TAboutBox(QWidget* owner)
   shadow->setColor(QColor(0, 0, 0, 110));
   sLabel1->setGraphicsEffect(shadow);
 
+  MachineName = newLabel(this, "MachineName", "", 15, 80);
   SoftName = newLabel(this, "SoftName", "", 15, 105);
   Version = newLabel(this, "Version", "", 15, 129);
   Copyright = newLabel(this, "Copyright", "Copyright \u00a9 The Brisklane Team. All rights reserved.", 15, 154);
@@ -123,7 +125,10 @@ void TAboutBox::FormShow() {
   const std::string version = GetFileVersionString(ProgramFile);
   Version->setText(version.empty() ? QString() : QString::fromStdString("Version " + version));
   URL->setText(QString::fromStdString(ProductUrl));
-  for (QLabel* label : {SoftName, Version}) PlaceLabel(label, label->x(), label->y());
+  const BRISKLANE_MACHINE_DESCRIPTION machine = BrisklaneDescribeMachine();
+  MachineName->setText(Translate(QStringLiteral("Runs on: %1"),
+                                 Translate(QString::fromStdString(machine.Name), QString::fromStdString(machine.Detail))));
+  for (QLabel* label : {MachineName, SoftName, Version}) PlaceLabel(label, label->x(), label->y());
   PlaceLabel(URL, 15, 180);
 }
 

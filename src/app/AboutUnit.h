@@ -1,5 +1,5 @@
-// The about box (product name, file version, link to the web page) and the
-// feedback mail of the Help menu.
+// The about box (product name, the machine the program runs on, file
+// version, link to the web page) and the feedback mail of the Help menu.
 #pragma once
 
 #include <functional>
@@ -42,6 +42,7 @@ class TAboutBox : public TModalForm {
   // Controls, owned by the box.
   QLabel* imgProgramIcon;
   QLabel* sLabel1;
+  QLabel* MachineName;  // what the program runs on
   QLabel* SoftName;
   QLabel* Version;
   QLabel* Copyright;

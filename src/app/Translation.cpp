@@ -59,6 +59,12 @@ QString Translate(const QString& text) {
   return translated == msgid.constData() ? text : QString::fromUtf8(translated);
 }
 
+QString Translate(const QString& text, const QString& insert) {
+  QString translated = Translate(text);
+  if (const qsizetype at = translated.indexOf(QStringLiteral("%1")); at >= 0) translated.replace(at, 2, insert);
+  return translated;
+}
+
 void TranslateComponent(QWidget* form) {
   if (form == nullptr) return;
   translateWidget(form);

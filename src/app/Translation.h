@@ -12,6 +12,8 @@ class QWidget;
 
 // The translation of `text`, or `text` itself when no catalog has one.
 QString Translate(const QString& text);
+// The same with `insert` (never translated) put in for the "%1" it holds.
+QString Translate(const QString& text, const QString& insert);
 
 // Translates a form right after it was built, property by property: window
 // titles, label, button, check box and group box texts, and tooltips of the

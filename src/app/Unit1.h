@@ -90,7 +90,7 @@ class TForm1 : public QMainWindow {
   QWidget* pnlClient;
   QStackedWidget* PageControl1;
   QStatusBar* StatusBar1;
-  QWidget* StatusBarPanel1;
+  QLabel* StatusBarPanel1;  // what the machine is, when it is not a real one
   TStatusPanel* StatusBarPanel2;  // sharing state
   TStatusPanel* StatusBarPanel3;  // Internet state
   QSystemTrayIcon* TrayIcon1;

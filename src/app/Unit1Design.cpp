@@ -24,9 +24,11 @@
 #include "app/FormKit.h"
 #include "app/Pictures.h"
 #include "app/TextLabel.h"
+#include "app/Translation.h"
 #include "app/Unit1.h"
 #include "app/Unit1Private.h"
 #include "app/Unit1StatusPanel.h"
+#include "brisklane_machine.h"
 
 using namespace unit1;
 
@@ -274,7 +276,11 @@ void TForm1::CreateBars() {
 
   StatusBar1 = Named(new QStatusBar(this), "StatusBar1");
   StatusBar1->setSizeGripEnabled(false);
-  StatusBarPanel1 = Named(new QWidget(StatusBar1), "StatusBarPanel1");
+  // The first panel is plain: it keeps saying what the machine is when the
+  // platform has something to notice (a simulated laptop), else it is empty.
+  const BRISKLANE_MACHINE_DESCRIPTION machine = BrisklaneDescribeMachine();
+  const QString notice = Translate(QString::fromStdString(machine.Notice), QString::fromStdString(machine.Detail));
+  StatusBarPanel1 = Named(new QLabel(notice, StatusBar1), "StatusBarPanel1");
   StatusBarPanel1->setFixedWidth(200);
   StatusBarPanel2 = Named(new TStatusPanel(1, 160, StatusBar1), "StatusBarPanel2");
   StatusBarPanel3 = Named(new TStatusPanel(2, 200, StatusBar1), "StatusBarPanel3");

@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "rtl/Classes.h"
-#include "rtl/IniFiles.h"
+#include "Classes.h"
+#include "IniFiles.h"
 #include "util/TextUtils.h"
 
 std::string ApplicationName = "Brisklane";

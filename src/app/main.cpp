@@ -1,6 +1,6 @@
-// The program entry: the branding file before anything else, then the
-// application, the main window and the dialogs, and the event loop until the
-// main window closes.
+// The program entry: the branding file and the machine before anything else,
+// then the application, the main window and the dialogs, and the event loop
+// until the main window closes.
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -11,11 +11,15 @@
 #include "app/ProgramStyle.h"
 #include "app/Unit1.h"
 #include "app/UnitGlobal.h"
+#include "brisklane_machine.h"
 #include "update/ProgramFolder.h"
 
 int main(int argc, char** argv) {
   try {
     LoadBrandingFile(ProgramFolder() + "update.dll");
+    // The machine the platform runs this process on is made now, so that one
+    // that cannot be made stops start-up here, before any window.
+    BrisklaneDescribeMachine();
   } catch (const std::exception& error) {
     std::fprintf(stderr, "brisklane: %s\n", error.what());
     return 1;

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <memory>
 
-#include "rtl/Registry.h"
-#include "rtl/SysUtils.h"
+#include "Registry.h"
+#include "SysUtils.h"
 #include "util/SystemUtils.h"
 
 DWORD IfTableSize = 0;

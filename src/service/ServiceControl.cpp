@@ -1,6 +1,6 @@
 #include "service/ServiceControl.h"
 
-#include "rtl/SysUtils.h"
+#include "SysUtils.h"
 #include "winsvc.h"
 
 namespace {

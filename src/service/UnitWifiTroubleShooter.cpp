@@ -13,10 +13,10 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "Registry.h"
 #include "app/MessageBoxes.h"
 #include "app/Pictures.h"
 #include "app/Translation.h"
-#include "rtl/Registry.h"
 #include "service/ServiceControl.h"
 #include "util/SystemUtils.h"
 

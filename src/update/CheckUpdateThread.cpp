@@ -3,16 +3,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
-#include <thread>
 
-#include "machine/Machine.h"
 #include "update/http.h"
 #include "util/InternetProbe.h"
 #include "util/SystemUtils.h"
@@ -21,8 +15,6 @@ namespace {
 
 // THREAD_PRIORITY_BELOW_NORMAL as a nice step.
 constexpr int BelowNormalNiceStep = 5;
-// How long abandoning a run waits for it to let go.
-constexpr std::chrono::seconds AbandonWait{5};
 
 void LowerThreadPriority() {
   const pid_t thread = gettid();
@@ -80,71 +72,42 @@ bool IsUpdateAvailable(const TUpdateSource& Source, std::stop_token Stop) {
   return false;
 }
 
-struct TCheckUpdateThread::TRun {
-  explicit TRun(TUpdateSource source) : Source(std::move(source)) {}
-
-  const TUpdateSource Source;
-  std::stop_source Stop;
-  std::atomic<bool> Started{false};
-  std::atomic<bool> UpdateAvailable{false};
-
-  std::mutex Mutex;
-  std::condition_variable Ended;
-  // Under Mutex.
-  std::shared_ptr<plat::Machine> Machine;
-  TCheckUpdateThread* Owner = nullptr;  // null once the handle is gone
-  TNotifyEvent OnTerminate;
-  bool Finished = false;
-};
-
-TCheckUpdateThread::TCheckUpdateThread(TUpdateSource Source) : FRun(std::make_shared<TRun>(std::move(Source))) {}
+TCheckUpdateThread::TCheckUpdateThread(TUpdateSource Source) : FSource(std::move(Source)) {}
 
 TCheckUpdateThread::~TCheckUpdateThread() {
-  if (!FRun->Started) return;
-  FRun->Stop.request_stop();
-  std::unique_lock lock(FRun->Mutex);
-  FRun->Owner = nullptr;
-  FRun->OnTerminate = nullptr;
-  FRun->Ended.wait_for(lock, AbandonWait, [this] { return FRun->Finished; });
+  FThread.request_stop();
+  std::lock_guard lock(FMutex);
+  FAbandoned = true;
 }
 
 void TCheckUpdateThread::Start() {
-  if (FRun->Started.exchange(true)) return;
-  std::lock_guard lock(FRun->Mutex);
-  FRun->Machine = plat::currentMachine();
-  FRun->Owner = this;
-  FRun->OnTerminate = OnTerminate;
+  if (FStarted.exchange(true)) return;
+  std::lock_guard lock(FMutex);
   try {
-    std::thread(&TCheckUpdateThread::Execute, FRun).detach();
+    FThread = std::jthread([this](std::stop_token Stop) { Execute(std::move(Stop)); });
   } catch (const std::system_error&) {
-    FRun->Machine.reset();
-    FRun->Finished = true;
+    // No thread: the check never runs, as if the Internet never came.
   }
 }
 
-bool TCheckUpdateThread::Started() const { return FRun->Started; }
+bool TCheckUpdateThread::Started() const { return FStarted; }
 
-bool TCheckUpdateThread::UpdateAvailable() const { return FRun->UpdateAvailable; }
+bool TCheckUpdateThread::UpdateAvailable() const { return FUpdateAvailable; }
 
-void TCheckUpdateThread::Execute(std::shared_ptr<TRun> Run) {
+void TCheckUpdateThread::Execute(std::stop_token Stop) {
   LowerThreadPriority();
   bool verdict = false;
   try {
-    verdict = IsUpdateAvailable(Run->Source, Run->Stop.get_token());
+    verdict = IsUpdateAvailable(FSource, Stop);
   } catch (...) {
     // Any error ends the check quietly with no update.
   }
-  Run->UpdateAvailable = verdict;
-  std::lock_guard lock(Run->Mutex);
-  if (Run->Owner != nullptr && Run->OnTerminate) {
-    try {
-      Run->OnTerminate(*Run->Owner);
-    } catch (...) {
-      // A background thread drops every error.
-    }
+  FUpdateAvailable = verdict;
+  std::lock_guard lock(FMutex);
+  if (FAbandoned || !OnTerminate) return;
+  try {
+    OnTerminate(*this);
+  } catch (...) {
+    // A background thread drops every error.
   }
-  Run->OnTerminate = nullptr;
-  Run->Machine.reset();
-  Run->Finished = true;
-  Run->Ended.notify_all();
 }

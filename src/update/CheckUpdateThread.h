@@ -4,10 +4,12 @@
 // listed file is missing or carries another version text.
 #pragma once
 
+#include <atomic>
 #include <functional>
-#include <memory>
+#include <mutex>
 #include <stop_token>
 #include <string>
+#include <thread>
 
 #include <pugixml.hpp>
 
@@ -47,13 +49,11 @@ bool IsUpdateAvailable(const TUpdateSource& Source = {}, std::stop_token Stop = 
 // The update check on a thread of its own, run at most once.
 //
 // Created suspended; Start runs it one step below normal priority (a nice
-// value 5 above the thread that started it). The run owns what it uses (its
-// source, the machine it asks, its HTTP client and XML document) and frees
-// it when it ends; the object its creator keeps is a handle on the run.
-// Destroying the handle abandons a run still going: the completion handler
-// is not called after that, the request in progress is aborted, and the
-// destructor waits until the run has let go of the machine and the network
-// (at most a few seconds; an aborted request ends within a fraction of one).
+// value 5 above the thread that started it). Destroying the object abandons a
+// run still going: the completion handler is not called after that, the
+// request in progress is aborted, and the destructor waits for the thread to
+// end (an aborted request ends within a fraction of a second, a reachability
+// probe within its few seconds).
 class TCheckUpdateThread {
  public:
   using TNotifyEvent = std::function<void(TCheckUpdateThread& Sender)>;
@@ -77,8 +77,13 @@ class TCheckUpdateThread {
   bool UpdateAvailable() const;
 
  private:
-  struct TRun;
-  static void Execute(std::shared_ptr<TRun> Run);
+  void Execute(std::stop_token Stop);
 
-  std::shared_ptr<TRun> FRun;
+  const TUpdateSource FSource;
+  std::atomic<bool> FStarted{false};
+  std::atomic<bool> FUpdateAvailable{false};
+  std::mutex FMutex;
+  bool FAbandoned = false;  // under FMutex: the handler is not to run any more
+  // Last: destroyed first, it asks the run to stop and waits for it.
+  std::jthread FThread;
 };

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "rtl/SysUtils.h"
+#include "SysUtils.h"
 #include "update/DateTimeText.h"
 #include "util/TextUtils.h"
 

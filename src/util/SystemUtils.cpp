@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "rtl/Registry.h"
+#include "Registry.h"
 #include "windows.h"
 
 const char* const AutoRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";

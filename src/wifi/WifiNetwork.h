@@ -16,9 +16,9 @@
 #include <string>
 #include <thread>
 
+#include "WirelessLibrary.h"
 #include "util/ObjectList.h"
 #include "wifi/CrossThreadEvent.h"
-#include "wifi/WirelessLibrary.h"
 
 class TWifiConnection;
 

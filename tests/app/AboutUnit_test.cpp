@@ -34,15 +34,15 @@ class ProgramValues {
 };
 
 struct ShownTexts {
-  QString title, name, version, copyright, url;
+  QString title, machine, name, version, copyright, url;
   bool operator==(const ShownTexts&) const = default;
 };
 
 ShownTexts showOnce(TAboutBox& box) {
   ShownTexts texts;
   const int result = apptest::RunModal(box, [&] {
-    texts = {box.sLabel1->text(), box.SoftName->text(), box.Version->text(), box.Copyright->text(),
-             box.URL->text()};
+    texts = {box.sLabel1->text(), box.MachineName->text(), box.SoftName->text(), box.Version->text(),
+             box.Copyright->text(), box.URL->text()};
     QTest::mouseClick(box.OKButton, Qt::LeftButton);
   });
   EXPECT_EQ(result, mrOk);
@@ -57,7 +57,8 @@ struct QuickAboutBox : TAboutBox {
   QuickAboutBox() { ProgramFile = "/nonexistent/program"; }
 };
 
-TEST(AboutBox, ShowsNameVersionAndAddressEveryTimeWithoutAccumulating) {
+TEST(AboutBox, ShowsNameMachineVersionAndAddressEveryTimeWithoutAccumulating) {
+  testkit::ScopedMachine scoped(testkit::SimMachineBuilder().scenario(testkit::shippedScenario("laptop2")).build());
   ProgramValues values("Brisklane", "https://brisklane.example/");
   TAboutBox box;
   box.ProgramFile = ProgramFile;
@@ -66,6 +67,7 @@ TEST(AboutBox, ShowsNameVersionAndAddressEveryTimeWithoutAccumulating) {
   EXPECT_EQ(first, second);
   EXPECT_EQ(first.title, "Brisklane");
   EXPECT_EQ(first.name, "Brisklane");
+  EXPECT_EQ(first.machine, "Runs on: Simulated laptop, scenario laptop2");
   EXPECT_EQ(first.version.toStdString(), "Version " + GetFileVersionString(ProgramFile));
   EXPECT_TRUE(QRegularExpression(R"(^Version \d+\.\d+\.\d+\.\d+$)").match(first.version).hasMatch())
       << first.version.toStdString();
@@ -141,6 +143,7 @@ TEST(AboutBox, Design) {
   auto* shadow = qobject_cast<QGraphicsDropShadowEffect*>(box.sLabel1->graphicsEffect());
   ASSERT_NE(shadow, nullptr);
   EXPECT_EQ(shadow->blurRadius(), 3);
+  EXPECT_EQ(box.MachineName->pos(), QPoint(15, 80));
   EXPECT_EQ(box.SoftName->pos(), QPoint(15, 105));
   EXPECT_EQ(box.Version->pos(), QPoint(15, 129));
   EXPECT_EQ(box.Copyright->pos(), QPoint(15, 154));
@@ -163,8 +166,12 @@ TEST(AboutBox, GermanCaptions) {
   EXPECT_EQ(box.windowTitle(), "Info");
   EXPECT_EQ(box.URL->toolTip(), "Besuchen Sie unsere Website.");
   EXPECT_EQ(box.Copyright->text(), "Copyright \u00a9 Das Brisklane-Team. Alle Rechte vorbehalten.");
-  // What the box fills in at showing is no caption.
-  EXPECT_EQ(showOnce(box).name, "Brisklane");
+  // What the box fills in at showing is no caption; the machine is named in
+  // the user's language.
+  testkit::ScopedMachine scoped(testkit::SimMachineBuilder().build());
+  const ShownTexts shown = showOnce(box);
+  EXPECT_EQ(shown.name, "Brisklane");
+  EXPECT_EQ(shown.machine, "Läuft auf: Simulierter Laptop, Szenario test");
 }
 
 // The parts of a "mailto:" link, percent-decoded.

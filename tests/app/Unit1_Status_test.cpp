@@ -1,5 +1,5 @@
-// The Internet and sharing status: the Home page's group, the two panels of
-// the status bar in each state and language, and reports of the check thread.
+// The Internet and sharing status: the Home page's group, the panels of the
+// status bar in each state and language, and reports of the check thread.
 #include "Unit1TestSupport.h"  // first: see there
 
 #include <condition_variable>
@@ -89,6 +89,9 @@ TEST_F(Status, StatusBarTextsFollowEachState) {
   EXPECT_EQ(PaintedStatus(), std::make_pair(QString("Ready for Sharing"), QString("Connected to Internet")));
   EXPECT_EQ(form->StatusBarPanel2->accessibleName(), "Ready for Sharing");
   EXPECT_EQ(form->StatusBarPanel3->accessibleDescription(), "Connected to Internet");
+  // The free first panel keeps saying that this laptop is a simulated one.
+  EXPECT_EQ(form->StatusBarPanel1->text(), "Simulated laptop: laptop");
+  EXPECT_TRUE(form->StatusBarPanel1->isVisible());
 
   form->btnStartSharing->click();
   Idle();
@@ -107,6 +110,7 @@ TEST_F(Status, StatusBarTextsAreTranslated) {
   Start();
   ASSERT_TRUE(WaitFor([&] { return InternetShownAs("Internet is connected."); }));
   EXPECT_EQ(PaintedStatus(), std::make_pair(QString("Bereit zur Freigabe"), QString("Mit dem Internet verbunden")));
+  EXPECT_EQ(form->StatusBarPanel1->text(), "Simulierter Laptop: laptop");
   machine->simInternet().setOffline(true);
   form->actRefresh2->trigger();
   ASSERT_TRUE(WaitFor([&] { return InternetShownAs("Internet is disconnected."); }));

@@ -60,6 +60,15 @@ inline const std::string LaptopWired = "{8A3C0F52-6D1E-4B7A-9C2E-1F5D3B7A9E01}";
 inline const std::string LaptopWireless = "{5E2B7C19-0A4D-4F63-8B1E-7C9D2A4F6B02}";
 inline const std::string LaptopVirtual = "{C1D2E3F4-1111-4A2B-8C3D-4E5F60718293}";
 
+// A machine with the given adapters and interface rows, as a scenario.
+inline nlohmann::json AdapterScenario(const nlohmann::json& adapters, const nlohmann::json& rows = nlohmann::json::array()) {
+  return testkit::SimMachineBuilder().section("adapters", adapters).section("interfaceRows", rows).json();
+}
+inline nlohmann::json AdapterScenario(std::initializer_list<nlohmann::json> adapters,
+                                      std::initializer_list<nlohmann::json> rows = {}) {
+  return AdapterScenario(Array(adapters), Array(rows));
+}
+
 // A machine with the given adapters and interface rows, installed as the
 // current one until it is replaced or the object goes.
 class AdapterMachine {
@@ -68,7 +77,7 @@ class AdapterMachine {
   // it does not put back the machine from before the test over this one.
   void install(const nlohmann::json& adapters, const nlohmann::json& rows = nlohmann::json::array()) {
     scoped_.reset();
-    machine_ = testkit::SimMachineBuilder().section("adapters", adapters).section("interfaceRows", rows).build();
+    machine_ = testkit::SimMachineBuilder().scenario(AdapterScenario(adapters, rows)).build();
     scoped_ = std::make_unique<testkit::ScopedMachine>(machine_);
   }
   void install(std::initializer_list<nlohmann::json> adapters, std::initializer_list<nlohmann::json> rows = {}) {

@@ -1,6 +1,6 @@
-// Conformance of GetAdaptersInfo and GetIfTable: size probes, record layout
-// and chains, nothing written past the size offered, last-error code left
-// alone, and the two views of the same adapters agreeing.
+// Conformance of GetAdaptersInfo and GetIfTable on every kind of machine: size
+// probes, record layout and chains, nothing written past the size offered,
+// last-error code left alone, and the two views of the same adapters agreeing.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,6 +11,7 @@
 #include "iphlpapi.h"
 #include "net/NetTestSupport.h"
 #include "sim/SimNetwork.h"
+#include "testkit/ConformanceMachines.h"
 #include "testkit/SimMachineBuilder.h"
 
 namespace {
@@ -45,12 +46,11 @@ struct GuardedBuffer {
   std::vector<BYTE> bytes;
 };
 
-class IpHelperTest : public ::testing::Test, protected nettest::AdapterMachine {
- protected:
-};
+class IpHelperTest : public testkit::ConformanceTest {};
+INSTANTIATE_CONFORMANCE_SUITE(IpHelperTest);
 
-TEST_F(IpHelperTest, AdaptersInfoRejectsAMissingSizeAndReportsNoAdapters) {
-  install(nlohmann::json::array());
+TEST_P(IpHelperTest, AdaptersInfoRejectsAMissingSizeAndReportsNoAdapters) {
+  ARRANGE_MACHINE(nettest::AdapterScenario(nlohmann::json::array()));
   SetLastError(LastErrorMarker);
   ULONG size = 5120;
   EXPECT_EQ(GetAdaptersInfo(nullptr, nullptr), ERROR_INVALID_PARAMETER);
@@ -59,7 +59,7 @@ TEST_F(IpHelperTest, AdaptersInfoRejectsAMissingSizeAndReportsNoAdapters) {
   EXPECT_EQ(GetLastError(), LastErrorMarker);
 }
 
-TEST_F(IpHelperTest, AdaptersInfoSizeCountsRecordsAndFurtherChainEntries) {
+TEST_P(IpHelperTest, AdaptersInfoSizeCountsRecordsAndFurtherChainEntries) {
   struct Case {
     int adapters;
     int addressesEach;
@@ -83,7 +83,7 @@ TEST_F(IpHelperTest, AdaptersInfoSizeCountsRecordsAndFurtherChainEntries) {
       for (int g = 0; g < c.gatewaysEach; ++g) gateways.push_back("10.1.1." + std::to_string(100 + g));
       adapters.push_back(Adapter(Guid(i), 10 + i, {{"addresses", addresses}, {"gateways", gateways}}));
     }
-    install(adapters);
+    ARRANGE_MACHINE(nettest::AdapterScenario(adapters));
     ULONG size = 0;
     SetLastError(LastErrorMarker);
     EXPECT_EQ(GetAdaptersInfo(nullptr, &size), ERROR_BUFFER_OVERFLOW) << c.adapters << " adapters";
@@ -97,17 +97,18 @@ TEST_F(IpHelperTest, AdaptersInfoSizeCountsRecordsAndFurtherChainEntries) {
   }
 }
 
-TEST_F(IpHelperTest, AdaptersInfoFillsChainedRecordsWithinTheSizeOffered) {
-  install({Adapter(Guid(1), 11,
-                   {{"description", "Intel(R) 82577LM Gigabit Network Connection"},
-                    {"mac", "00-24-E8-5A-3C-11"},
-                    {"dhcp", true},
-                    {"addresses",
-                     {{{"ip", "192.168.1.23"}, {"mask", "255.255.255.0"}}, {{"ip", "10.0.0.5"}, {"mask", "255.0.0.0"}}}},
-                    {"gateways", {"192.168.1.1", "192.168.1.254"}},
-                    {"dhcpServer", "192.168.1.1"}}),
-           Adapter(Guid(2), 12, {{"type", 71}, {"mac", ""}, {"addresses", nlohmann::json::array()}}),
-           Adapter(Guid(3), 23, {{"type", 23}, {"mac", "01:02:03:04:05:06:07:08"}})});
+TEST_P(IpHelperTest, AdaptersInfoFillsChainedRecordsWithinTheSizeOffered) {
+  ARRANGE_MACHINE(nettest::AdapterScenario(
+      {Adapter(Guid(1), 11,
+               {{"description", "Intel(R) 82577LM Gigabit Network Connection"},
+                {"mac", "00-24-E8-5A-3C-11"},
+                {"dhcp", true},
+                {"addresses",
+                 {{{"ip", "192.168.1.23"}, {"mask", "255.255.255.0"}}, {{"ip", "10.0.0.5"}, {"mask", "255.0.0.0"}}}},
+                {"gateways", {"192.168.1.1", "192.168.1.254"}},
+                {"dhcpServer", "192.168.1.1"}}),
+       Adapter(Guid(2), 12, {{"type", 71}, {"mac", ""}, {"addresses", nlohmann::json::array()}}),
+       Adapter(Guid(3), 23, {{"type", 23}, {"mac", "01:02:03:04:05:06:07:08"}})}));
   ULONG size = 0;
   ASSERT_EQ(GetAdaptersInfo(nullptr, &size), ERROR_BUFFER_OVERFLOW);
   GuardedBuffer buffer(size);
@@ -163,10 +164,10 @@ TEST_F(IpHelperTest, AdaptersInfoFillsChainedRecordsWithinTheSizeOffered) {
   EXPECT_EQ(dialUp->Next, nullptr);
 }
 
-TEST_F(IpHelperTest, AdaptersInfoCutsLongTextsAtTheirFields) {
+TEST_P(IpHelperTest, AdaptersInfoCutsLongTextsAtTheirFields) {
   const std::string longName(400, 'N');
   const std::string longDescription(300, 'D');
-  install({Adapter(longName, 5, {{"description", longDescription}})});
+  ARRANGE_MACHINE(nettest::AdapterScenario({Adapter(longName, 5, {{"description", longDescription}})}));
   ULONG size = sizeof(IP_ADAPTER_INFO);
   GuardedBuffer buffer(size);
   ASSERT_EQ(GetAdaptersInfo(buffer.as<IP_ADAPTER_INFO>(), &size), ERROR_SUCCESS);
@@ -176,8 +177,9 @@ TEST_F(IpHelperTest, AdaptersInfoCutsLongTextsAtTheirFields) {
   EXPECT_TRUE(buffer.guardIntact());
 }
 
-TEST_F(IpHelperTest, IfTableSizeQueryAndInvalidArguments) {
-  install({Adapter(Guid(1), 11), Adapter(Guid(2), 12)}, {{{"index", 40}, {"type", 131}, {"description", "Tunnel"}}});
+TEST_P(IpHelperTest, IfTableSizeQueryAndInvalidArguments) {
+  ARRANGE_MACHINE(nettest::AdapterScenario({Adapter(Guid(1), 11), Adapter(Guid(2), 12)},
+                                           {{{"index", 40}, {"type", 131}, {"description", "Tunnel"}}}));
   SetLastError(LastErrorMarker);
   EXPECT_EQ(GetIfTable(nullptr, nullptr, FALSE), ERROR_INVALID_PARAMETER);
   ULONG size = 0;
@@ -191,9 +193,10 @@ TEST_F(IpHelperTest, IfTableSizeQueryAndInvalidArguments) {
   EXPECT_EQ(GetLastError(), LastErrorMarker);
 }
 
-TEST_F(IpHelperTest, IfTableRowsInMachineOrderOrSortedOnRequest) {
-  install({Adapter(Guid(1), 30, {{"operStatus", 2}}), Adapter(Guid(2), 12, {{"description", "Wi-Fi"}, {"type", 71}})},
-          {{{"index", 20}, {"type", 131}, {"description", "Tunnel"}, {"operStatus", 1}}});
+TEST_P(IpHelperTest, IfTableRowsInMachineOrderOrSortedOnRequest) {
+  ARRANGE_MACHINE(nettest::AdapterScenario(
+      {Adapter(Guid(1), 30, {{"operStatus", 2}}), Adapter(Guid(2), 12, {{"description", "Wi-Fi"}, {"type", 71}})},
+      {{{"index", 20}, {"type", 131}, {"description", "Tunnel"}, {"operStatus", 1}}}));
   ULONG size = 0;
   ASSERT_EQ(GetIfTable(nullptr, &size, FALSE), ERROR_INSUFFICIENT_BUFFER);
 
@@ -225,12 +228,13 @@ TEST_F(IpHelperTest, IfTableRowsInMachineOrderOrSortedOnRequest) {
   EXPECT_EQ(loopback.dwPhysAddrLen, 0u);
 }
 
-TEST_F(IpHelperTest, IfTableGrowsWithTheMachineAndOldSizesFail) {
-  install({Adapter(Guid(1), 11)});
+TEST(SimIpHelper, IfTableGrowsWithTheMachineAndOldSizesFail) {
+  auto machine = testkit::SimMachineBuilder().scenario(nettest::AdapterScenario({Adapter(Guid(1), 11)})).build();
+  testkit::ScopedMachine scope(machine);
   ULONG size = 0;
   ASSERT_EQ(GetIfTable(nullptr, &size, FALSE), ERROR_INSUFFICIENT_BUFFER);
   const ULONG before = size;
-  machine_->simNetwork().addAdapter(Adapter(Guid(2), 12));
+  machine->simNetwork().addAdapter(Adapter(Guid(2), 12));
   GuardedBuffer buffer(before);
   ULONG offered = before;
   EXPECT_EQ(GetIfTable(buffer.as<MIB_IFTABLE>(), &offered, FALSE), ERROR_INSUFFICIENT_BUFFER);
@@ -240,10 +244,11 @@ TEST_F(IpHelperTest, IfTableGrowsWithTheMachineAndOldSizesFail) {
 
 // Every adapter with an interface row describes the same interface in both
 // views; rows without adapters exist, adapters without rows too.
-TEST_F(IpHelperTest, AdapterIndexesAgreeWithInterfaceRows) {
-  install({Adapter(Guid(1), 11, {{"mac", "00-24-E8-5A-3C-11"}}), Adapter(Guid(2), 12, {{"type", 71}}),
-           Adapter(Guid(3), 13, {{"interfaceRow", false}})},
-          {{{"index", 40}, {"type", 131}}});
+TEST_P(IpHelperTest, AdapterIndexesAgreeWithInterfaceRows) {
+  ARRANGE_MACHINE(nettest::AdapterScenario({Adapter(Guid(1), 11, {{"mac", "00-24-E8-5A-3C-11"}}),
+                                            Adapter(Guid(2), 12, {{"type", 71}}),
+                                            Adapter(Guid(3), 13, {{"interfaceRow", false}})},
+                                           {{{"index", 40}, {"type", 131}}}));
   ULONG adapterSize = 0;
   ASSERT_EQ(GetAdaptersInfo(nullptr, &adapterSize), ERROR_BUFFER_OVERFLOW);
   GuardedBuffer adapters(adapterSize);

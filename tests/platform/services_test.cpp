@@ -1,5 +1,5 @@
-// Conformance of the Service Control Manager functions and the simulated
-// services behind them.
+// Conformance of the Service Control Manager functions on every kind of
+// machine, and the simulated services' own model.
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/SimServices.h"
+#include "testkit/ConformanceMachines.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
 #include "winsvc.h"
@@ -15,23 +16,19 @@ namespace {
 
 using plat::ServiceRunState;
 
-class ServicesTest : public testing::Test {
+// The wireless service, stopped, whose start passes through two checkpoints,
+// and a running service whose controls are denied.
+testkit::SimMachineBuilder twoServices() {
+  return testkit::SimMachineBuilder()
+      .service({{"name", "wzcsvc"}, {"state", "stopped"}, {"sharedProcess", true},
+                {"start", {{"checkpoints", 2}, {"waitHint", 3000}, {"interval", 1000}}}})
+      .service({{"name", "Spooler"}, {"state", "running"}, {"deny", {"control"}}});
+}
+
+// The handles a test opened, closed when it ends.
+class ServiceHandles {
  protected:
-  void install(testkit::SimMachineBuilder builder) {
-    scope.reset();
-    machine = builder.simulatedClock().build();
-    scope = std::make_unique<testkit::ScopedMachine>(machine);
-  }
-  void SetUp() override {
-    install(testkit::SimMachineBuilder()
-                .service({{"name", "wzcsvc"}, {"state", "stopped"}, {"sharedProcess", true},
-                          {"start", {{"checkpoints", 2}, {"waitHint", 3000}, {"interval", 1000}}}})
-                .service({{"name", "Spooler"}, {"state", "running"}, {"deny", {"control"}}}));
-  }
-  void TearDown() override {
-    for (SC_HANDLE handle : opened) CloseServiceHandle(handle);
-    EXPECT_EQ(machine->simServices().openHandles(), 0);
-  }
+  ~ServiceHandles() { closeAll(); }
 
   SC_HANDLE manager() { return keep(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT)); }
   SC_HANDLE service(const char* name, DWORD access) { return keep(OpenServiceA(manager(), name, access)); }
@@ -39,12 +36,38 @@ class ServicesTest : public testing::Test {
     if (handle) opened.push_back(handle);
     return handle;
   }
+  void closeAll() {
+    for (SC_HANDLE handle : opened) CloseServiceHandle(handle);
+    opened.clear();
+  }
+
+  std::vector<SC_HANDLE> opened;
+};
+
+// How the Service Control Manager functions behave, on every kind of machine.
+class ServicesTest : public testkit::ConformanceTest, protected ServiceHandles {};
+INSTANTIATE_CONFORMANCE_SUITE(ServicesTest);
+
+// The simulated services' own model: pending phases on the simulated clock,
+// refusals and faults from the scenario, test hooks, persistence.
+class SimServicesTest : public testing::Test, protected ServiceHandles {
+ protected:
+  void install(testkit::SimMachineBuilder builder) {
+    scope.reset();
+    machine = builder.simulatedClock().build();
+    scope = std::make_unique<testkit::ScopedMachine>(machine);
+  }
+  void SetUp() override { install(twoServices()); }
+  void TearDown() override {
+    closeAll();
+    EXPECT_EQ(machine->simServices().openHandles(), 0);
+  }
+
   plat::sim::SimServices& services() { return machine->simServices(); }
   void advance(std::uint64_t milliseconds) { machine->simSystem().advanceClock(milliseconds); }
 
   std::shared_ptr<plat::sim::SimMachine> machine;
   std::unique_ptr<testkit::ScopedMachine> scope;
-  std::vector<SC_HANDLE> opened;
 };
 
 SERVICE_STATUS filledWith(DWORD byte) {
@@ -53,7 +76,8 @@ SERVICE_STATUS filledWith(DWORD byte) {
   return status;
 }
 
-TEST_F(ServicesTest, ManagerServesOnlyThisComputerAndItsActiveDatabase) {
+TEST_P(ServicesTest, ManagerServesOnlyThisComputerAndItsActiveDatabase) {
+  ARRANGE_MACHINE(testkit::SimMachineBuilder().json());
   struct Case {
     const char* machineName;
     const char* database;
@@ -76,13 +100,14 @@ TEST_F(ServicesTest, ManagerServesOnlyThisComputerAndItsActiveDatabase) {
   }
 }
 
-TEST_F(ServicesTest, ManagerConnectionRefusedByTheMachine) {
+TEST_F(SimServicesTest, ManagerConnectionRefusedByTheMachine) {
   services().failConnect(ERROR_ACCESS_DENIED);
   EXPECT_EQ(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 
-TEST_F(ServicesTest, OpenServiceChecksHandleNameAndRights) {
+TEST_P(ServicesTest, OpenServiceChecksHandleNameAndRights) {
+  ARRANGE_MACHINE(twoServices().json());
   SC_HANDLE scm = manager();
   SC_HANDLE wzc = keep(OpenServiceA(scm, "WZCSVC", SERVICE_ALL_ACCESS));
   EXPECT_NE(wzc, nullptr) << "names compare without case";
@@ -112,7 +137,8 @@ TEST_F(ServicesTest, OpenServiceChecksHandleNameAndRights) {
   }
 }
 
-TEST_F(ServicesTest, EachCallNeedsItsRightOnTheHandle) {
+TEST_P(ServicesTest, EachCallNeedsItsRightOnTheHandle) {
+  ARRANGE_MACHINE(twoServices().json());
   SC_HANDLE queryOnly = service("wzcsvc", SERVICE_QUERY_STATUS);
   SC_HANDLE startOnly = service("wzcsvc", SERVICE_START);
   SERVICE_STATUS status{};
@@ -126,11 +152,12 @@ TEST_F(ServicesTest, EachCallNeedsItsRightOnTheHandle) {
   EXPECT_EQ(untouched.dwCurrentState, 0xABABABABu);
   EXPECT_FALSE(ControlService(queryOnly, SERVICE_CONTROL_INTERROGATE, &untouched));
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(services().startRequests("wzcsvc"), 0);
-  EXPECT_EQ(services().stopRequests("wzcsvc"), 0);
+  ASSERT_TRUE(QueryServiceStatus(queryOnly, &status));
+  EXPECT_EQ(status.dwCurrentState, SERVICE_STOPPED) << "a refused start changed the service";
 }
 
-TEST_F(ServicesTest, BadHandlesAndRecords) {
+TEST_P(ServicesTest, BadHandlesAndRecords) {
+  ARRANGE_MACHINE(twoServices().json());
   SC_HANDLE scm = manager();
   SERVICE_STATUS status{};
   EXPECT_FALSE(QueryServiceStatus(scm, &status));
@@ -146,7 +173,7 @@ TEST_F(ServicesTest, BadHandlesAndRecords) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(ServicesTest, CloseServiceHandleClosesOnceAndServiceHandlesOutliveTheirManager) {
+TEST_F(SimServicesTest, CloseServiceHandleClosesOnceAndServiceHandlesOutliveTheirManager) {
   SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
   SC_HANDLE wzc = OpenServiceA(scm, "wzcsvc", SERVICE_QUERY_STATUS);
   ASSERT_NE(wzc, nullptr);
@@ -162,7 +189,8 @@ TEST_F(ServicesTest, CloseServiceHandleClosesOnceAndServiceHandlesOutliveTheirMa
             (std::vector<std::string>{"connect", "open wzcsvc query", "disconnect", "query wzcsvc", "close wzcsvc"}));
 }
 
-TEST_F(ServicesTest, StatusRecordOfAStableService) {
+TEST_P(ServicesTest, StatusRecordOfAStableService) {
+  ARRANGE_MACHINE(twoServices().json());
   SERVICE_STATUS status = filledWith(0xCD);
   ASSERT_TRUE(QueryServiceStatus(service("Spooler", SERVICE_QUERY_STATUS), &status));
   EXPECT_EQ(status.dwServiceType, SERVICE_WIN32_OWN_PROCESS);
@@ -174,7 +202,7 @@ TEST_F(ServicesTest, StatusRecordOfAStableService) {
   EXPECT_EQ(status.dwWaitHint, 0u);
 }
 
-TEST_F(ServicesTest, StartPassesThroughStartPendingWithRisingCheckpoints) {
+TEST_F(SimServicesTest, StartPassesThroughStartPendingWithRisingCheckpoints) {
   SC_HANDLE wzc = service("wzcsvc", SERVICE_START | SERVICE_QUERY_STATUS);
   ASSERT_TRUE(StartServiceA(wzc, 0, nullptr));
   SERVICE_STATUS status{};
@@ -198,14 +226,15 @@ TEST_F(ServicesTest, StartPassesThroughStartPendingWithRisingCheckpoints) {
   EXPECT_EQ(services().startRequests("wzcsvc"), 2);
 }
 
-TEST_F(ServicesTest, StartWhilePendingIsAlreadyRunning) {
+TEST_P(ServicesTest, StartWhilePendingIsAlreadyRunning) {
+  ARRANGE_MACHINE(twoServices().json());
   SC_HANDLE wzc = service("wzcsvc", SERVICE_START);
   ASSERT_TRUE(StartServiceA(wzc, 0, nullptr));
   EXPECT_FALSE(StartServiceA(wzc, 0, nullptr));
   EXPECT_EQ(GetLastError(), ERROR_SERVICE_ALREADY_RUNNING);
 }
 
-TEST_F(ServicesTest, ControlsAndTheStatusHandedBack) {
+TEST_F(SimServicesTest, ControlsAndTheStatusHandedBack) {
   struct Case {
     ServiceRunState state;
     DWORD control;
@@ -237,7 +266,7 @@ TEST_F(ServicesTest, ControlsAndTheStatusHandedBack) {
   }
 }
 
-TEST_F(ServicesTest, RefusalWithACodeOfItsOwnLeavesTheRecordUntouched) {
+TEST_F(SimServicesTest, RefusalWithACodeOfItsOwnLeavesTheRecordUntouched) {
   install(testkit::SimMachineBuilder().service(
       {{"name", "wzcsvc"}, {"state", "running"}, {"stop", {{"refuse", ERROR_SERVICE_REQUEST_TIMEOUT}}}}));
   SERVICE_STATUS status = filledWith(0xAB);
@@ -247,7 +276,7 @@ TEST_F(ServicesTest, RefusalWithACodeOfItsOwnLeavesTheRecordUntouched) {
   EXPECT_EQ(services().serviceState("wzcsvc"), ServiceRunState::Running);
 }
 
-TEST_F(ServicesTest, StartRefusedByTheScenarioStaysStopped) {
+TEST_F(SimServicesTest, StartRefusedByTheScenarioStaysStopped) {
   install(testkit::SimMachineBuilder().service({{"name", "wzcsvc"}, {"start", {{"refuse", ERROR_SERVICE_DISABLED}}}}));
   EXPECT_FALSE(StartServiceA(service("wzcsvc", SERVICE_START), 0, nullptr));
   EXPECT_EQ(GetLastError(), ERROR_SERVICE_DISABLED);
@@ -266,7 +295,7 @@ std::vector<DWORD> checkpoints(SC_HANDLE handle, int reads, const std::function<
   return seen;
 }
 
-TEST_F(ServicesTest, PendingPhasesFromTheScenario) {
+TEST_F(SimServicesTest, PendingPhasesFromTheScenario) {
   struct Case {
     const char* name;
     nlohmann::json start;
@@ -291,7 +320,7 @@ TEST_F(ServicesTest, PendingPhasesFromTheScenario) {
   }
 }
 
-TEST_F(ServicesTest, HeldPendingStateNeverEnds) {
+TEST_F(SimServicesTest, HeldPendingStateNeverEnds) {
   services().setServiceState("wzcsvc", ServiceRunState::StartPending);
   advance(3600 * 1000);
   EXPECT_EQ(services().serviceState("wzcsvc"), ServiceRunState::StartPending);
@@ -300,7 +329,7 @@ TEST_F(ServicesTest, HeldPendingStateNeverEnds) {
   EXPECT_EQ(status.dwWaitHint, 3000u);
 }
 
-TEST_F(ServicesTest, FailNextStatusQueryCountsSuccessfulQueriesFirst) {
+TEST_F(SimServicesTest, FailNextStatusQueryCountsSuccessfulQueriesFirst) {
   SC_HANDLE wzc = service("wzcsvc", SERVICE_QUERY_STATUS);
   services().failNextStatusQuery("wzcsvc", ERROR_INVALID_HANDLE, 2);
   SERVICE_STATUS status{};
@@ -312,7 +341,7 @@ TEST_F(ServicesTest, FailNextStatusQueryCountsSuccessfulQueriesFirst) {
   EXPECT_EQ(services().statusQueries("wzcsvc"), 4);
 }
 
-TEST_F(ServicesTest, AHandleKeepsTalkingToTheMachineThatOpenedIt) {
+TEST_F(SimServicesTest, AHandleKeepsTalkingToTheMachineThatOpenedIt) {
   SC_HANDLE wzc = OpenServiceA(manager(), "wzcsvc", SERVICE_QUERY_STATUS);
   auto first = machine;
   install(testkit::SimMachineBuilder().service({{"name", "wzcsvc"}, {"state", "running"}}));
@@ -325,7 +354,7 @@ TEST_F(ServicesTest, AHandleKeepsTalkingToTheMachineThatOpenedIt) {
   EXPECT_EQ(first->simServices().openHandles(), 0);
 }
 
-TEST_F(ServicesTest, SettledStatesOutliveTheRunInTheStateFolder) {
+TEST_F(SimServicesTest, SettledStatesOutliveTheRunInTheStateFolder) {
   testkit::TempDir state;
   auto withState = [&] {
     return testkit::SimMachineBuilder()
@@ -347,7 +376,7 @@ TEST_F(ServicesTest, SettledStatesOutliveTheRunInTheStateFolder) {
   EXPECT_EQ(services().serviceState("other"), ServiceRunState::Paused);
 }
 
-TEST_F(ServicesTest, InvalidScenariosNameTheirFault) {
+TEST_F(SimServicesTest, InvalidScenariosNameTheirFault) {
   const std::pair<nlohmann::json, const char*> cases[] = {
       {{{"name", "a"}, {"state", "sleeping"}}, "unknown service state \"sleeping\""},
       {{{"name", "a"}, {"deny", {"everything"}}}, "unknown service right \"everything\""},

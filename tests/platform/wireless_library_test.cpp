@@ -1,5 +1,5 @@
-// The wireless library's C functions: record layouts, bounds, result codes and
-// notifications on the library's own thread.
+// The wireless library's C functions on every kind of machine: record
+// layouts, bounds, result codes and notifications on the library's own thread.
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -9,10 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include "WirelessLibrary.h"
 #include "sim/SimRadio.h"
+#include "testkit/ConformanceMachines.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
-#include "wifi/WirelessLibrary.h"
 
 namespace {
 
@@ -24,11 +25,12 @@ nlohmann::json interfaces(int count) {
   return list;
 }
 
-std::shared_ptr<plat::sim::SimMachine> machineWith(nlohmann::json networks, nlohmann::json ifaces = nullptr) {
+// A machine that hears `networks` on its interfaces (by default one).
+nlohmann::json hearing(nlohmann::json networks, nlohmann::json ifaces = nullptr) {
   if (ifaces.is_null()) ifaces = {{{"id", "{5E2B7C19-0A4D-4F63-8B1E-7C9D2A4F6B02}"}}};
   return testkit::SimMachineBuilder()
       .section("wireless", {{"interfaces", std::move(ifaces)}, {"networks", std::move(networks)}})
-      .build();
+      .json();
 }
 
 // A record with guard bytes behind it that the library must not touch.
@@ -87,13 +89,15 @@ struct NotificationLog {
   }
 };
 
-class WirelessLibrary : public testing::Test {
+// The library's front on every kind of machine.
+class WirelessLibrary : public testkit::ConformanceTest {
  protected:
   void TearDown() override { UnRegisterNotification(); }
 };
+INSTANTIATE_CONFORMANCE_SUITE(WirelessLibrary);
 
-TEST_F(WirelessLibrary, ListsInterfacesWithIdentifiersThatStayValid) {
-  testkit::ScopedMachine scope(machineWith(nlohmann::json::array(), interfaces(2)));
+TEST_P(WirelessLibrary, ListsInterfacesWithIdentifiersThatStayValid) {
+  ARRANGE_MACHINE(hearing(nlohmann::json::array(), interfaces(2)));
   Guarded<WIRELESS_INTERFACE_LIST> list;
   ASSERT_EQ(EnumInterface(&list.record), 0u);
   EXPECT_EQ(list.record.Count, 2u);
@@ -109,8 +113,8 @@ TEST_F(WirelessLibrary, ListsInterfacesWithIdentifiersThatStayValid) {
   EXPECT_EQ(EnumInterface(nullptr), ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(WirelessLibrary, WritesNoMoreThanFourInterfacesButCountsThemAll) {
-  testkit::ScopedMachine scope(machineWith(nlohmann::json::array(), interfaces(6)));
+TEST_P(WirelessLibrary, WritesNoMoreThanFourInterfacesButCountsThemAll) {
+  ARRANGE_MACHINE(hearing(nlohmann::json::array(), interfaces(6)));
   Guarded<WIRELESS_INTERFACE_LIST> list;
   ASSERT_EQ(EnumInterface(&list.record), 0u);
   EXPECT_EQ(list.record.Count, 6u);
@@ -118,12 +122,12 @@ TEST_F(WirelessLibrary, WritesNoMoreThanFourInterfacesButCountsThemAll) {
   EXPECT_TRUE(list.guardIntact());
 }
 
-TEST_F(WirelessLibrary, FillsNetworkEntriesAtTheirOffsets) {
+TEST_P(WirelessLibrary, FillsNetworkEntriesAtTheirOffsets) {
   const std::string longName(40, 'L');
-  testkit::ScopedMachine scope(machineWith({{{"name", "Cafe"}, {"kind", 3}, {"signal", 48}},
-                                            {{"name", "HOME"}, {"kind", 2}, {"key", "k"}, {"signal", 71}},
-                                            {{"name", longName}, {"kind", 1}},
-                                            {{"name", "Zoë"}, {"kind", 3}}}));
+  ARRANGE_MACHINE(hearing({{{"name", "Cafe"}, {"kind", 3}, {"signal", 48}},
+                           {{"name", "HOME"}, {"kind", 2}, {"key", "k"}, {"signal", 71}},
+                           {{"name", longName}, {"kind", 1}},
+                           {{"name", "Zoë"}, {"kind", 3}}}));
   Guarded<WIRELESS_NETWORK_LIST> list;
   ASSERT_EQ(GetVisibleNetworkList(wlan.c_str(), &list.record), 0u);
   ASSERT_EQ(list.record.Count, 4u);
@@ -153,10 +157,10 @@ TEST_F(WirelessLibrary, FillsNetworkEntriesAtTheirOffsets) {
   EXPECT_TRUE(list.guardIntact());
 }
 
-TEST_F(WirelessLibrary, WritesNoMoreThan21NetworksButCountsThemAll) {
+TEST_P(WirelessLibrary, WritesNoMoreThan21NetworksButCountsThemAll) {
   auto networks = nlohmann::json::array();
   for (int i = 0; i < 25; ++i) networks.push_back({{"name", "N" + std::to_string(i)}, {"kind", 3}});
-  testkit::ScopedMachine scope(machineWith(networks));
+  ARRANGE_MACHINE(hearing(networks));
   Guarded<WIRELESS_NETWORK_LIST> list;
   ASSERT_EQ(GetVisibleNetworkList(wlan.c_str(), &list.record), 0u);
   EXPECT_EQ(list.record.Count, 25u);
@@ -164,8 +168,8 @@ TEST_F(WirelessLibrary, WritesNoMoreThan21NetworksButCountsThemAll) {
   EXPECT_TRUE(list.guardIntact());
 }
 
-TEST_F(WirelessLibrary, AnswersBadArgumentsWithErrorCodes) {
-  testkit::ScopedMachine scope(machineWith({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
+TEST_P(WirelessLibrary, AnswersBadArgumentsWithErrorCodes) {
+  ARRANGE_MACHINE(hearing({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
   WIRELESS_NETWORK_LIST list{};
   const char16_t loneSurrogate[] = {0xD800, u'x', 0};
   EXPECT_EQ(GetVisibleNetworkList(nullptr, &list), ERROR_INVALID_PARAMETER);
@@ -189,8 +193,8 @@ TEST_F(WirelessLibrary, AnswersBadArgumentsWithErrorCodes) {
   EXPECT_EQ(UnRegisterNotification(), 0u);
 }
 
-TEST_F(WirelessLibrary, NotifiesOnItsOwnThreadInTheNativeWifiLayout) {
-  testkit::ScopedMachine scope(machineWith({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
+TEST_P(WirelessLibrary, NotifiesOnItsOwnThreadInTheNativeWifiLayout) {
+  ARRANGE_MACHINE(hearing({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
   auto& log = NotificationLog::instance();
   log.clear();
   ASSERT_EQ(RegisterNotification(&NotificationLog::callback), 0u);
@@ -214,8 +218,8 @@ TEST_F(WirelessLibrary, NotifiesOnItsOwnThreadInTheNativeWifiLayout) {
   EXPECT_EQ(received[0].profile, u"HOME");
 }
 
-TEST_F(WirelessLibrary, NoNotificationArrivesAfterUnregisteringReturns) {
-  testkit::ScopedMachine scope(machineWith({{{"name", "Cafe"}, {"kind", 3}}}));
+TEST_P(WirelessLibrary, NoNotificationArrivesAfterUnregisteringReturns) {
+  ARRANGE_MACHINE(hearing({{{"name", "Cafe"}, {"kind", 3}}}));
   // The callback holds the first delivery until the test lets it go, and
   // tells whether unregistering had returned meanwhile.
   static std::mutex mutex;
@@ -275,8 +279,8 @@ TEST_F(WirelessLibrary, NoNotificationArrivesAfterUnregisteringReturns) {
   EXPECT_EQ(calls, callsAtReturn);
 }
 
-TEST_F(WirelessLibrary, UnregisteringFromInsideTheCallbackDoesNotHang) {
-  testkit::ScopedMachine scope(machineWith({{{"name", "Cafe"}, {"kind", 3}}}));
+TEST_P(WirelessLibrary, UnregisteringFromInsideTheCallbackDoesNotHang) {
+  ARRANGE_MACHINE(hearing({{{"name", "Cafe"}, {"kind", 3}}}));
   static std::mutex mutex;
   static std::condition_variable changed;
   static bool done = false;
@@ -293,7 +297,7 @@ TEST_F(WirelessLibrary, UnregisteringFromInsideTheCallbackDoesNotHang) {
   EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [] { return done; }));
 }
 
-TEST_F(WirelessLibrary, ANetworkCreatedHereIsHeardByAnotherMachineWithKind1) {
+TEST(SimWirelessLibrary, ANetworkCreatedHereIsHeardByAnotherSimulatedMachineWithKind1) {
   testkit::TempDir air;
   auto guest = testkit::SimMachineBuilder()
                    .section("wireless", {{"interfaces", {{{"id", "{GUEST}"}}}}})

@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,19 +24,5 @@ void writeVersionedFile(const std::filesystem::path& path, std::array<std::uint1
 // would follow, so that requests go straight to loopback. For the start of a
 // test suite, before any other thread runs.
 void clearNetworkEnvironment();
-
-// Sets (or, with nullopt, removes) an environment variable for a scope. Only
-// while no other thread of the test runs.
-class ScopedEnv {
- public:
-  ScopedEnv(std::string name, const std::optional<std::string>& value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> previous_;
-};
 
 }  // namespace updatetest

@@ -11,6 +11,7 @@
 
 #include "rtl/SysUtils.h"
 #include "testkit/TempDir.h"
+#include "testkit/TestEnvironment.h"
 #include "update/DateTimeText.h"
 #include "update/LoopbackServer.h"
 #include "update/UpdateTestKit.h"
@@ -21,7 +22,7 @@ using updatetest::crlfLines;
 using updatetest::LoopbackServer;
 using updatetest::readFile;
 using updatetest::RefusingPort;
-using updatetest::ScopedEnv;
+using testkit::ScopedEnv;
 using updatetest::writeFile;
 
 const std::string SendFailedText = "Error occurred when HttpSendRequest. ErrorCode: ";
