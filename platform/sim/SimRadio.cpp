@@ -1,5 +1,7 @@
 #include "sim/SimRadio.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
@@ -77,7 +79,12 @@ SimRadio::SimRadio(SimMachine& machine, const nlohmann::json& scenario)
     interfaces_.push_back(std::move(iface));
   }
 
-  if (airDir_) keeper_ = std::jthread([this](std::stop_token stop) { keep(stop); });
+  if (airDir_) {
+    keeper_ = std::jthread([this](std::stop_token stop) {
+      pthread_setname_np(pthread_self(), "sim air");  // as a process's threads are listed
+      keep(stop);
+    });
+  }
 }
 
 SimRadio::~SimRadio() = default;

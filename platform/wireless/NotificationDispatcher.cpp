@@ -1,5 +1,7 @@
 #include "wireless/NotificationDispatcher.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 
 #include "win32/TextConversion.h"
@@ -21,7 +23,10 @@ void NotificationDispatcher::start(WIRELESS_NOTIFICATION_CALLBACK callback) {
     machine_ = machine;
     callback_ = callback;
     if (!thread_.joinable()) {
-      thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
+      thread_ = std::jthread([this](std::stop_token stop) {
+        pthread_setname_np(pthread_self(), "wlan notify");  // as a process's threads are listed
+        run(stop);
+      });
       threadId_ = thread_.get_id();
     }
   }
