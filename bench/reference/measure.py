@@ -145,9 +145,26 @@ class Programs:
         if which == "bare window" and self.size:
             command = command + ["%dx%d" % self.size]
         started = time.monotonic_ns()
-        process = subprocess.Popen(command, env=env,
+        process = subprocess.Popen(command, env=env, preexec_fn=normal_priority,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return started, process
+
+
+def normal_priority():
+    os.setpriority(os.PRIO_PROCESS, 0, 0)
+
+
+def watch_promptly():
+    """Lets this process, which notes when the windows are mapped, run ahead
+    of the programs it measures and of the machine's other work, so that
+    whatever a program does right after showing its window does not delay
+    the note. Needs the right to raise priority (root); without it the
+    measure goes on, noting later on a loaded machine."""
+    try:
+        os.setpriority(os.PRIO_PROCESS, 0, -10)
+        return True
+    except PermissionError:
+        return False
 
 
 def stop(process):
@@ -246,8 +263,11 @@ def main():
     with tempfile.TemporaryDirectory(prefix="brisklane-bench-") as work:
         programs = Programs(build, work)
         desktop = Desktop(work)
+        prompt = watch_promptly()
         try:
             print(f"Before: {load()}")
+            if not prompt:
+                print("(the mapped windows are noted at normal priority: no right to raise it)")
             results = {which: [] for which in programs.commands}
             for _ in range(runs):
                 for which in results:

@@ -1,18 +1,16 @@
 #include "app/FormKit.h"
 
 #include <QFontDatabase>
-#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 
 QFont DesignFont(const QString& family) {
-  // Each question asks fontconfig through all its rules: once per family (the
-  // installed fonts do not change while the program runs).
-  static QHash<QString, bool> installed;
-  auto found = installed.constFind(family);
-  if (found == installed.cend()) found = installed.insert(family, QFontDatabase::hasFamily(family));
-  QFont font(*found ? family : QStringLiteral("Sans Serif"));
-  if (!*found) font.setStyleHint(QFont::SansSerif);
+  // An installed family is listed. (QFontDatabase::hasFamily would also take
+  // a family that fontconfig's rules make another into, and each question
+  // runs through all those rules.)
+  const bool installed = QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+  QFont font(installed ? family : QStringLiteral("Sans Serif"));
+  if (!installed) font.setStyleHint(QFont::SansSerif);
   // Latin text drawn as the classic Windows forms draw it, glyph after glyph
   // without kerning or ligatures; it also spares shaping every measured text.
   font.setStyleStrategy(QFont::PreferNoShaping);
