@@ -11,9 +11,12 @@ QFont DesignFont(const QString& family) {
   const bool installed = QFontDatabase::families().contains(family, Qt::CaseInsensitive);
   QFont font(installed ? family : QStringLiteral("Sans Serif"));
   if (!installed) font.setStyleHint(QFont::SansSerif);
-  // Latin text drawn as the classic Windows forms draw it, glyph after glyph
-  // without kerning or ligatures; it also spares shaping every measured text.
+  // Text drawn as the classic Windows forms draw it: glyph after glyph,
+  // without kerning or ligatures, each fitted to the pixel grid by the font's
+  // own hints. That also spares shaping each measured text and running the
+  // auto-hinter over each glyph.
   font.setStyleStrategy(QFont::PreferNoShaping);
+  font.setHintingPreference(QFont::PreferFullHinting);
   return font;
 }
 
