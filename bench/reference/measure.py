@@ -16,8 +16,8 @@ session bus that offers no services. Each run measures:
   resident memory    VmRSS 3 s after the launch, with the threads alive and
                      the shared libraries mapped then
 
-The runs alternate between the two programs, so that whatever else loads
-the machine weighs on both alike. Then each program idles once, again in
+The runs alternate between the two programs (in turns, each first every
+other turn), so that whatever else loads the machine weighs on both alike. Then each program idles once, again in
 turn: the wake-ups (voluntary context switches of all its threads) over the
 idle seconds, from 3 s after its launch. The ratios of the medians come
 last.
@@ -269,9 +269,11 @@ def main():
             if not prompt:
                 print("(the mapped windows are noted at normal priority: no right to raise it)")
             results = {which: [] for which in programs.commands}
+            order = list(results)
             for _ in range(runs):
-                for which in results:
+                for which in order:
                     results[which].append(one_run(programs, desktop, which))
+                order.reverse()  # neither program always runs right after the other
             idle = {which: one_run(programs, desktop, which, idle_seconds) for which in results}
             print(f"After:  {load()}")
         finally:
