@@ -1,17 +1,24 @@
-# The two commands of the README: `make run` and `make test`. Each installs
-# what is missing, configures and builds first.
+# The two commands of the README: `make run` and `make test`. Each configures
+# and builds first; the Debian packages the build needs are looked for once
+# per build folder (and again when scripts/install-deps changes), and
+# installed only when some are missing.
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
+DEPS_CHECKED = $(BUILD)/.deps-checked
 
-.PHONY: all deps configure build run run-laptop2 test bench demo install uninstall clean
+.PHONY: all deps configure build run run-laptop2 test bench demo deb install uninstall clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-configure: deps
+$(DEPS_CHECKED): scripts/install-deps
+	@scripts/install-deps
+	@mkdir -p $(BUILD) && touch $@
+
+configure: $(DEPS_CHECKED)
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) > /dev/null
 
 build: configure
@@ -36,6 +43,11 @@ bench: build
 demo: build
 	BRISKLANE_SCREENSHOTS=$(CURDIR)/docs/screenshots tests/e2e/run-story $(CURDIR)/$(BUILD)/bin
 
+# The Debian package, built without root rights: $(BUILD)/deb/brisklane_*.deb.
+deb: $(DEPS_CHECKED)
+	scripts/build-deb $(BUILD)
+
+# For the current user, under ~/.local, by the same install rules as the package.
 install: build
 	scripts/install-user $(BUILD)
 

@@ -74,7 +74,7 @@ void BM_HttpGet(benchmark::State& state) {
   const auto size = static_cast<std::size_t>(state.range(0));
   OneBodyServer server(size);
   testkit::TempDir folder;
-  THTTP http(folder.path().string() + "/");
+  THTTP http((folder / "ErrorLog.txt").string());
   http.Open();
   std::string effectiveUrl, body;
   for (auto _ : state) {

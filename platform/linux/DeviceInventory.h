@@ -19,6 +19,11 @@ struct NetworkDevice {
   bool primary = false;       // it carries NetworkManager's primary connection (the default route)
   bool canHostAccessPoint = false;  // Wi-Fi only: the driver supports access-point mode
   std::vector<std::uint8_t> permanentHardwareAddress;  // falls back to the current one
+  // The kernel interface that carries its addresses when it is not
+  // interfaceName (a modem's "ppp0" or "wwan0"); empty: interfaceName.
+  std::string ipInterfaceName;
+  bool dhcp = false;       // its IPv4 configuration came from a DHCP server (Dhcp4Config)
+  std::string dhcpServer;  // that server's dotted address, when known
 };
 
 class DeviceInventory {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "linux/LinuxMachine.h"
 #include "sim/SimMachine.h"
 
 namespace plat {
@@ -12,6 +13,7 @@ namespace {
 
 const std::array kinds{
     MachineKind{"sim", [] { return std::shared_ptr<Machine>(sim::machineFromEnvironment()); }},
+    MachineKind{"linux", [] { return std::shared_ptr<Machine>(std::make_shared<lnx::LinuxMachine>()); }},
 };
 
 std::string_view environment(const char* name) {
@@ -19,8 +21,10 @@ std::string_view environment(const char* name) {
   return value ? value : "";
 }
 
-// The kind a process runs on when BRISKLANE_MACHINE does not name one.
-std::string_view defaultKind() { return "sim"; }
+// The kind a process runs on when BRISKLANE_MACHINE does not name one: the
+// simulated laptop a scenario names, otherwise this computer. Never the
+// simulation without a word: on a real desktop its successes would be lies.
+std::string_view defaultKind() { return environment("BRISKLANE_SCENARIO").empty() ? "linux" : "sim"; }
 
 std::string kindList() {
   std::string list;

@@ -2,26 +2,34 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <fstream>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <system_error>
 
 #include <nlohmann/json.hpp>
 
+#include "machine/HardwareAddress.h"
+#include "sim/JsonFields.h"
 #include "win32/AtomicFile.h"
+#include "win32/RegularFile.h"
 
 namespace plat::sim {
 namespace {
 
 constexpr const char* entrySuffix = ".json";
 constexpr const char* lockSuffix = ".lock";
+// An entry lists a machine's few networks; anything larger is not one.
+constexpr std::size_t entryLimit = 64 * 1024;
 
 std::filesystem::path entryFile(const std::filesystem::path& dir, const std::string& station) {
   return dir / (station + entrySuffix);
@@ -38,6 +46,7 @@ std::uint32_t randomNumber() {
   return generator();
 }
 
+// "<pid>-<counter>-<random hex>"; isStationId accepts exactly this form.
 std::string newStationId() {
   static std::atomic<unsigned> counter{0};
   std::ostringstream id;
@@ -45,51 +54,101 @@ std::string newStationId() {
   return id.str();
 }
 
-// Whether the station's process still holds its lock. A station found
-// abandoned has its files removed while this listener holds the lock, so
-// that two listeners agree.
-bool stationAlive(const std::filesystem::path& dir, const std::string& station) {
-  const auto lock = lockFile(dir, station);
-  int fd = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    // The entry outlived its lock: the owner was stopped between removing
-    // the two files, or someone removed the lock. Either way it is gone.
-    std::error_code ignored;
-    std::filesystem::remove(entryFile(dir, station), ignored);
-    return false;
-  }
-  // Only a lock that can be had proves the owner gone; any other failure
-  // counts as alive.
-  const bool alive = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
-  if (!alive) {
-    std::error_code ignored;
-    std::filesystem::remove(entryFile(dir, station), ignored);
-    std::filesystem::remove(lock, ignored);
-  }
-  ::close(fd);
-  return alive;
+bool isStationId(const std::string& id) {
+  static const std::regex form("[0-9]+-[0-9]+-[0-9a-f]+");
+  return std::regex_match(id, form);
 }
 
-std::optional<std::vector<AirNetwork>> readEntry(const std::filesystem::path& file) {
-  std::ifstream in(file);
-  if (!in) return std::nullopt;
-  try {
-    auto entry = nlohmann::json::parse(in);
-    std::vector<AirNetwork> networks;
-    for (const auto& n : entry.at("networks")) {
-      networks.push_back(AirNetwork{n.at("name").get<std::string>(), n.value("key", std::string()),
-                                    n.at("id").get<std::uint32_t>(), n.value("internet", false)});
-    }
-    return networks;
-  } catch (const nlohmann::json::exception&) {
-    return std::nullopt;  // not a station entry; ignored
+// Removes a station's entry if it is a regular file: whatever else carries
+// its name was not written by a station.
+void removeEntry(const std::filesystem::path& dir, const std::string& station) {
+  const auto entry = entryFile(dir, station);
+  struct stat info {};
+  if (::lstat(entry.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(entry.c_str());
+}
+
+// Whether the station may still be alive. Only a lock that this listener
+// can take proves its station gone; the listener then removes the station's
+// files while it holds that lock, so that two listeners agree. A lock that
+// exists but cannot be opened, or is no regular file, proves nothing.
+bool stationAlive(const std::filesystem::path& dir, const std::string& station) {
+  const auto lock = lockFile(dir, station);
+  int fd = ::open(lock.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) {
+    // The entry outlived its lock: its owner stopped between removing the
+    // two files, or someone removed the lock. A new lock of that name is
+    // taken to remove the entry; failing that, another listener is at it.
+    fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   }
+  if (fd < 0) return true;
+  struct stat info {};
+  const bool abandoned = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  if (abandoned) {
+    removeEntry(dir, station);
+    ::unlink(lock.c_str());
+  }
+  ::close(fd);
+  return !abandoned;
+}
+
+std::optional<HeardStation> readEntry(const std::filesystem::path& file) {
+  std::string text;
+  if (readRegularFile(file.c_str(), entryLimit, text, /*followLinks=*/false) != 0) return std::nullopt;
+  try {
+    const auto entry = nlohmann::json::parse(text);
+    HeardStation station;
+    for (const auto& n : arrayField(entry, "networks")) {
+      station.networks.push_back(AirNetwork{requiredTextField(n, "name"), textField(n, "key"),
+                                            requiredIntegerField<std::uint32_t>(n, "id"),
+                                            flagField(n, "internet", false)});
+    }
+    for (const auto& l : arrayField(entry, "joined")) {
+      auto hardwareAddress = parseHardwareAddress(textField(l, "mac"));
+      if (!hardwareAddress) continue;  // a link the host could not list
+      station.links.push_back(AirLink{requiredTextField(l, "station"), requiredIntegerField<std::uint32_t>(l, "network"),
+                                      textField(l, "name"), std::move(*hardwareAddress)});
+    }
+    return station;
+  } catch (const std::runtime_error&) {
+    return std::nullopt;  // not a station entry; ignored
+  } catch (const nlohmann::json::exception&) {
+    return std::nullopt;
+  }
+}
+
+std::runtime_error folderFault(const std::filesystem::path& dir, const std::string& cause) {
+  return std::runtime_error("the air folder " + dir.string() + " " + cause +
+                            "; wireless networks of other instances cannot be heard, nor this one's broadcast "
+                            "(remove the folder or choose another with BRISKLANE_AIR_DIR)");
 }
 
 }  // namespace
 
+void prepareAirFolder(const std::filesystem::path& dir) {
+  const auto folder = dir.has_filename() ? dir : dir.parent_path();  // without a trailing separator
+  std::error_code ignored;
+  std::filesystem::create_directories(folder.parent_path(), ignored);
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    throw folderFault(folder, std::string("cannot be created: ") + std::strerror(errno));
+  }
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0) {
+    throw folderFault(folder, std::string("cannot be examined: ") + std::strerror(errno));
+  }
+  if (S_ISLNK(info.st_mode)) throw folderFault(folder, "is a symbolic link");
+  if (!S_ISDIR(info.st_mode)) throw folderFault(folder, "is not a folder");
+  if (info.st_uid != ::geteuid()) {
+    throw folderFault(folder, "belongs to another user (uid " + std::to_string(info.st_uid) + ")");
+  }
+  if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    throw folderFault(folder, std::string("can be written by other users (mode ") + mode + ")");
+  }
+}
+
 AirStation::AirStation(std::filesystem::path dir) : dir_(std::move(dir)), id_(newStationId()) {
-  std::filesystem::create_directories(dir_);
+  prepareAirFolder(dir_);
   // The lock is taken under a name that listeners ignore and only then
   // renamed into place, so a listener never finds an unlocked live lock.
   const auto pending = dir_ / (id_ + ".lock.pending");
@@ -110,8 +169,8 @@ AirStation::~AirStation() {
   ::close(lockFd_);
 }
 
-bool AirStation::publish(const std::vector<AirNetwork>& networks) {
-  if (networks.empty()) {
+bool AirStation::publish(const std::vector<AirNetwork>& networks, const std::vector<AirLink>& links) {
+  if (networks.empty() && links.empty()) {
     std::error_code error;
     std::filesystem::remove(entryFile(dir_, id_), error);
     return !error;
@@ -120,30 +179,42 @@ bool AirStation::publish(const std::vector<AirNetwork>& networks) {
   for (const auto& n : networks) {
     entry["networks"].push_back({{"name", n.name}, {"key", n.key}, {"id", n.id}, {"internet", n.internet}});
   }
+  if (!links.empty()) {
+    entry["joined"] = nlohmann::json::array();
+    for (const auto& l : links) {
+      entry["joined"].push_back({{"station", l.station},
+                                 {"network", l.network},
+                                 {"name", l.deviceName},
+                                 {"mac", formatHardwareAddress(l.hardwareAddress)}});
+    }
+  }
+  // Created readable by its owner only, as every new file: it holds keys.
   return writeFileAtomically(entryFile(dir_, id_), entry.dump());
 }
 
 std::vector<HeardStation> listenToAir(const std::filesystem::path& dir, const std::string& exceptStation) {
   std::vector<std::string> stations;
   std::error_code error;
-  for (const auto& item : std::filesystem::directory_iterator(dir, error)) {
-    const auto name = item.path().filename().string();
+  for (std::filesystem::directory_iterator item(dir, error), end; !error && item != end; item.increment(error)) {
+    const auto name = item->path().filename().string();
     if (!name.ends_with(entrySuffix)) continue;
     auto station = name.substr(0, name.size() - std::string_view(entrySuffix).size());
-    if (station != exceptStation) stations.push_back(std::move(station));
+    if (station != exceptStation && isStationId(station)) stations.push_back(std::move(station));
   }
   std::sort(stations.begin(), stations.end());
 
   std::vector<HeardStation> heard;
   for (auto& station : stations) {
-    if (auto networks = listenToStation(dir, station)) heard.push_back(HeardStation{station, std::move(*networks)});
+    if (auto entry = listenToStation(dir, station)) heard.push_back(std::move(*entry));
   }
   return heard;
 }
 
-std::optional<std::vector<AirNetwork>> listenToStation(const std::filesystem::path& dir, const std::string& station) {
-  if (station.empty() || !stationAlive(dir, station)) return std::nullopt;
-  return readEntry(entryFile(dir, station));
+std::optional<HeardStation> listenToStation(const std::filesystem::path& dir, const std::string& station) {
+  if (!isStationId(station) || !stationAlive(dir, station)) return std::nullopt;
+  auto entry = readEntry(entryFile(dir, station));
+  if (entry) entry->id = station;
+  return entry;
 }
 
 std::uint32_t newAirNetworkId() { return randomNumber() | 0x80000000u; }

@@ -4,7 +4,9 @@
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
+#include <utf8.h>
 
+#include "sim/JsonFields.h"
 #include "win32/AsciiCase.h"
 #include "winreg.h"
 
@@ -36,18 +38,32 @@ std::string toHex(const std::vector<std::uint8_t>& bytes) {
   return out;
 }
 
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 std::vector<std::uint8_t> fromHex(const std::string& hex) {
-  if (hex.size() % 2 != 0) throw std::runtime_error("odd number of hex digits: " + hex);
+  if (hex.size() % 2 != 0) throw std::runtime_error("\"hex\" has an odd number of digits: " + hex);
   std::vector<std::uint8_t> bytes;
   for (std::size_t i = 0; i < hex.size(); i += 2) {
-    bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+    const int high = hexDigit(hex[i]);
+    const int low = hexDigit(hex[i + 1]);
+    if (high < 0 || low < 0) {
+      throw std::runtime_error("\"hex\" holds \"" + hex.substr(i, 2) + "\", which is not a hexadecimal byte");
+    }
+    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
   }
   return bytes;
 }
 
 nlohmann::json valueToJson(const RegistryValue& value) {
   if (value.type == REG_SZ && !value.data.empty() && value.data.back() == 0) {
-    return std::string(value.data.begin(), value.data.end() - 1);
+    std::string text(value.data.begin(), value.data.end() - 1);
+    // JSON text is UTF-8; other bytes are kept in the {type, hex} form.
+    if (utf8::is_valid(text.begin(), text.end())) return text;
   }
   if (value.type == REG_DWORD && value.data.size() == 4) {
     std::uint32_t number = 0;
@@ -59,11 +75,19 @@ nlohmann::json valueToJson(const RegistryValue& value) {
 
 RegistryValue valueFromJson(const nlohmann::json& json) {
   if (json.is_string()) return RegistryTree::stringValue(json.get<std::string>());
-  if (json.is_number_integer()) return RegistryTree::dwordValue(json.get<std::uint32_t>());
+  if (json.is_number()) return RegistryTree::dwordValue(integerOf<std::uint32_t>(json, "a REG_DWORD value"));
   if (json.is_object()) {
-    return RegistryValue{json.at("type").get<std::uint32_t>(), fromHex(json.value("hex", std::string()))};
+    return RegistryValue{requiredIntegerField<std::uint32_t>(json, "type"), fromHex(textField(json, "hex"))};
   }
-  throw std::runtime_error("registry value must be a text, an integer or {type, hex}: " + json.dump());
+  throw std::runtime_error("a registry value must be a text, an integer or {type, hex}");
+}
+
+std::unique_ptr<RegistryTree::Key> copyOf(const RegistryTree::Key& key) {
+  auto copy = std::make_unique<RegistryTree::Key>();
+  copy->name = key.name;
+  copy->values = key.values;
+  for (const auto& sub : key.subkeys) copy->subkeys.push_back(copyOf(*sub));
+  return copy;
 }
 
 void collect(const RegistryTree::Key& key, const std::string& path, nlohmann::json& out) {
@@ -92,6 +116,13 @@ RegistryValue* RegistryTree::Key::value(const std::string& valueName) {
 }
 
 RegistryTree::RegistryTree() : root_(std::make_unique<Key>()) {}
+
+RegistryTree::RegistryTree(const RegistryTree& other) : root_(copyOf(*other.root_)) {}
+
+RegistryTree& RegistryTree::operator=(const RegistryTree& other) {
+  if (this != &other) root_ = copyOf(*other.root_);
+  return *this;
+}
 
 RegistryTree::Key* RegistryTree::find(const std::string& path) const {
   Key* key = root_.get();
@@ -154,7 +185,13 @@ RegistryTree RegistryTree::fromJson(const nlohmann::json& json) {
     bool created = false;
     tree.findOrCreate(path, created);
     if (!values.is_object()) throw std::runtime_error("registry key \"" + path + "\" must hold an object of values");
-    for (const auto& [name, value] : values.items()) tree.setValue(path, name, valueFromJson(value));
+    for (const auto& [name, value] : values.items()) {
+      try {
+        tree.setValue(path, name, valueFromJson(value));
+      } catch (const std::runtime_error& e) {
+        throw std::runtime_error("registry value \"" + name + "\" of \"" + path + "\": " + e.what());
+      }
+    }
   }
   return tree;
 }

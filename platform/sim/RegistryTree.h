@@ -26,6 +26,10 @@ class RegistryTree {
   };
 
   RegistryTree();
+  RegistryTree(const RegistryTree& other);
+  RegistryTree& operator=(const RegistryTree& other);
+  RegistryTree(RegistryTree&&) noexcept = default;
+  RegistryTree& operator=(RegistryTree&&) noexcept = default;
 
   // Null when a key on the path is missing.
   Key* find(const std::string& path) const;

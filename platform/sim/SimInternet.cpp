@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/JsonFields.h"
 #include "sim/SimMachine.h"
 #include "sim/SimNetwork.h"
 #include "sim/SimRadio.h"
@@ -10,7 +11,7 @@
 namespace plat::sim {
 
 SimInternet::SimInternet(SimMachine& machine, const nlohmann::json& scenario) : machine_(machine) {
-  offline_ = scenario.value("internet", nlohmann::json::object()).value("offline", false);
+  offline_ = flagField(objectField(scenario, "internet"), "offline", false);
 }
 
 bool SimInternet::connectedState(std::uint32_t& state) {

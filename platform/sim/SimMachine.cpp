@@ -3,52 +3,61 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 
+#include "files/FileLocations.h"
+#include "files/UserFolders.h"
+#include "sim/JsonFields.h"
 #include "sim/SimInternet.h"
 #include "sim/SimNetwork.h"
 #include "sim/SimRadio.h"
 #include "sim/SimRegistry.h"
 #include "sim/SimServices.h"
+#include "sim/StateFile.h"
+#include "win32/RegularFile.h"
 
 namespace plat::sim {
 namespace {
 
-const nlohmann::json& section(const nlohmann::json& scenario, const char* name) {
-  static const nlohmann::json empty = nlohmann::json::object();
-  auto it = scenario.find(name);
-  return it == scenario.end() ? empty : *it;
-}
+constexpr std::size_t scenarioFileLimit = 16 * 1024 * 1024;
+
+std::string scenarioName(const nlohmann::json& scenario) { return textField(scenario, "name", "unnamed"); }
 
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
 }
 
-std::filesystem::path programFolder() {
-  std::error_code error;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::current_path() : exe.parent_path();
-}
-
 }  // namespace
 
 SimMachine::SimMachine(const nlohmann::json& scenario, SimOptions options)
     : scenario_(scenario), options_(std::move(options)) {
-  if (!scenario_.is_object()) throw std::runtime_error("a scenario must be a JSON object");
-  name_ = scenario_.value("name", std::string("unnamed"));
+  const auto fault = [this](const char* cause) {
+    std::string origin = "scenario";
+    if (options_.scenarioFile) {
+      origin += " file " + options_.scenarioFile->string();
+    } else if (!name_.empty()) {
+      origin += " \"" + name_ + "\"";
+    }
+    return std::runtime_error(origin + ": " + cause);
+  };
   try {
-    system_ = std::make_unique<SimSystem>(section(scenario_, "os"), options_.simulatedClock, options_.desktopOpener);
+    if (!scenario_.is_object()) throw std::runtime_error("a scenario must be a JSON object");
+    name_ = scenarioName(scenario_);
+    system_ = std::make_unique<SimSystem>(objectField(scenario_, "os"), options_.simulatedClock, options_.desktopOpener);
     std::optional<std::filesystem::path> registryFile;
     if (options_.stateDir) registryFile = *options_.stateDir / "registry.json";
-    registry_ = std::make_unique<SimRegistry>(section(scenario_, "registry"), registryFile);
+    registry_ = std::make_unique<SimRegistry>(objectField(scenario_, "registry"), registryFile);
     network_ = std::make_unique<SimNetwork>(*this, scenario_);
     services_ = std::make_unique<SimServices>(*this, scenario_);
     radio_ = std::make_unique<SimRadio>(*this, scenario_);
     internet_ = std::make_unique<SimInternet>(*this, scenario_);
+  } catch (const StateFileError&) {
+    throw;
+  } catch (const std::runtime_error& e) {
+    throw fault(e.what());
   } catch (const nlohmann::json::exception& e) {
-    throw std::runtime_error("scenario \"" + name_ + "\": " + e.what());
+    throw fault(e.what());
   }
 }
 
@@ -73,34 +82,44 @@ MachineDescription SimMachine::description() const {
 }
 
 nlohmann::json loadScenarioFile(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  if (!in) throw std::runtime_error("cannot open scenario file " + path.string());
-  try {
-    return nlohmann::json::parse(in, nullptr, true, /*ignore_comments=*/true);
-  } catch (const nlohmann::json::exception& e) {
-    throw std::runtime_error("scenario file " + path.string() + " is not valid JSON: " + e.what());
+  const std::string named = "scenario file " + path.string();
+  std::string text;
+  if (const int error = readRegularFile(path.c_str(), scenarioFileLimit, text)) {
+    throw std::runtime_error(named + " cannot be read: " + readFailureReason(path.c_str(), error, scenarioFileLimit));
   }
+  nlohmann::json scenario;
+  try {
+    scenario = nlohmann::json::parse(text, nullptr, true, /*ignore_comments=*/true);
+  } catch (const nlohmann::json::exception& e) {
+    throw std::runtime_error(named + " is not valid JSON: " + e.what());
+  }
+  try {
+    if (!scenario.is_object()) throw std::runtime_error("a scenario must be a JSON object");
+    scenarioName(scenario);
+  } catch (const std::runtime_error& e) {
+    throw std::runtime_error(named + ": " + e.what());
+  }
+  return scenario;
 }
 
 std::shared_ptr<SimMachine> machineFromEnvironment() {
   nlohmann::json scenario;
+  SimOptions options;
   const std::string chosen = environment("BRISKLANE_SCENARIO");
   if (chosen.empty()) {
     scenario = defaultScenario();
   } else if (chosen.find('/') != std::string::npos || chosen.ends_with(".json")) {
-    scenario = loadScenarioFile(chosen);
+    options.scenarioFile = chosen;
   } else {
-    scenario = loadScenarioFile(programFolder() / "scenarios" / (chosen + ".json"));
+    options.scenarioFile = runningDataFolder() / "scenarios" / (chosen + ".json");
   }
+  if (options.scenarioFile) scenario = loadScenarioFile(*options.scenarioFile);
 
-  SimOptions options;
-  const std::string name = scenario.value("name", std::string("unnamed"));
+  const std::string name = scenarioName(scenario);
   if (auto dir = environment("BRISKLANE_STATE_DIR"); !dir.empty()) {
     options.stateDir = dir;
-  } else if (auto xdg = environment("XDG_STATE_HOME"); !xdg.empty()) {
-    options.stateDir = std::filesystem::path(xdg) / "brisklane" / name;
-  } else if (auto home = environment("HOME"); !home.empty()) {
-    options.stateDir = std::filesystem::path(home) / ".local" / "state" / "brisklane" / name;
+  } else {
+    options.stateDir = stateHome() / "brisklane" / name;
   }
   if (auto dir = environment("BRISKLANE_AIR_DIR"); !dir.empty()) {
     options.airDir = dir;

@@ -28,6 +28,8 @@ struct SimOptions {
   // Folder shared by every simulated machine on this computer that can hear
   // each other's wireless networks.
   std::optional<std::filesystem::path> airDir;
+  // The file the scenario was read from, which its faults name.
+  std::optional<std::filesystem::path> scenarioFile;
   // Sleep() advances the machine's clock at once instead of waiting.
   bool simulatedClock = false;
   // Opens web addresses and mail links; none records them only.
@@ -36,7 +38,9 @@ struct SimOptions {
 
 class SimMachine : public Machine {
  public:
-  // Throws std::runtime_error naming the fault when the scenario is invalid.
+  // Throws std::runtime_error naming the scenario (its file, when known) and
+  // the fault when the scenario is invalid, and StateFileError when a saved
+  // state cannot be used.
   SimMachine(const nlohmann::json& scenario, SimOptions options);
   ~SimMachine() override;
 
@@ -89,7 +93,8 @@ const nlohmann::json& defaultScenario();
 // Throws std::runtime_error when the scenario cannot be read.
 std::shared_ptr<SimMachine> machineFromEnvironment();
 
-// Reads a scenario file; throws std::runtime_error naming the file and fault.
+// Reads a scenario file; throws std::runtime_error naming the file and fault
+// when it cannot be read, is not valid JSON or has no usable "name".
 nlohmann::json loadScenarioFile(const std::filesystem::path& path);
 
 }  // namespace plat::sim

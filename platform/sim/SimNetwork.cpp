@@ -1,13 +1,14 @@
 #include "sim/SimNetwork.h"
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
 #include "iphlpapi.h"
+#include "machine/HardwareAddress.h"
 #include "objbase.h"
+#include "sim/JsonFields.h"
 #include "sim/RegistryTree.h"
 #include "sim/SimMachine.h"
 #include "sim/SimRegistry.h"
@@ -25,14 +26,6 @@ constexpr std::int32_t connected = 2;  // NCS_CONNECTED
 const char* const networkClassKey =
     "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\";
 
-const json& section(const json& scenario, const char* name) {
-  static const json empty = json::array();
-  auto it = scenario.find(name);
-  if (it == scenario.end() || it->is_null()) return empty;
-  if (!it->is_array()) throw std::runtime_error(std::string("\"") + name + "\" must be an array");
-  return *it;
-}
-
 // The standard text form of a GUID given in either letter case.
 std::string canonicalGuid(const std::string& text) {
   const std::u16string wide(text.begin(), text.end());
@@ -46,21 +39,9 @@ std::string canonicalGuid(const std::string& text) {
 
 // "00-1A-2B-3C-4D-5E" (or with colons) to bytes; empty text, no bytes.
 std::vector<std::uint8_t> hardwareAddress(const std::string& text) {
-  std::vector<std::uint8_t> bytes;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    if (at + 2 > text.size() || !std::isxdigit(static_cast<unsigned char>(text[at])) ||
-        !std::isxdigit(static_cast<unsigned char>(text[at + 1]))) {
-      throw std::runtime_error("hardware address \"" + text + "\" must be hexadecimal byte pairs");
-    }
-    bytes.push_back(static_cast<std::uint8_t>(std::stoul(text.substr(at, 2), nullptr, 16)));
-    at += 2;
-    if (at < text.size() && (text[at] == '-' || text[at] == ':')) ++at;
-  }
-  if (bytes.size() > MAX_ADAPTER_ADDRESS_LENGTH) {
-    throw std::runtime_error("hardware address \"" + text + "\" is longer than 8 bytes");
-  }
-  return bytes;
+  auto bytes = parseHardwareAddress(text);
+  if (!bytes) throw std::runtime_error("hardware address \"" + text + "\" must be up to 8 hexadecimal byte pairs");
+  return std::move(*bytes);
 }
 
 // Publishes the "Connection" key of a GUID with the values the scenario
@@ -81,14 +62,14 @@ void publishConnectionKey(SimRegistry& registry, const std::string& guid, const 
 InterfaceRow interfaceRow(const json& entry, std::u16string name) {
   InterfaceRow row;
   row.name = std::move(name);
-  row.index = entry.at("index").get<std::uint32_t>();
-  row.type = entry.value("type", MIB_IF_TYPE_ETHERNET);
-  row.mtu = entry.value("mtu", 1500u);
-  row.speed = entry.value("speed", 100000000u);
-  row.hardwareAddress = hardwareAddress(entry.value("mac", std::string()));
+  row.index = requiredIntegerField<std::uint32_t>(entry, "index");
+  row.type = integerField(entry, "type", MIB_IF_TYPE_ETHERNET);
+  row.mtu = integerField(entry, "mtu", 1500u);
+  row.speed = integerField(entry, "speed", 100000000u);
+  row.hardwareAddress = hardwareAddress(textField(entry, "mac"));
   row.adminStatus = MIB_IF_ADMIN_STATUS_UP;
-  row.operStatus = entry.value("operStatus", MIB_IF_OPER_STATUS_OPERATIONAL);
-  row.description = entry.value("description", std::string());
+  row.operStatus = integerField(entry, "operStatus", MIB_IF_OPER_STATUS_OPERATIONAL);
+  row.description = textField(entry, "description");
   return row;
 }
 
@@ -104,31 +85,33 @@ InterfaceRow loopbackRow() {
   return row;
 }
 
+// What the sharing service answers when the change could not be kept.
+std::int32_t resultOfSave(std::uint32_t error) { return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(error); }
+
 const char* roleName(SharingRole role) { return role == SharingRole::publicSide ? "public" : "private"; }
 
 }  // namespace
 
-const std::int32_t SimNetwork::roleTakenError = HRESULT_FROM_WIN32(183);  // ERROR_ALREADY_EXISTS
-
 SimNetwork::SimNetwork(SimMachine& machine, const json& scenario) : machine_(machine) {
-  for (const auto& adapter : section(scenario, "adapters")) addAdapterLocked(adapter);
-  for (const auto& row : section(scenario, "interfaceRows")) appendRow(interfaceRow(row, u""));
+  forEachEntry(scenario, "adapters", "adapter", [this](const json& adapter) { addAdapterLocked(adapter); });
+  forEachEntry(scenario, "interfaceRows", "interface row",
+               [this](const json& row) { appendRow(interfaceRow(row, u"")); });
   appendRow(loopbackRow());
 
-  for (const auto& entry : section(scenario, "connections")) {
+  forEachEntry(scenario, "connections", "connection", [this](const json& entry) {
     Connection connection;
-    connection.properties.guid = canonicalGuid(entry.at("guid").get<std::string>());
+    connection.properties.guid = canonicalGuid(requiredTextField(entry, "guid"));
     if (findConnection(connection.properties.guid)) {
-      throw std::runtime_error("connection " + connection.properties.guid + " is listed twice");
+      throw std::runtime_error(connection.properties.guid + " is listed twice");
     }
-    connection.properties.name = toUtf16(entry.value("name", std::string()));
-    connection.properties.deviceName = toUtf16(entry.value("device", std::string()));
-    connection.properties.status = entry.value("status", connected);
-    connection.properties.mediaType = entry.value("mediaType", 3);  // NCM_LAN
-    connection.internet = entry.value("internet", false);
+    connection.properties.name = toUtf16(textField(entry, "name"));
+    connection.properties.deviceName = toUtf16(textField(entry, "device"));
+    connection.properties.status = integerField(entry, "status", connected);
+    connection.properties.mediaType = integerField(entry, "mediaType", 3);  // NCM_LAN
+    connection.internet = flagField(entry, "internet", false);
     publishConnectionKey(machine_.simRegistry(), connection.properties.guid, entry);
     connections_.push_back(std::move(connection));
-  }
+  });
 
   std::optional<std::filesystem::path> stateFile;
   if (machine_.options().stateDir) stateFile = *machine_.options().stateDir / "sharing.json";
@@ -140,18 +123,19 @@ SimNetwork::~SimNetwork() = default;
 
 void SimNetwork::addAdapterLocked(const json& entry) {
   NetworkAdapter adapter;
-  adapter.name = entry.at("guid").get<std::string>();
-  adapter.description = entry.value("description", std::string());
-  adapter.index = entry.at("index").get<std::uint32_t>();
-  adapter.type = entry.value("type", MIB_IF_TYPE_ETHERNET);
-  adapter.hardwareAddress = hardwareAddress(entry.value("mac", std::string()));
-  adapter.dhcpEnabled = entry.value("dhcp", false);
-  for (const auto& address : entry.value("addresses", json::array())) {
-    adapter.addresses.push_back({address.at("ip").get<std::string>(), address.value("mask", std::string())});
-  }
-  adapter.gateways = entry.value("gateways", std::vector<std::string>());
-  adapter.dhcpServer = entry.value("dhcpServer", std::string());
-  if (entry.value("interfaceRow", true)) appendRow(interfaceRow(entry, u"\\DEVICE\\TCPIP_" + toUtf16(adapter.name)));
+  adapter.name = requiredTextField(entry, "guid");
+  adapter.description = textField(entry, "description");
+  adapter.index = requiredIntegerField<std::uint32_t>(entry, "index");
+  adapter.type = integerField(entry, "type", MIB_IF_TYPE_ETHERNET);
+  adapter.hardwareAddress = hardwareAddress(textField(entry, "mac"));
+  adapter.dhcpEnabled = flagField(entry, "dhcp", false);
+  forEachEntry(entry, "addresses", "address", [&](const json& address) {
+    adapter.addresses.push_back({requiredTextField(address, "ip"), textField(address, "mask")});
+  });
+  forEachEntry(entry, "gateways", "gateway",
+               [&](const json& gateway) { adapter.gateways.push_back(textOf(gateway, "a gateway")); });
+  adapter.dhcpServer = textField(entry, "dhcpServer");
+  if (flagField(entry, "interfaceRow", true)) appendRow(interfaceRow(entry, u"\\DEVICE\\TCPIP_" + toUtf16(adapter.name)));
   publishConnectionKey(machine_.simRegistry(), adapter.name, entry);
   adapters_.push_back(std::move(adapter));
 }
@@ -211,11 +195,7 @@ std::int32_t SimNetwork::enableSharing(const std::string& guid, SharingRole role
   const Connection* connection = findConnection(guid);
   if (connection == nullptr) return E_INVALIDARG;
   if (auto fault = faultFor(Operation::enableSharing, guid)) return fault;
-  const SharingRole held = sharing_->roleOf(guid);
-  if (held == role) return S_OK;
-  if (held != SharingRole::none || !sharing_->holder(role).empty()) return roleTakenError;
-  sharing_->assign(connection->properties.guid, role);
-  return S_OK;
+  return sharing_->grant(connection->properties.guid, role);
 }
 
 std::int32_t SimNetwork::disableSharing(const std::string& guid) {
@@ -223,8 +203,7 @@ std::int32_t SimNetwork::disableSharing(const std::string& guid) {
   calls_.push_back("disable " + guid);
   if (findConnection(guid) == nullptr) return E_INVALIDARG;
   if (auto fault = faultFor(Operation::disableSharing, guid)) return fault;
-  sharing_->clear(guid);
-  return S_OK;
+  return resultOfSave(sharing_->clear(guid));
 }
 
 bool SimNetwork::reachesInternetDirectly() const {

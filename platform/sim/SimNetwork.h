@@ -14,11 +14,11 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "machine/NetworkBackend.h"
+#include "sim/SimSharingState.h"
 
 namespace plat::sim {
 
 class SimMachine;
-class SimSharingState;
 
 class SimNetwork : public NetworkBackend {
  public:
@@ -52,7 +52,7 @@ class SimNetwork : public NetworkBackend {
 
   // What enabling a role fails with when another connection holds it, or the
   // connection holds the other one.
-  static const std::int32_t roleTakenError;
+  static constexpr std::int32_t roleTakenError = SimSharingState::roleTakenError;
 
   // Test hooks. GUID texts compare without case; a result of 0 (S_OK) takes
   // a fault away again.

@@ -4,13 +4,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <stdexcept>
-#include <system_error>
 
 #include <nlohmann/json.hpp>
 
+#include "machine/HardwareAddress.h"
+#include "sim/JsonFields.h"
 #include "sim/SimMachine.h"
 #include "sim/SimNetwork.h"
+#include "win32/AsciiCase.h"
 
 namespace plat::sim {
 namespace {
@@ -20,6 +23,10 @@ constexpr std::uint32_t airSignal = 80;      // machines on one computer hear ea
 constexpr std::uint32_t defaultSignal = 60;  // background networks without "signal"
 constexpr std::size_t maxNameBytes = 32;     // an SSID's limit
 constexpr auto tendingInterval = std::chrono::milliseconds(250);
+// The private network the sharing service's DHCP server hands addresses of.
+constexpr const char* guestSubnet = "192.168.137.";
+constexpr unsigned firstGuestHost = 2;  // .1 is the host itself
+constexpr unsigned lastGuestHost = 254;
 
 std::runtime_error scenarioFault(const std::string& what) {
   return std::runtime_error("scenario section \"wireless\": " + what);
@@ -30,47 +37,50 @@ bool blankOnly(const std::string& text) {
 }
 
 RadioEvent connectedEvent(const std::string& interfaceId, const std::string& name) {
-  return RadioEvent{interfaceId, RadioEvent::Code::Connected, name};
+  return RadioEvent{interfaceId, RadioEvent::Code::Connected, name, {}};
 }
 
 RadioEvent disconnectedEvent(const std::string& interfaceId, const std::string& name) {
-  return RadioEvent{interfaceId, RadioEvent::Code::Disconnected, name};
+  return RadioEvent{interfaceId, RadioEvent::Code::Disconnected, name, {}};
+}
+
+std::vector<std::uint8_t> adapterAddress(SimNetwork& network, const std::string& guid) {
+  for (const auto& adapter : network.adapters()) {
+    if (equalsNoCase(adapter.name, guid)) return adapter.hardwareAddress;
+  }
+  return {};
 }
 
 }  // namespace
 
 SimRadio::SimRadio(SimMachine& machine, const nlohmann::json& scenario)
     : machine_(machine), airDir_(machine.options().airDir) {
-  const auto wireless = scenario.value("wireless", nlohmann::json::object());
+  const auto& wireless = objectField(scenario, "wireless");
+  hostName_ = textField(wireless, "hostName", machine.name());
 
-  for (const auto& n : wireless.value("networks", nlohmann::json::array())) {
-    const auto where = "network " + std::to_string(background_.size() + 1) + ": ";
-    BackgroundNetwork network{n.at("name").get<std::string>(),
-                              NetworkKind::OpenAccessPoint,
-                              n.value("key", std::string()),
-                              n.value("signal", defaultSignal),
-                              n.value("internet", false),
-                              static_cast<std::uint32_t>(background_.size() + 1)};
-    const int kind = n.value("kind", 3);
-    if (kind < 1 || kind > 3) throw scenarioFault(where + "\"kind\" must be 1, 2 or 3");
-    network.kind = static_cast<NetworkKind>(kind);
-    if (network.kind == NetworkKind::AccessPoint && network.key.empty()) {
-      throw scenarioFault(where + "kind 2 needs a \"key\"");
+  for (const auto& n : arrayField(wireless, "networks")) {
+    const auto id = static_cast<std::uint32_t>(background_.size() + 1);
+    try {
+      background_.push_back(backgroundNetwork(n, id));
+    } catch (const std::runtime_error& e) {
+      throw scenarioFault("network " + std::to_string(id) + ": " + e.what());
     }
-    if (network.kind == NetworkKind::OpenAccessPoint && !network.key.empty()) {
-      throw scenarioFault(where + "kind 3 has no \"key\"");
-    }
-    if (network.signal > 100) throw scenarioFault(where + "\"signal\" is a percentage");
-    background_.push_back(std::move(network));
   }
 
-  for (const auto& i : wireless.value("interfaces", nlohmann::json::array())) {
+  for (const auto& i : arrayField(wireless, "interfaces")) {
     Interface iface;
-    iface.id = i.at("id").get<std::string>();
-    iface.connection = i.value("connection", iface.id);
+    std::optional<std::string> joinedName;
+    try {
+      iface.id = requiredTextField(i, "id");
+      iface.connection = textField(i, "connection", iface.id);
+      iface.hardwareAddress = adapterAddress(machine.simNetwork(), iface.connection);
+      if (optionalField(i, "joined")) joinedName = requiredTextField(i, "joined");
+    } catch (const std::runtime_error& e) {
+      throw scenarioFault("interface " + std::to_string(interfaces_.size() + 1) + ": " + e.what());
+    }
     if (findInterface(iface.id)) throw scenarioFault("interface " + iface.id + " is listed twice");
-    if (auto joined = i.find("joined"); joined != i.end()) {
-      const auto name = joined->get<std::string>();
+    if (joinedName) {
+      const auto& name = *joinedName;
       auto network = std::find_if(background_.begin(), background_.end(),
                                   [&](const BackgroundNetwork& n) { return n.name == name; });
       if (network == background_.end()) throw scenarioFault("interface " + iface.id + " joined an unknown network");
@@ -79,15 +89,39 @@ SimRadio::SimRadio(SimMachine& machine, const nlohmann::json& scenario)
     interfaces_.push_back(std::move(iface));
   }
 
-  if (airDir_) {
-    keeper_ = std::jthread([this](std::stop_token stop) {
-      pthread_setname_np(pthread_self(), "sim air");  // as a process's threads are listed
-      keep(stop);
-    });
+  if (!airDir_) return;
+  try {
+    prepareAirFolder(*airDir_);
+  } catch (const std::runtime_error& e) {
+    // The machine still runs: it hears its scenario's networks, and hosting
+    // fails for the reason given here.
+    airFault_ = e.what();
+    std::fprintf(stderr, "brisklane: %s\n", e.what());
+    return;
   }
+  keeper_ = std::jthread([this](std::stop_token stop) {
+    pthread_setname_np(pthread_self(), "sim air");  // as a process's threads are listed
+    keep(stop);
+  });
 }
 
 SimRadio::~SimRadio() = default;
+
+SimRadio::BackgroundNetwork SimRadio::backgroundNetwork(const nlohmann::json& entry, std::uint32_t id) {
+  BackgroundNetwork network{requiredTextField(entry, "name"),
+                            static_cast<NetworkKind>(integerField(entry, "kind", 3, 1, 3)),
+                            textField(entry, "key"),
+                            integerField(entry, "signal", defaultSignal, 0u, 100u),
+                            flagField(entry, "internet", false),
+                            id};
+  if (network.kind == NetworkKind::AccessPoint && network.key.empty()) {
+    throw std::runtime_error("kind 2 needs a \"key\"");
+  }
+  if (network.kind == NetworkKind::OpenAccessPoint && !network.key.empty()) {
+    throw std::runtime_error("kind 3 has no \"key\"");
+  }
+  return network;
+}
 
 std::vector<std::string> SimRadio::interfaces() {
   std::vector<std::string> ids;
@@ -102,6 +136,7 @@ RadioResult SimRadio::visibleNetworks(const std::string& interfaceId, std::vecto
   const auto heard = listen();
   std::vector<RadioEvent> events;
   dropVanishedLinks(heard, events);
+  lookAtGuests(heard, events);
 
   networks.clear();
   const auto& joined = iface->joined;
@@ -161,8 +196,9 @@ RadioResult SimRadio::connect(const std::string& interfaceId, const std::string&
     result = RadioResult::WrongKey;
   } else {
     if (target->station) {  // on its own network the interface stays where it is
-      if (auto left = leave(*iface)) events.push_back(*left);
+      leave(*iface, events);
       iface->joined = Joined{name, target->id, *target->station};
+      republish_ = !publishStation();
     }
     events.push_back(connectedEvent(interfaceId, name));
   }
@@ -175,7 +211,9 @@ RadioResult SimRadio::disconnect(const std::string& interfaceId) {
   std::lock_guard lock(mutex_);
   Interface* iface = findInterface(interfaceId);
   if (!iface) return RadioResult::NoSuchInterface;
-  if (auto left = leave(*iface)) deliver({*left});
+  std::vector<RadioEvent> events;
+  leave(*iface, events);
+  deliver(events);
   return RadioResult::Ok;
 }
 
@@ -189,10 +227,10 @@ RadioResult SimRadio::addOwnNetwork(const std::string& interfaceId, const std::s
   std::lock_guard lock(mutex_);
   Interface& iface = *findInterface(interfaceId);
   std::vector<RadioEvent> events;
-  if (auto left = leave(iface)) events.push_back(*left);
+  leave(iface, events);
   iface.own = AirNetwork{name, key, newAirNetworkId(), internet};
   RadioResult result = RadioResult::Ok;
-  if (publishOwnNetworks()) {
+  if (publishStation()) {
     events.push_back(connectedEvent(interfaceId, name));
   } else {
     iface.own.reset();
@@ -209,13 +247,38 @@ RadioResult SimRadio::deleteOwnNetwork(const std::string& interfaceId, const std
   if (!iface) return RadioResult::NoSuchInterface;
   const bool on = (iface->own && iface->own->name == name) || (iface->joined && iface->joined->name == name);
   if (!on) return RadioResult::NotFound;
-  deliver({*leave(*iface)});
+  std::vector<RadioEvent> events;
+  leave(*iface, events);
+  deliver(events);
   return RadioResult::Ok;
 }
+
+std::string SimRadio::networkPassphrase(const std::string& key) { return key; }
 
 void SimRadio::setEventSink(EventSink sink) {
   std::lock_guard lock(sinkMutex_);
   sink_ = std::move(sink);
+}
+
+RadioResult SimRadio::hostedNetwork(const std::string& interfaceId, HostedNetwork& network) {
+  std::lock_guard lock(mutex_);
+  const Interface* iface = findInterface(interfaceId);
+  if (!iface) return RadioResult::NoSuchInterface;
+  if (!iface->own) return RadioResult::NotFound;
+  network = HostedNetwork{iface->own->name, iface->own->key.empty() ? NetworkSecurity::Open : NetworkSecurity::Wep};
+  return RadioResult::Ok;
+}
+
+RadioResult SimRadio::guests(const std::string& interfaceId, std::vector<NetworkGuest>& guests) {
+  std::lock_guard lock(mutex_);
+  Interface* iface = findInterface(interfaceId);
+  if (!iface) return RadioResult::NoSuchInterface;
+  if (!iface->own) return RadioResult::NotFound;
+  std::vector<RadioEvent> events;
+  lookAtGuests(listen(), events);
+  guests = iface->guests.guests(machine_.system().uptimeMilliseconds());
+  deliver(events);
+  return RadioResult::Ok;
 }
 
 bool SimRadio::joinedNetworkLeadsToInternet() {
@@ -225,9 +288,9 @@ bool SimRadio::joinedNetworkLeadsToInternet() {
     if (iface.joined->station.empty()) {
       if (background_.at(iface.joined->id - 1).internet) return true;
     } else if (airDir_) {
-      const auto networks = listenToStation(*airDir_, iface.joined->station);
-      if (!networks) continue;
-      for (const auto& n : *networks) {
+      const auto station = listenToStation(*airDir_, iface.joined->station);
+      if (!station) continue;
+      for (const auto& n : station->networks) {
         if (n.id == iface.joined->id && n.internet) return true;
       }
     }
@@ -256,13 +319,13 @@ void SimRadio::tendAir() {
     }
   }
   // A failed write is tried again next round.
-  if (changed || republish_) republish_ = !publishOwnNetworks();
+  if (changed || republish_) republish_ = !publishStation();
 
-  const bool joinedAir = std::any_of(interfaces_.begin(), interfaces_.end(),
-                                     [](const Interface& i) { return i.joined && !i.joined->station.empty(); });
-  if (joinedAir) {
+  if (needsTending()) {
+    const auto heard = listen();
     std::vector<RadioEvent> events;
-    dropVanishedLinks(listen(), events);
+    dropVanishedLinks(heard, events);
+    lookAtGuests(heard, events);
     deliver(events);
   }
 }
@@ -273,21 +336,24 @@ SimRadio::Interface* SimRadio::findInterface(const std::string& id) {
 }
 
 std::vector<HeardStation> SimRadio::listen() {
-  if (!airDir_) return {};
+  if (!airDir_ || airFault_) return {};
   return listenToAir(*airDir_, station_ ? station_->id() : std::string());
 }
 
-std::optional<RadioEvent> SimRadio::leave(Interface& iface) {
-  std::optional<RadioEvent> event;
+void SimRadio::leave(Interface& iface, std::vector<RadioEvent>& events) {
   if (iface.own) {
-    event = disconnectedEvent(iface.id, iface.own->name);
+    for (auto& change : iface.guests.clear(machine_.system().uptimeMilliseconds())) {
+      events.push_back(RadioEvent{iface.id, change.code, iface.own->name, std::move(change.guest)});
+    }
+    events.push_back(disconnectedEvent(iface.id, iface.own->name));
     iface.own.reset();
-    republish_ = !publishOwnNetworks();
   } else if (iface.joined) {
-    event = disconnectedEvent(iface.id, iface.joined->name);
+    events.push_back(disconnectedEvent(iface.id, iface.joined->name));
     iface.joined.reset();
+  } else {
+    return;
   }
-  return event;
+  republish_ = !publishStation();
 }
 
 void SimRadio::dropVanishedLinks(const std::vector<HeardStation>& heard, std::vector<RadioEvent>& events) {
@@ -301,25 +367,60 @@ void SimRadio::dropVanishedLinks(const std::vector<HeardStation>& heard, std::ve
     if (!present) {
       events.push_back(disconnectedEvent(iface.id, iface.joined->name));
       iface.joined.reset();
+      republish_ = !publishStation();
     }
   }
 }
 
-bool SimRadio::publishOwnNetworks() {
+void SimRadio::lookAtGuests(const std::vector<HeardStation>& heard, std::vector<RadioEvent>& events) {
+  const auto now = machine_.system().uptimeMilliseconds();
+  for (auto& iface : interfaces_) {
+    if (!iface.own) continue;
+    std::vector<NetworkGuest> present;
+    for (const auto& station : heard) {
+      for (const auto& link : station.links) {
+        if (!station_ || link.station != station_->id() || link.network != iface.own->id) continue;
+        NetworkGuest guest{link.deviceName, link.hardwareAddress, {}, 0};
+        guest.ipAddress = leaseFor(iface, guest);
+        present.push_back(std::move(guest));
+      }
+    }
+    for (auto& change : iface.guests.update(present, now)) {
+      events.push_back(RadioEvent{iface.id, change.code, iface.own->name, std::move(change.guest)});
+    }
+  }
+}
+
+std::string SimRadio::leaseFor(Interface& iface, const NetworkGuest& guest) {
+  const auto client =
+      guest.hardwareAddress.empty() ? "name " + guest.name : formatHardwareAddress(guest.hardwareAddress);
+  if (auto lease = iface.leases.find(client); lease != iface.leases.end()) return lease->second;
+  const auto host = firstGuestHost + iface.leases.size();
+  if (host > lastGuestHost) return {};  // the pool is used up: the guest has no address
+  return iface.leases[client] = guestSubnet + std::to_string(host);
+}
+
+bool SimRadio::publishStation() {
   if (!airDir_) return true;
+  if (airFault_) return false;
   std::vector<AirNetwork> own;
+  std::vector<AirLink> links;
   for (const auto& iface : interfaces_) {
     if (iface.own) own.push_back(*iface.own);
+    if (iface.joined && !iface.joined->station.empty()) {
+      links.push_back(AirLink{iface.joined->station, iface.joined->id, hostName_, iface.hardwareAddress});
+    }
   }
   if (!station_) {
-    if (own.empty()) return true;
+    if (own.empty() && links.empty()) return true;
     try {
       station_ = std::make_unique<AirStation>(*airDir_);
-    } catch (const std::system_error&) {
+    } catch (const std::runtime_error& e) {
+      std::fprintf(stderr, "brisklane: %s\n", e.what());
       return false;
     }
   }
-  return station_->publish(own);
+  return station_->publish(own, links);
 }
 
 bool SimRadio::needsTending() const {

@@ -1,6 +1,5 @@
 #include "sim/SimRegistry.h"
 
-#include <fstream>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
@@ -21,8 +20,9 @@ bool isAtOrBelow(const std::string& path, const std::string& top) {
 
 SimRegistry::SimRegistry(const nlohmann::json& scenario, std::optional<std::filesystem::path> stateFile)
     : stateFile_(std::move(stateFile)) {
-  auto saved = readStateFile(stateFile_, "registry");
-  tree_ = RegistryTree::fromJson(saved ? *saved : scenario);
+  const bool saved =
+      loadStateFile(stateFile_, "registry", [this](const nlohmann::json& tree) { tree_ = RegistryTree::fromJson(tree); });
+  if (!saved) tree_ = RegistryTree::fromJson(scenario);
 }
 
 std::int32_t SimRegistry::injectedFault(const std::string& path, bool writing) {
@@ -48,9 +48,10 @@ std::int32_t SimRegistry::createKey(const std::string& path, std::uint32_t /*acc
   std::lock_guard lock(mutex_);
   created = false;
   if (auto fault = injectedFault(path, false)) return fault;
-  tree_.findOrCreate(path, created);
-  if (created) save();
-  return ERROR_SUCCESS;
+  if (tree_.find(path)) return ERROR_SUCCESS;
+  const auto error = changeAndSave([&](RegistryTree& tree) { tree.findOrCreate(path, created); });
+  if (error != ERROR_SUCCESS) created = false;
+  return error;
 }
 
 std::int32_t SimRegistry::queryValue(const std::string& path, const std::string& name, RegistryValue& value) {
@@ -68,17 +69,15 @@ std::int32_t SimRegistry::setValue(const std::string& path, const std::string& n
   std::lock_guard lock(mutex_);
   if (auto fault = injectedFault(path, true)) return fault;
   if (!tree_.find(path)) return ERROR_FILE_NOT_FOUND;
-  tree_.setValue(path, name, value);
-  save();
-  return ERROR_SUCCESS;
+  return changeAndSave([&](RegistryTree& tree) { tree.setValue(path, name, value); });
 }
 
 std::int32_t SimRegistry::deleteValue(const std::string& path, const std::string& name) {
   std::lock_guard lock(mutex_);
   if (auto fault = injectedFault(path, true)) return fault;
-  if (!tree_.deleteValue(path, name)) return ERROR_FILE_NOT_FOUND;
-  save();
-  return ERROR_SUCCESS;
+  auto* key = tree_.find(path);
+  if (!key || !key->value(name)) return ERROR_FILE_NOT_FOUND;
+  return changeAndSave([&](RegistryTree& tree) { tree.deleteValue(path, name); });
 }
 
 std::int32_t SimRegistry::subkeyName(const std::string& path, std::uint32_t index, std::string& name) {
@@ -117,8 +116,14 @@ bool SimRegistry::hasValue(const std::string& path, const std::string& name) con
   return key && key->value(name);
 }
 
-void SimRegistry::save() {
-  writeStateFile(stateFile_, tree_.toJson());
+std::int32_t SimRegistry::changeAndSave(const std::function<void(RegistryTree&)>& change) {
+  RegistryTree changed = tree_;
+  change(changed);
+  if (const auto error = writeStateFile(stateFile_, changed.toJson()); error != ERROR_SUCCESS) {
+    return static_cast<std::int32_t>(error);
+  }
+  tree_ = std::move(changed);
+  return ERROR_SUCCESS;
 }
 
 }  // namespace plat::sim

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -18,7 +19,9 @@ class SimRegistry : public RegistryBackend {
  public:
   // `scenario` is the scenario's "registry" object. With a state file that
   // exists, the saved tree replaces the scenario's; every change is saved to
-  // it.
+  // it, and a change that cannot be saved fails with the save's error
+  // (writeStateFile) and is not made. Throws std::runtime_error naming the
+  // fault in either.
   SimRegistry(const nlohmann::json& scenario, std::optional<std::filesystem::path> stateFile);
 
   std::int32_t openKey(const std::string& path, std::uint32_t access) override;
@@ -42,7 +45,9 @@ class SimRegistry : public RegistryBackend {
 
  private:
   std::int32_t injectedFault(const std::string& path, bool writing);
-  void save();
+  // Makes the change on a copy of the tree and keeps it once it is saved;
+  // the save's error otherwise.
+  std::int32_t changeAndSave(const std::function<void(RegistryTree&)>& change);
 
   mutable std::mutex mutex_;
   RegistryTree tree_;

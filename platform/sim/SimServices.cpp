@@ -1,12 +1,13 @@
 #include "sim/SimServices.h"
 
 #include <algorithm>
-#include <fstream>
 #include <limits>
 #include <stdexcept>
+#include <tuple>
 
 #include <nlohmann/json.hpp>
 
+#include "sim/JsonFields.h"
 #include "sim/SimMachine.h"
 #include "sim/StateFile.h"
 #include "win32/AsciiCase.h"
@@ -32,11 +33,11 @@ constexpr std::pair<std::uint32_t, const char*> rightNames[] = {
     {ServiceConfigureRight, "configure"},
 };
 
-ServiceRunState parseState(const std::string& name, const std::string& where) {
+ServiceRunState parseState(const std::string& name) {
   for (const auto& [state, text] : stateNames) {
     if (name == text) return state;
   }
-  throw std::runtime_error(where + ": unknown service state \"" + name + "\"");
+  throw std::runtime_error("unknown service state \"" + name + "\"");
 }
 
 const char* stateName(ServiceRunState state) {
@@ -46,11 +47,11 @@ const char* stateName(ServiceRunState state) {
   return "stopped";
 }
 
-std::uint32_t parseRight(const std::string& name, const std::string& where) {
+std::uint32_t parseRight(const std::string& name) {
   for (const auto& [right, text] : rightNames) {
     if (name == text) return right;
   }
-  throw std::runtime_error(where + ": unknown service right \"" + name + "\"");
+  throw std::runtime_error("unknown service right \"" + name + "\"");
 }
 
 std::string rightsText(std::uint32_t rights) {
@@ -63,16 +64,21 @@ std::string rightsText(std::uint32_t rights) {
   return text.empty() ? "none" : text;
 }
 
-SimServices::Phase parsePhase(const nlohmann::json& section, const std::string& where) {
+// A "start" or "stop" object; none: the default phase.
+SimServices::Phase parsePhase(const nlohmann::json* section, const std::string& where) {
   SimServices::Phase phase;
-  if (section.is_null()) return phase;
-  if (!section.is_object()) throw std::runtime_error(where + " must be an object");
-  phase.checkpoints = section.value("checkpoints", phase.checkpoints);
-  phase.waitHint = section.value("waitHint", phase.waitHint);
-  phase.interval = section.value("interval", phase.waitHint);
-  phase.refuse = section.value("refuse", phase.refuse);
-  phase.hang = section.value("hang", phase.hang);
-  phase.checkpointFallsAfter = section.value("checkpointFallsAfter", phase.checkpointFallsAfter);
+  if (!section) return phase;
+  if (!section->is_object()) throw std::runtime_error(where + " must be an object");
+  try {
+    phase.checkpoints = integerField(*section, "checkpoints", phase.checkpoints);
+    phase.waitHint = integerField(*section, "waitHint", phase.waitHint);
+    phase.interval = integerField(*section, "interval", phase.waitHint);
+    phase.refuse = integerField(*section, "refuse", phase.refuse);
+    phase.hang = flagField(*section, "hang", phase.hang);
+    phase.checkpointFallsAfter = integerField(*section, "checkpointFallsAfter", phase.checkpointFallsAfter);
+  } catch (const std::runtime_error& e) {
+    throw std::runtime_error(where + ": " + e.what());
+  }
   return phase;
 }
 
@@ -83,32 +89,33 @@ bool isStable(ServiceRunState state) {
 }  // namespace
 
 SimServices::SimServices(SimMachine& machine, const nlohmann::json& scenario) : machine_(machine) {
-  const auto list = scenario.value("services", nlohmann::json::array());
-  if (!list.is_array()) throw std::runtime_error("\"services\" must be an array");
-  for (const auto& entry : list) {
+  for (const auto& entry : arrayField(scenario, "services")) {
     Service service;
-    service.name = entry.at("name").get<std::string>();
+    service.name = textOf(requiredField(entry, "name"), "a service's \"name\"");
     const std::string where = "service \"" + service.name + "\"";
     if (service.name.empty()) throw std::runtime_error("a service needs a name");
     if (find(service.name)) throw std::runtime_error(where + " is listed twice");
-    service.state = parseState(entry.value("state", std::string("stopped")), where);
-    service.sharedProcess = entry.value("sharedProcess", false);
-    for (const auto& right : entry.value("deny", nlohmann::json::array())) {
-      service.deniedRights |= parseRight(right.get<std::string>(), where);
+    try {
+      service.state = parseState(textField(entry, "state", "stopped"));
+      service.sharedProcess = flagField(entry, "sharedProcess", false);
+      for (const auto& right : arrayField(entry, "deny")) service.deniedRights |= parseRight(textOf(right, "a right"));
+    } catch (const std::runtime_error& e) {
+      throw std::runtime_error(where + ": " + e.what());
     }
-    service.start = parsePhase(entry.value("start", nlohmann::json()), where + " \"start\"");
-    service.stop = parsePhase(entry.value("stop", nlohmann::json()), where + " \"stop\"");
+    service.start = parsePhase(optionalField(entry, "start"), where + " \"start\"");
+    service.stop = parsePhase(optionalField(entry, "stop"), where + " \"stop\"");
     services_.push_back(std::move(service));
   }
 
   if (machine_.options().stateDir) stateFile_ = *machine_.options().stateDir / "services.json";
-  const auto saved = readStateFile(stateFile_, "services");
-  if (!saved) return;
-  for (auto& service : services_) {
-    if (auto it = saved->find(service.name); it != saved->end() && it->is_string()) {
-      service.state = parseState(it->get<std::string>(), "saved services");
+  loadStateFile(stateFile_, "services", [this](const nlohmann::json& saved) {
+    if (!saved.is_object()) throw std::runtime_error("must be an object of service states");
+    for (auto& service : services_) {
+      if (const auto* state = optionalField(saved, service.name.c_str())) {
+        service.state = parseState(textOf(*state, "the state of \"" + service.name + "\""));
+      }
     }
-  }
+  });
 }
 
 std::uint32_t SimServices::connect() {
@@ -166,8 +173,7 @@ std::uint32_t SimServices::start(const std::string& name) {
   ++service->startRequests;
   if (statusNow(*service).state != ServiceRunState::Stopped) return record(call, ERROR_SERVICE_ALREADY_RUNNING);
   if (service->start.refuse != 0) return record(call, service->start.refuse);
-  begin(*service, service->start, ServiceRunState::StartPending, ServiceRunState::Running);
-  return record(call, ERROR_SUCCESS);
+  return record(call, begin(*service, service->start, ServiceRunState::StartPending, ServiceRunState::Running));
 }
 
 std::uint32_t SimServices::stop(const std::string& name, ServiceStatus& status) {
@@ -180,17 +186,21 @@ std::uint32_t SimServices::stop(const std::string& name, ServiceStatus& status) 
   if (status.state == ServiceRunState::Stopped) return record(call, ERROR_SERVICE_NOT_ACTIVE);
   if (!status.acceptsStop) return record(call, ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
   if (service->stop.refuse != 0) return record(call, service->stop.refuse);
-  begin(*service, service->stop, ServiceRunState::StopPending, ServiceRunState::Stopped);
+  const auto result = begin(*service, service->stop, ServiceRunState::StopPending, ServiceRunState::Stopped);
   status = statusNow(*service);
-  return record(call, ERROR_SUCCESS);
+  return record(call, result);
 }
 
 void SimServices::setServiceState(const std::string& name, ServiceRunState state) {
   std::lock_guard lock(mutex_);
   Service& service = known(name);
+  const auto before = std::pair{service.state, service.transition};
   service.transition.reset();
   service.state = state;
-  save();
+  if (save() != ERROR_SUCCESS) {
+    std::tie(service.state, service.transition) = before;
+    throw std::runtime_error("the state of service \"" + service.name + "\" could not be saved");
+  }
 }
 
 ServiceRunState SimServices::serviceState(const std::string& name) {
@@ -300,9 +310,12 @@ ServiceRunState SimServices::settledState(const Service& service) {
   return service.transition->phase.hang ? service.transition->pending : service.transition->target;
 }
 
-void SimServices::begin(Service& service, const Phase& phase, ServiceRunState pending, ServiceRunState target) {
+std::uint32_t SimServices::begin(Service& service, const Phase& phase, ServiceRunState pending,
+                                  ServiceRunState target) {
   service.transition = Transition{phase, pending, target, machine_.system().uptimeMilliseconds()};
-  save();
+  const auto error = save();
+  if (error != ERROR_SUCCESS) service.transition.reset();
+  return error;
 }
 
 std::uint32_t SimServices::record(std::string call, std::uint32_t result) {
@@ -311,11 +324,11 @@ std::uint32_t SimServices::record(std::string call, std::uint32_t result) {
   return result;
 }
 
-void SimServices::save() const {
-  if (!stateFile_) return;
+std::uint32_t SimServices::save() const {
+  if (!stateFile_) return ERROR_SUCCESS;
   nlohmann::json saved = nlohmann::json::object();
   for (const auto& service : services_) saved[service.name] = stateName(settledState(service));
-  writeStateFile(stateFile_, saved);
+  return writeStateFile(stateFile_, saved);
 }
 
 }  // namespace plat::sim

@@ -47,7 +47,8 @@ class SimServices : public ServiceBackend {
   // Test hooks. Names of unknown services throw std::out_of_range.
 
   // Puts the service in `state` at once and holds it there (a pending state
-  // set this way never ends by itself).
+  // set this way never ends by itself). Throws std::runtime_error when that
+  // cannot be saved.
   void setServiceState(const std::string& name, ServiceRunState state);
   // The service's state now, without counting as a query.
   ServiceRunState serviceState(const std::string& name);
@@ -96,9 +97,11 @@ class SimServices : public ServiceBackend {
   Service& known(const std::string& name);
   ServiceStatus statusNow(Service& service);
   static ServiceRunState settledState(const Service& service);
-  void begin(Service& service, const Phase& phase, ServiceRunState pending, ServiceRunState target);
+  // Starts the phase once the state it settles in is saved; the save's error
+  // otherwise, the service staying as it was.
+  std::uint32_t begin(Service& service, const Phase& phase, ServiceRunState pending, ServiceRunState target);
   std::uint32_t record(std::string call, std::uint32_t result);
-  void save() const;
+  std::uint32_t save() const;
 
   SimMachine& machine_;
   std::optional<std::filesystem::path> stateFile_;

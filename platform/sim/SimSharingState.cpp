@@ -1,37 +1,34 @@
 #include "sim/SimSharingState.h"
 
-#include <fstream>
 #include <stdexcept>
+#include <tuple>
 
 #include <nlohmann/json.hpp>
 
+#include "sim/JsonFields.h"
 #include "sim/StateFile.h"
 #include "win32/AsciiCase.h"
+#include "windows.h"
 
 namespace plat::sim {
 
 SimSharingState::SimSharingState(const nlohmann::json& initial, std::optional<std::filesystem::path> stateFile)
     : stateFile_(std::move(stateFile)) {
-  if (auto saved = readStateFile(stateFile_, "sharing state")) {
-    load(*saved, "saved sharing state " + stateFile_->string());
-  } else {
-    load(initial, "\"sharing\"");
+  if (loadStateFile(stateFile_, "sharing state", [this](const nlohmann::json& state) { load(state); })) return;
+  try {
+    load(initial);
+  } catch (const std::runtime_error& e) {
+    throw std::runtime_error(std::string("\"sharing\": ") + e.what());
   }
 }
 
-void SimSharingState::load(const nlohmann::json& json, const std::string& origin) {
+void SimSharingState::load(const nlohmann::json& json) {
   if (json.is_null()) return;
-  if (!json.is_object()) throw std::runtime_error(origin + " must be an object");
-  auto read = [&](const char* key, std::string& holder) {
-    auto it = json.find(key);
-    if (it == json.end() || it->is_null()) return;
-    if (!it->is_string()) throw std::runtime_error(origin + ": \"" + key + "\" must be a GUID text or null");
-    holder = it->get<std::string>();
-  };
-  read("public", public_);
-  read("private", private_);
+  if (!json.is_object()) throw std::runtime_error("the sharing state must be an object");
+  public_ = textField(json, "public");
+  private_ = textField(json, "private");
   if (!public_.empty() && equalsNoCase(public_, private_)) {
-    throw std::runtime_error(origin + ": one connection cannot be shared publicly and privately");
+    throw std::runtime_error("one connection cannot be shared publicly and privately");
   }
 }
 
@@ -48,15 +45,25 @@ SharingRole SimSharingState::roleOf(const std::string& guid) const {
   return SharingRole::none;
 }
 
-void SimSharingState::assign(const std::string& guid, SharingRole role) {
+std::int32_t SimSharingState::grant(const std::string& guid, SharingRole role) {
+  const SharingRole held = roleOf(guid);
+  if (held == role) return S_OK;
+  if (held != SharingRole::none || !holder(role).empty()) return roleTakenError;
+  const std::uint32_t saved = assign(guid, role);
+  return saved == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(saved);
+}
+
+std::uint32_t SimSharingState::assign(const std::string& guid, SharingRole role) {
+  const std::pair before{public_, private_};
   dropRoles(guid);
   if (role == SharingRole::publicSide) public_ = guid;
   if (role == SharingRole::privateSide) private_ = guid;
-  save();
+  return saveOrRevert(before);
 }
 
-void SimSharingState::clear(const std::string& guid) {
-  if (dropRoles(guid)) save();
+std::uint32_t SimSharingState::clear(const std::string& guid) {
+  const std::pair before{public_, private_};
+  return dropRoles(guid) ? saveOrRevert(before) : ERROR_SUCCESS;
 }
 
 bool SimSharingState::dropRoles(const std::string& guid) {
@@ -73,10 +80,12 @@ bool SimSharingState::dropRoles(const std::string& guid) {
   return false;
 }
 
-void SimSharingState::save() const {
-  if (!stateFile_) return;
-  writeStateFile(stateFile_, {{"public", public_.empty() ? nlohmann::json() : nlohmann::json(public_)},
-                              {"private", private_.empty() ? nlohmann::json() : nlohmann::json(private_)}});
+std::uint32_t SimSharingState::saveOrRevert(const std::pair<std::string, std::string>& before) {
+  const auto error =
+      writeStateFile(stateFile_, {{"public", public_.empty() ? nlohmann::json() : nlohmann::json(public_)},
+                                  {"private", private_.empty() ? nlohmann::json() : nlohmann::json(private_)}});
+  if (error != ERROR_SUCCESS) std::tie(public_, private_) = before;
+  return error;
 }
 
 }  // namespace plat::sim

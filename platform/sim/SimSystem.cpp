@@ -7,23 +7,25 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/JsonFields.h"
+
 extern char** environ;
 
 namespace plat::sim {
 
 SimSystem::SimSystem(const nlohmann::json& os, bool simulatedClock, DesktopOpener opener)
     : simulatedClock_(simulatedClock), opener_(std::move(opener)) {
-  version_.major = os.value("major", 6u);
-  version_.minor = os.value("minor", 1u);
-  version_.build = os.value("build", 7601u);
-  version_.platformId = os.value("platformId", 2u);
-  version_.servicePack = os.value("servicePack", std::string());
+  version_.major = integerField(os, "major", 6u);
+  version_.minor = integerField(os, "minor", 1u);
+  version_.build = integerField(os, "build", 7601u);
+  version_.platformId = integerField(os, "platformId", 2u);
+  version_.servicePack = textField(os, "servicePack");
   // "wow64": true or false; null means kernel32 has no IsWow64Process.
   const auto wow64 = os.find("wow64");
   if (wow64 != os.end() && wow64->is_null()) {
     hasWow64Query_ = false;
-  } else if (wow64 != os.end()) {
-    wow64_ = wow64->get<bool>();
+  } else {
+    wow64_ = flagField(os, "wow64", false);
   }
 }
 

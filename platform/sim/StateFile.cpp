@@ -1,27 +1,62 @@
 #include "sim/StateFile.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 #include "win32/AtomicFile.h"
+#include "win32/ErrnoMapping.h"
+#include "win32/RegularFile.h"
+#include "windows.h"
 
 namespace plat::sim {
+namespace {
 
-std::optional<nlohmann::json> readStateFile(const std::optional<std::filesystem::path>& path, const std::string& what) {
-  if (!path || !std::filesystem::exists(*path)) return std::nullopt;
-  std::ifstream in(*path);
-  try {
-    return nlohmann::json::parse(in);
-  } catch (const nlohmann::json::exception& e) {
-    throw std::runtime_error("saved " + what + " " + path->string() + " is damaged: " + e.what());
+// Far above any machine's registry, and still a size read at once.
+constexpr std::size_t stateFileLimit = 16 * 1024 * 1024;
+
+}  // namespace
+
+bool loadStateFile(const std::optional<std::filesystem::path>& path, const std::string& what,
+                   const std::function<void(const nlohmann::json&)>& load) {
+  if (!path) return false;
+  const std::string named = "saved " + what + " " + path->string();
+  std::string text;
+  if (const int error = readRegularFile(path->c_str(), stateFileLimit, text)) {
+    if (error == ENOENT) return false;
+    throw StateFileError(named + " cannot be read: " + readFailureReason(path->c_str(), error, stateFileLimit));
   }
+
+  nlohmann::json content;
+  try {
+    content = nlohmann::json::parse(text);
+  } catch (const nlohmann::json::exception& e) {
+    throw StateFileError(named + " is damaged: " + e.what());
+  }
+  try {
+    load(content);
+  } catch (const std::runtime_error& e) {
+    throw StateFileError(named + ": " + e.what());
+  }
+  return true;
 }
 
-void writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content) {
-  if (!path) return;
-  std::error_code error;
-  std::filesystem::create_directories(path->parent_path(), error);
-  writeFileAtomically(*path, content.dump(2) + "\n");
+std::uint32_t writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content) {
+  if (!path) return ERROR_SUCCESS;
+  std::error_code folderError;
+  std::filesystem::create_directories(path->parent_path(), folderError);
+  std::string cause;
+  std::uint32_t error = ERROR_WRITE_FAULT;
+  try {
+    if (writeFileAtomically(*path, content.dump(2) + "\n")) return ERROR_SUCCESS;
+    cause = std::strerror(errno);
+    error = errorFromErrno(errno);
+  } catch (const nlohmann::json::exception& e) {
+    cause = e.what();  // a name that is not UTF-8
+  }
+  std::fprintf(stderr, "brisklane: cannot save %s: %s\n", path->c_str(), cause.c_str());
+  return error;
 }
 
 }  // namespace plat::sim

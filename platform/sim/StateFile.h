@@ -1,22 +1,36 @@
 // The files in which a simulated machine keeps what outlives a run.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
 namespace plat::sim {
 
-// The saved content, or none when there is no file (or no state folder).
-// Throws std::runtime_error "saved <what> <path> is damaged: ..." when the
-// file is not valid JSON.
-std::optional<nlohmann::json> readStateFile(const std::optional<std::filesystem::path>& path, const std::string& what);
+// A saved state that cannot be used; the message names the file and why.
+class StateFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
-// Replaces the file atomically, creating its folder. A failed save leaves the
-// previous file; the running machine keeps the change in memory, as a system
-// whose flush failed would. Does nothing without a path.
-void writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content);
+// Hands the saved content to `load`; false when there is no file (or no
+// state folder). Throws StateFileError "saved <what> <path> ..." naming the
+// cause when the file cannot be read, is not valid JSON, or `load` refuses
+// its content (by throwing std::runtime_error).
+bool loadStateFile(const std::optional<std::filesystem::path>& path, const std::string& what,
+                   const std::function<void(const nlohmann::json&)>& load);
+
+// Replaces the file atomically, creating its folder (a new file is readable
+// by its owner only). Does nothing without a path. A failed save is reported
+// on stderr naming the file and the cause, leaves the previous file and
+// returns the Windows code of the cause (errorFromErrno; ERROR_WRITE_FAULT
+// when the content cannot be written as JSON), which the call that caused it
+// hands on; otherwise ERROR_SUCCESS.
+std::uint32_t writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content);
 
 }  // namespace plat::sim

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace plat {
 
@@ -13,10 +14,10 @@ int nonRegularFileError(mode_t mode) {
   return S_ISREG(mode) ? 0 : EACCES;
 }
 
-int readRegularFile(const char* path, std::size_t maxSize, std::string& content) {
+int readRegularFile(const char* path, std::size_t maxSize, std::string& content, bool followLinks) {
   content.clear();
   // Opening a pipe without a writer would wait for one: O_NONBLOCK.
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
   if (fd < 0) return errno;
   int error = 0;
   struct stat status {};
@@ -50,6 +51,13 @@ int readRegularFile(const char* path, std::size_t maxSize, std::string& content)
   }
   ::close(fd);
   return error;
+}
+
+std::string readFailureReason(const char* path, int error, std::size_t maxSize) {
+  if (error == EFBIG) return "The file is larger than " + std::to_string(maxSize) + " bytes";
+  struct stat status {};
+  if (error == EACCES && ::stat(path, &status) == 0 && !S_ISREG(status.st_mode)) return "Not a regular file";
+  return std::strerror(error);
 }
 
 }  // namespace plat

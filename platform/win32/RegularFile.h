@@ -17,7 +17,13 @@ int nonRegularFileError(mode_t mode);
 
 // Reads the regular file whole into `content`. Returns 0, or an errno: the
 // failed open or read, nonRegularFileError's answer, or EFBIG for a file
-// larger than `maxSize` bytes (nothing is read then).
-int readRegularFile(const char* path, std::size_t maxSize, std::string& content);
+// larger than `maxSize` bytes (nothing is read then). Without `followLinks`
+// a symbolic link in the last component is refused (ELOOP).
+int readRegularFile(const char* path, std::size_t maxSize, std::string& content, bool followLinks = true);
+
+// Why readRegularFile failed with `error`, as a user would look for it:
+// "Not a regular file", "The file is larger than <maxSize> bytes" or the
+// system's text for the errno.
+std::string readFailureReason(const char* path, int error, std::size_t maxSize);
 
 }  // namespace plat

@@ -4,29 +4,17 @@
 
 #include <algorithm>
 #include <mutex>
-#include <new>
 #include <set>
-#include <stdexcept>
 
-#include "machine/Machine.h"
-#include "machine/RadioBackend.h"
+#include "wireless/LibraryCall.h"
 #include "win32/TextConversion.h"
 #include "wireless/NotificationDispatcher.h"
 
 namespace {
 
-DWORD resultCode(plat::RadioResult result) {
-  switch (result) {
-    case plat::RadioResult::Ok: return ERROR_SUCCESS;
-    case plat::RadioResult::NoSuchInterface: return ERROR_NOT_FOUND;
-    case plat::RadioResult::NotVisible: return ERROR_NOT_FOUND;
-    case plat::RadioResult::WrongKey: return ERROR_INVALID_PASSWORD;
-    case plat::RadioResult::NotFound: return ERROR_NOT_FOUND;
-    case plat::RadioResult::InvalidName: return ERROR_INVALID_PARAMETER;
-    case plat::RadioResult::Failed: return ERROR_WRITE_FAULT;
-  }
-  return ERROR_INVALID_FUNCTION;
-}
+using wireless::guarded;
+using wireless::radio;
+using wireless::resultCode;
 
 // Identifiers handed out stay valid while the library is loaded: a caller may
 // keep one across later calls.
@@ -49,21 +37,6 @@ void fillEntry(WIRELESS_NETWORK_ENTRY& entry, const plat::VisibleNetwork& networ
   entry.ValueA = network.secured ? WIRELESS_SECURITY_KEY : WIRELESS_SECURITY_OPEN;
   entry.ValueB = network.id;
 }
-
-// Runs one library call; what the machine raises becomes a result code, as
-// nothing may leave a C function.
-template <class Call>
-DWORD guarded(Call call) {
-  try {
-    return call();
-  } catch (const std::bad_alloc&) {
-    return ERROR_NOT_ENOUGH_MEMORY;
-  } catch (const std::exception&) {
-    return ERROR_INVALID_FUNCTION;
-  }
-}
-
-plat::RadioBackend& radio() { return plat::machine().radio(); }
 
 }  // namespace
 

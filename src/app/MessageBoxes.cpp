@@ -1,5 +1,7 @@
 #include "app/MessageBoxes.h"
 
+#include <cstdio>
+
 #include <QApplication>
 
 namespace {
@@ -29,6 +31,15 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const QString& text,
   const TMessageBoxRequest request{parent, text, caption, icon, buttons};
   const TMessageBoxHandler handler = installedHandler();  // may be replaced while it runs
   return handler ? handler(request) : showRealBox(request);
+}
+
+void ShowFailureMessage(QWidget* parent, const QString& text, const QString& caption, const std::string& reason) {
+  QString shown = text;
+  if (!reason.empty()) {
+    std::fprintf(stderr, "brisklane: %s\n", reason.c_str());
+    shown += QStringLiteral("\r\n") + QString::fromStdString(reason);
+  }
+  ShowMessageBox(parent, shown, caption, QMessageBox::Critical, QMessageBox::Ok);
 }
 
 void ShowException(const std::exception& error) {

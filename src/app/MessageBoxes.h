@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <functional>
+#include <string>
 
 #include <QMessageBox>
 #include <QString>
@@ -22,6 +23,12 @@ struct TMessageBoxRequest {
 // Shows a modal message box and returns the button that closed it.
 QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const QString& text, const QString& caption,
                                            QMessageBox::Icon icon, QMessageBox::StandardButtons buttons);
+
+// The box of a failed action: the program's own text and, beneath it, the
+// reason the machine gave for refusing (BrisklaneLastRefusal, read by the
+// caller right after the call that failed), which also goes to stderr. Error
+// icon, OK.
+void ShowFailureMessage(QWidget* parent, const QString& text, const QString& caption, const std::string& reason);
 
 // The framework's standard error box: the error's text with the error icon
 // and OK, captioned with the application's title, owned by the active window.

@@ -5,10 +5,11 @@
 #include <mutex>
 
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QWidget>
+
+#include "brisklane_files.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void bindLocked(const std::filesystem::path& folder) {
 void ensureBound() {
   std::lock_guard lock(folderMutex);
   if (boundFolder.empty()) {
-    bindLocked(std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "locale");
+    bindLocked(std::filesystem::path(BrisklaneDataFolder()) / "locale");
   }
 }
 

@@ -21,6 +21,6 @@ QString Translate(const QString& text, const QString& insert);
 void TranslateComponent(QWidget* form);
 
 // The folder that holds the catalogs. Until it is set, the "locale" folder
-// beside the running program is used.
+// of the program's data folder (brisklane_files.h) is used.
 void SetLocaleFolder(const std::filesystem::path& folder);
 std::filesystem::path LocaleFolder();

@@ -34,9 +34,9 @@
 #include "net/ConnectionUnit.h"
 #include "service/UnitWifiTroubleShooter.h"
 #include "update/CheckUpdateThread.h"
-#include "update/ProgramFolder.h"
 #include "util/SystemUtils.h"
 #include "util/TextUtils.h"
+#include "wifi/WifiHotspot.h"
 #include "wifi/WifiNetwork.h"
 
 namespace {
@@ -49,10 +49,13 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-TForm1::TForm1(const std::string& programFolder, QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(const BRISKLANE_FILE_LOCATIONS& files, QWidget* parent)
+    : QMainWindow(parent),
+      FProgramFolder(files.ProgramFolder),
+      FSettingsFile(files.SettingsFile),
+      FErrorLog(files.ErrorLog) {
   CreateControls();
   ConnectHandlers();
-  FProgramFolder = programFolder.empty() ? ProgramFolder() : programFolder;
   FormCreate();
   FSessionEnd = std::make_unique<TSessionEndWatcher>([this] {
     HandleQueryEndSession();
@@ -86,6 +89,7 @@ void TForm1::ConnectHandlers() {
   on(actDisconnect, &TForm1::actDisconnectExecute);
   on(actRefresh2, &TForm1::actRefresh2Execute);
   on(actWriteToUs, &TForm1::actWriteToUsExecute);
+  on(actCopyJoinDetails, &TForm1::actCopyJoinDetailsExecute);
   on(mniMinimizeToTray1, &TForm1::mniMinimizeToTray1Click);
   on(mniOpenMainWindow, &TForm1::TrayIcon1DblClick);
 
@@ -122,7 +126,8 @@ void TForm1::ConnectHandlers() {
 }
 
 void TForm1::FormCreate() {
-  // 1. FProgramFolder: set by the constructor.
+  // 1. FProgramFolder, and where the settings file and the error log are:
+  // set by the constructor.
   // 2.-4. Start state of the pages.
   lblSabrevaneFound->clear();
   PageControl1->setCurrentIndex(0);
@@ -149,8 +154,13 @@ void TForm1::FormCreate() {
   FWifi->SetPassword(FPassword);
   // 11.
   FConnectionManager = std::make_unique<TConnectionManager>();
+  // The network this laptop broadcasts and the devices on it.
+  FHotspot = std::make_unique<TWifiHotspot>();
+  WireGuestEvents();
   // 12.
-  if (FCheckForUpdates) FUpdateThread = std::make_unique<TCheckUpdateThread>(TUpdateSource{UpdateFileUrl, FProgramFolder});
+  if (FCheckForUpdates) {
+    FUpdateThread = std::make_unique<TCheckUpdateThread>(TUpdateSource{UpdateFileUrl, FProgramFolder, FErrorLog});
+  }
   // 13.-16. The page control has no tabs; the client area gets its size.
   const int menuHeight = MainMenu1->sizeHint().height();
   setFixedSize(580, 536 + menuHeight);
@@ -240,6 +250,8 @@ bool TForm1::FormCloseQuery() {
 }
 
 void TForm1::FormDestroy() {
+  // No word of devices leaving reaches a window that goes.
+  FHotspot.reset();
   // Whatever happens to the settings, the program never leaves its network
   // or sharing behind.
   if (FSessionEnding) {
@@ -268,7 +280,7 @@ void TForm1::ShowTrayBalloon(const QString& title, const QString& text, QSystemT
 }
 
 void TForm1::LoadSettings() {
-  const TSettings settings = ReadSettingsFile(FProgramFolder + "setup.ini");
+  const TSettings settings = ReadSettingsFile(FSettingsFile);
   FAutoRun = settings.AutoRun;
   FCheckForUpdates = settings.CheckForUpdates;
   FStartMinimized = settings.StartMinimized;
@@ -287,7 +299,7 @@ void TForm1::SaveSettings() {
   settings.DestGuid = FSavedDestGuid;
   settings.SSID = FSSID;
   settings.Password = FPassword;
-  WriteSettingsFile(FProgramFolder + "setup.ini", settings);
+  WriteSettingsFile(FSettingsFile, settings);
 }
 
 void TForm1::SaveSettingsAtSessionEnd() {

@@ -5,7 +5,8 @@
 //
 // Unit1.cpp holds the lifecycle, Unit1Design.cpp the controls, and
 // Unit1Hotspot.cpp, Unit1Connect.cpp and Unit1Status.cpp the behaviour of the
-// Hotspot Setup page, the Connect to Hotspot page and the status display.
+// Hotspot Setup page, the Connect to Hotspot page and the status display;
+// Unit1Guests.cpp the devices on this laptop's network.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,9 @@
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
+
+#include "app/NoticeThrottle.h"
+#include "brisklane_files.h"
 
 class QAction;
 class QButtonGroup;
@@ -28,8 +32,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
 class QStatusBar;
+class QTimer;
 class QToolBar;
 class QToolButton;
+class QTreeWidget;
 
 class TAboutBox;
 class TCheckUpdateThread;
@@ -40,6 +46,8 @@ class TSelectNetworkForm;
 class TSessionEndWatcher;
 class TStatusPanel;
 class TWifiConnection;
+class TWifiHotspot;
+struct TGuestNotice;
 enum class TPicture;
 
 // The private start-up message that FormCreate posts to the window itself.
@@ -49,9 +57,10 @@ class TForm1 : public QMainWindow {
   Q_OBJECT
 
  public:
-  // Runs FormCreate. `programFolder` (ending with a path separator) is the
-  // folder that holds setup.ini; empty means the running program's folder.
-  explicit TForm1(const std::string& programFolder = {}, QWidget* parent = nullptr);
+  // Runs FormCreate with the program's folder, its settings file and its
+  // error log where `files` names them: by default where the platform keeps
+  // them for the running program.
+  explicit TForm1(const BRISKLANE_FILE_LOCATIONS& files = BrisklaneFileLocations(), QWidget* parent = nullptr);
   // Runs FormDestroy.
   ~TForm1() override;
 
@@ -112,6 +121,7 @@ class TForm1 : public QMainWindow {
   QAction* actOptions;
   QAction* actWriteToUs;
   QAction* actAbout;
+  QAction* actCopyJoinDetails;
 
   // Home page.
   QWidget* tbHome;
@@ -145,6 +155,10 @@ class TForm1 : public QMainWindow {
   QPushButton* btnRefresh2;
   QPushButton* btnStartSharing;
   QPushButton* btnStopSharing;
+  // The devices on this laptop's network, while sharing is on.
+  QGroupBox* grpGuests;
+  QTreeWidget* lvGuests;
+  QLabel* lblNoGuests;
 
   // Connect to Hotspot page.
   QWidget* tbConnectToHotspot;
@@ -156,6 +170,11 @@ class TForm1 : public QMainWindow {
   QLabel* Label7;
   QLabel* lblPassword;
   QPushButton* btnOptions;
+  // The QR code to join this laptop's network, while it runs.
+  QWidget* pnlJoinCode;
+  QLabel* imgJoinCode;
+  QLabel* lblJoinCode;
+  QPushButton* btnCopyJoinDetails;
   QFrame* sPanel4;
   QLabel* Label10;
   QLabel* Label4;
@@ -176,6 +195,10 @@ class TForm1 : public QMainWindow {
   // Shows the tray icon's balloon.
   virtual void ShowTrayBalloon(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
                                int milliseconds);
+  // The clock that paces the balloons about devices.
+  virtual TNoticeThrottle::Clock::time_point Now() const;
+  // The balloon about devices that was held back is due.
+  void tmrGuestBalloonTimer();
 
  private:
   // Unit1Design.cpp: the controls, actions, menus and bars with their
@@ -187,6 +210,9 @@ class TForm1 : public QMainWindow {
   QWidget* CreateHomePage();
   QWidget* CreateHotspotSetupPage();
   QWidget* CreateConnectToHotspotPage();
+  void CreateGuestList();
+  // The QR code's place beside the network name and password.
+  QWidget* CreateJoinCode();
   void ConnectHandlers();
 
   // Unit1.cpp: lifecycle.
@@ -242,6 +268,23 @@ class TForm1 : public QMainWindow {
   void actDisconnectUpdate();
   void actConnectExecute();
   void actDisconnectExecute();
+  // Shows the QR code to join while this laptop's network runs, hides it
+  // otherwise.
+  void ShowJoinCode();
+  // What other devices type to join: the key of the network.
+  QString JoinPassphrase() const;
+  void actCopyJoinDetailsExecute();
+
+  // Unit1Guests.cpp: the devices on this laptop's network.
+  void WireGuestEvents();
+  // Shows the devices while sharing is on and hides them otherwise.
+  void RefreshGuests();
+  // A device joined or left: the list follows, and a balloon tells it while
+  // the window is out of sight.
+  void WifiGuestChange(const TGuestNotice& notice);
+  // Shows the balloon text, if any, and waits for the one held back.
+  void ShowGuestBalloon(const std::optional<QString>& text);
+  bool WindowInSight() const;
 
   // Unit1Status.cpp: Internet and sharing status.
   // What an owner-drawn panel shows: its text and, unless it is empty, a
@@ -261,6 +304,7 @@ class TForm1 : public QMainWindow {
 
   // Owned components, in the order FormDestroy releases them.
   std::unique_ptr<TWifiConnection> FWifi;
+  std::unique_ptr<TWifiHotspot> FHotspot;
   std::unique_ptr<TConnectionManager> FConnectionManager;
   // A handle on the update check; destroying it abandons a check still going.
   std::unique_ptr<TCheckUpdateThread> FUpdateThread;
@@ -275,10 +319,15 @@ class TForm1 : public QMainWindow {
   bool FStartMinimized = false;
   bool FCheckForUpdates = false;
   std::string FProgramFolder;
+  std::string FSettingsFile;
+  std::string FErrorLog;
   std::string FSSID;
   std::string FPassword;
   bool FExitRequested = false;
   bool FSessionEnding = false;
+
+  TNoticeThrottle FGuestBalloons{std::chrono::seconds(5)};
+  QTimer* tmrGuestBalloon = nullptr;  // single shot, while a balloon is held back
 
   std::unique_ptr<TSessionEndWatcher> FSessionEnd;
   TOptionsForm* OptionsForm = nullptr;

@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +20,7 @@
 #include <QSystemTrayIcon>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/FormKit.h"
@@ -222,6 +224,8 @@ void TForm1::CreateActions() {
   actOptions = NewAction(this, "actOptions", "Options");
   actWriteToUs = NewAction(this, "actWriteToUs", "Write comments to developer");
   actAbout = NewAction(this, "actAbout", "A&bout");
+  actCopyJoinDetails = Named(new QAction(Translate(QStringLiteral("Copy name and password")), this),
+                             "actCopyJoinDetails");
 }
 
 void TForm1::CreateBars() {
@@ -374,6 +378,7 @@ QWidget* TForm1::CreateHotspotSetupPage() {
                                 TPicture::SharingEnabled);
   btnStopSharing = WithPicture(NewActionButton(tbHotspotSetup, "btnStopSharing", "  Stop WiFi", actStopSharing),
                                TPicture::ReadyForSharing);
+  CreateGuestList();
 
   const auto groupLayout = [](QGroupBox* group, QWidget* pictures, QLabel* status, QPlainTextEdit* description,
                               QPushButton* select) {
@@ -406,6 +411,7 @@ QWidget* TForm1::CreateHotspotSetupPage() {
   layout->addWidget(Label11);
   layout->addWidget(GroupBox2);
   layout->addWidget(lblStartSharing);
+  layout->addWidget(grpGuests, 1);
   layout->addStretch(1);
   layout->addLayout(buttons);
   return tbHotspotSetup;
@@ -429,6 +435,7 @@ QWidget* TForm1::CreateConnectToHotspotPage() {
   lblPassword = NewLabel(sPanel1, "lblPassword", "<>", false);
   SetFontColor(lblPassword, Navy);
   btnOptions = NewActionButton(sPanel1, "btnOptions", "Options", actOptions);
+  QWidget* joinCode = CreateJoinCode();
 
   auto* settings = new QGridLayout;
   settings->setHorizontalSpacing(4);
@@ -440,10 +447,18 @@ QWidget* TForm1::CreateConnectToHotspotPage() {
   auto* upper = new QVBoxLayout(sPanel1);
   upper->setContentsMargins(12, 10, 12, 10);
   upper->setSpacing(8);
+  auto* texts = new QVBoxLayout;
+  texts->setSpacing(8);
+  texts->addWidget(Label5);
+  texts->addLayout(settings);
+  texts->addWidget(btnOptions, 0, Qt::AlignLeft);
+  texts->addStretch(1);
+  auto* textsAndCode = new QHBoxLayout;
+  textsAndCode->setSpacing(12);
+  textsAndCode->addLayout(texts, 1);
+  textsAndCode->addWidget(joinCode);
   upper->addWidget(Label9);
-  upper->addWidget(Label5);
-  upper->addLayout(settings);
-  upper->addWidget(btnOptions, 0, Qt::AlignLeft);
+  upper->addLayout(textsAndCode);
 
   sPanel4 = Named(new QFrame(tbConnectToHotspot), "sPanel4");
   sPanel4->setFrameShape(QFrame::StyledPanel);
@@ -481,4 +496,45 @@ QWidget* TForm1::CreateConnectToHotspotPage() {
   layout->addWidget(sPanel1);
   layout->addWidget(sPanel4, 1);
   return tbConnectToHotspot;
+}
+
+void TForm1::CreateGuestList() {
+  grpGuests = Named(new QGroupBox(Translate(QStringLiteral("Devices on this network")), tbHotspotSetup), "grpGuests");
+  lvGuests = Named(new QTreeWidget(grpGuests), "lvGuests");
+  lvGuests->setHeaderLabels({Translate(QStringLiteral("Device")), Translate(QStringLiteral("Hardware address")),
+                             Translate(QStringLiteral("IP address")), Translate(QStringLiteral("Connected since"))});
+  lvGuests->setRootIsDecorated(false);
+  lvGuests->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  lvGuests->header()->setStretchLastSection(true);
+  lvGuests->setSelectionMode(QAbstractItemView::NoSelection);
+  lvGuests->setFocusPolicy(Qt::NoFocus);
+  lvGuests->setMinimumHeight(72);
+  lblNoGuests = NewLabel(grpGuests, "lblNoGuests", "");
+  lblNoGuests->setText(Translate(QStringLiteral("No device has joined yet.")));
+  auto* layout = new QVBoxLayout(grpGuests);
+  layout->setContentsMargins(8, 4, 8, 8);
+  layout->setSpacing(4);
+  layout->addWidget(lblNoGuests);
+  layout->addWidget(lvGuests, 1);
+  grpGuests->hide();
+}
+
+QWidget* TForm1::CreateJoinCode() {
+  pnlJoinCode = Named(new QWidget(sPanel1), "pnlJoinCode");
+  imgJoinCode = Named(new QLabel(pnlJoinCode), "imgJoinCode");
+  imgJoinCode->setAlignment(Qt::AlignCenter);
+  lblJoinCode = NewLabel(pnlJoinCode, "lblJoinCode", "");
+  lblJoinCode->setText(Translate(QStringLiteral("Scan with a phone camera to join")));
+  lblJoinCode->setAlignment(Qt::AlignHCenter);
+  btnCopyJoinDetails = Named(new QPushButton(actCopyJoinDetails->text(), pnlJoinCode), "btnCopyJoinDetails");
+  connect(btnCopyJoinDetails, &QAbstractButton::clicked, actCopyJoinDetails, &QAction::trigger);
+  auto* layout = new QVBoxLayout(pnlJoinCode);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(4);
+  layout->addWidget(imgJoinCode, 0, Qt::AlignHCenter);
+  layout->addWidget(lblJoinCode);
+  layout->addWidget(btnCopyJoinDetails, 0, Qt::AlignHCenter);
+  layout->addStretch(1);
+  pnlJoinCode->hide();
+  return pnlJoinCode;
 }

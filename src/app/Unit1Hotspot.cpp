@@ -10,6 +10,7 @@
 #include "app/SelectNetworkFormUnit.h"
 #include "app/Unit1.h"
 #include "app/Unit1Private.h"
+#include "brisklane_refusal.h"
 #include "net/ConnectionUnit.h"
 #include "util/InternetProbe.h"
 #include "wifi/WifiNetwork.h"
@@ -141,16 +142,16 @@ void TForm1::actStartSharingExecute() {
   TWaitCursor hourglass;
   FConnectionManager->DisableSharing();
   if (!FConnectionManager->EnableSharing(FSourceGuid, FDestGuid)) {
+    const std::string reason = BrisklaneLastRefusal();
     FConnectionManager->DisableSharing();  // one end may have been switched on
-    ShowMessageBox(this, QStringLiteral("Internet sharing could not be switched on."), MessageCaption,
-                   QMessageBox::Critical, QMessageBox::Ok);
+    ShowFailureMessage(this, QStringLiteral("Internet sharing could not be switched on."), MessageCaption, reason);
     return;
   }
   if (!FWifi->ConnectOrCreate()) {
+    const std::string reason = FWifi->RefusalReason();
     // Sharing into a network that does not exist helps nobody.
     FConnectionManager->DisableSharing();
-    ShowMessageBox(this, QStringLiteral("The wireless network could not be started."), MessageCaption,
-                   QMessageBox::Critical, QMessageBox::Ok);
+    ShowFailureMessage(this, QStringLiteral("The wireless network could not be started."), MessageCaption, reason);
     return;
   }
   ShowMessageBox(this, QStringLiteral("Wi-Fi started successfully!"), MessageCaption, QMessageBox::Information,

@@ -80,5 +80,7 @@ void TForm1::actRefresh2Execute() {
   RefreshConnections();
   FWifi->Refresh();
   FWifi->CheckInternetNow();
+  RefreshGuests();
+  ShowJoinCode();
   StatusBar1->repaint();
 }

@@ -1,6 +1,6 @@
-// The program entry: the branding file and the machine before anything else,
-// then the application, the main window and the dialogs, and the event loop
-// until the main window closes.
+// The program entry: where its files are, the branding file and the machine
+// before anything else, then the application, the main window and the
+// dialogs, and the event loop until the main window closes.
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -11,12 +11,14 @@
 #include "app/ProgramStyle.h"
 #include "app/Unit1.h"
 #include "app/UnitGlobal.h"
+#include "brisklane_files.h"
 #include "brisklane_machine.h"
-#include "update/ProgramFolder.h"
 
 int main(int argc, char** argv) {
+  BRISKLANE_FILE_LOCATIONS files;
   try {
-    LoadBrandingFile(ProgramFolder() + "update.dll");
+    files = BrisklaneFileLocations();
+    LoadBrandingFile(files.DataFolder + "update.dll");
     // The machine the platform runs this process on is made now, so that one
     // that cannot be made stops start-up here, before any window.
     BrisklaneDescribeMachine();
@@ -38,7 +40,7 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<TForm1> mainWindow;
   try {
-    mainWindow = std::make_unique<TForm1>();
+    mainWindow = std::make_unique<TForm1>(files);
   } catch (const std::exception& error) {
     ShowException(error);
     return 1;

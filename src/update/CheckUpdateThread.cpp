@@ -31,9 +31,9 @@ bool HasSingleDocumentElement(const pugi::xml_document& document) {
 
 }  // namespace
 
-void HttpGet(const std::string& Url, std::string& EffectiveUrl, std::string& Body, const std::string& LogFolder,
+void HttpGet(const std::string& Url, std::string& EffectiveUrl, std::string& Body, const std::string& LogFile,
              std::stop_token Stop) {
-  THTTP http(LogFolder);
+  THTTP http(LogFile);
   if (!http.IsOpen()) http.Open();
   std::stop_callback abort(Stop, [&http] { http.Close(); });
   http.Get(Url, EffectiveUrl, Body);
@@ -60,7 +60,7 @@ bool FileHasVersion(const std::string& FileName, const std::string& Version) {
 bool IsUpdateAvailable(const TUpdateSource& Source, std::stop_token Stop) {
   if (!IsInternetConnected()) return false;
   std::string effectiveUrl, body;
-  HttpGet(Source.Url, effectiveUrl, body, Source.Folder, Stop);
+  HttpGet(Source.Url, effectiveUrl, body, Source.LogFile, Stop);
   if (body.empty()) return false;
   pugi::xml_document document;
   if (LoadXml(document, body) == -1) return false;

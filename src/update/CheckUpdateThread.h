@@ -13,23 +13,24 @@
 
 #include <pugixml.hpp>
 
-#include "update/ProgramFolder.h"
+#include "brisklane_files.h"
 
 // The update file on the vendor's web site.
 inline constexpr const char* UpdateFileUrl = "http://brisklane.example/update/update.xml";
 
-// What a check works with: the update file's URL, and the program's folder
-// (with its trailing separator) whose files are compared and where failed
-// requests are logged. The defaults serve the program.
+// What a check works with: the update file's URL, the program's folder (with
+// its trailing separator) whose files are compared, and the error log where
+// failed requests are logged. The defaults serve the program.
 struct TUpdateSource {
   std::string Url = UpdateFileUrl;
-  std::string Folder = ProgramFolder();
+  std::string Folder = BrisklaneFileLocations().ProgramFolder;
+  std::string LogFile = BrisklaneFileLocations().ErrorLog;
 };
 
-// Fetches Url with a client of its own, logging failures in LogFolder. Body
-// is empty on any failure. A stop request aborts the request in progress.
+// Fetches Url with a client of its own, logging failures in LogFile. Body is
+// empty on any failure. A stop request aborts the request in progress.
 void HttpGet(const std::string& Url, std::string& EffectiveUrl, std::string& Body,
-             const std::string& LogFolder = ProgramFolder(), std::stop_token Stop = {});
+             const std::string& LogFile = BrisklaneFileLocations().ErrorLog, std::stop_token Stop = {});
 
 // Loads Text into Document. 0: loaded and not an error reply; -1: Text is
 // empty, is not well-formed XML (one document element), or contains

@@ -55,7 +55,7 @@ bool IsReadOnlyFile(const std::string& path) {
 
 }  // namespace
 
-THTTP::THTTP(std::string LogFolder) : FLogFolder(std::move(LogFolder)) {}
+THTTP::THTTP(std::string LogFile) : FLogFile(std::move(LogFile)) {}
 
 THTTP::~THTTP() { Close(); }
 
@@ -141,9 +141,8 @@ void THTTP::Get(const std::string& Url, std::string& EffectiveUrl, std::string& 
 }
 
 void THTTP::LogError(const std::string& Message) const {
-  const std::string path = FLogFolder + "ErrorLog.txt";
-  if (IsReadOnlyFile(path)) return;
-  const int file = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (IsReadOnlyFile(FLogFile)) return;
+  const int file = ::open(FLogFile.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (file < 0) return;
   // One write, so that entries from two writers never interleave.
   const std::string entry = "\r\n" + FormatLogStamp(std::time(nullptr)) + "\r\n" + Message + "\r\n";

@@ -1,20 +1,20 @@
 // A small synchronous HTTP client: one GET per request through WinInet, the
 // body handed back as text, and every failed connect, request-open or send
-// step appended to ErrorLog.txt in the program's folder.
+// step appended to the program's error log, ErrorLog.txt.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <string>
 
-#include "update/ProgramFolder.h"
+#include "brisklane_files.h"
 #include "wininet.h"
 
 class THTTP {
  public:
-  // `LogFolder` is where ErrorLog.txt is kept, with its trailing separator:
-  // the program's folder unless a test names another.
-  explicit THTTP(std::string LogFolder = ProgramFolder());
+  // `LogFile` is the error log: where the platform keeps the program's,
+  // unless a test names another.
+  explicit THTTP(std::string LogFile = BrisklaneFileLocations().ErrorLog);
   // Closes the root handle when the owner has not.
   ~THTTP();
   THTTP(const THTTP&) = delete;
@@ -57,6 +57,6 @@ class THTTP {
 
  private:
   std::atomic<HINTERNET> InternetHandle{nullptr};
-  const std::string FLogFolder;
+  const std::string FLogFile;
 };
 

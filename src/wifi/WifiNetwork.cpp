@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "brisklane_refusal.h"
 #include "util/InternetProbe.h"
 #include "util/SystemUtils.h"
 #include "util/TextUtils.h"
@@ -156,6 +157,7 @@ DWORD TWifiConnection::QueryInterfaces() {
   FInterfaceList = WIRELESS_INTERFACE_LIST{};
   FNetworkLists.fill(WIRELESS_NETWORK_LIST{});
   DWORD result = EnumInterface(&FInterfaceList);
+  FNoInterfaceReason = FInterfaceList.Count == 0 ? BrisklaneLastRefusal() : std::string();
   if (result == 0) {
     const DWORD count = std::min(FInterfaceList.Count, WIRELESS_MAX_INTERFACES);
     for (DWORD i = 0; i < count; ++i) result = GetVisibleNetworkList(FInterfaceList.Interface[i].Identifier, &FNetworkLists[i]);
@@ -217,6 +219,10 @@ bool TWifiConnection::ConnectOrCreate() {
     }
   }
   return target ? target->Connect() : CreateNetwork();
+}
+
+std::string TWifiConnection::RefusalReason() const {
+  return FInterfaceList.Count == 0 ? FNoInterfaceReason : BrisklaneLastRefusal();
 }
 
 bool TWifiConnection::CreateNetwork() {

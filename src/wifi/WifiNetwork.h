@@ -126,6 +126,11 @@ class TWifiConnection {
   bool CreateNetwork();
   // DeleteSsid(SSID) on the first interface; false without one.
   bool DeleteNetwork();
+  // Why the last ConnectOrCreate, CreateNetwork or DeleteNetwork that failed
+  // did, as the machine explained it: the reason of the library call that
+  // failed, or, without an interface, why the last query found none. Empty
+  // when the machine gave no reason.
+  std::string RefusalReason() const;
   // The check thread probes at once.
   void CheckInternetNow();
   // Reacts to one library notification: 10 connected, 21 disconnected.
@@ -153,6 +158,7 @@ class TWifiConnection {
   std::string FCurrentNetworkName;
   std::atomic<std::uint8_t> FInternetStatus{0};
   WIRELESS_INTERFACE_LIST FInterfaceList{};  // counts no interface until the first query
+  std::string FNoInterfaceReason;            // the machine's word on an empty interface list
   std::array<WIRELESS_NETWORK_LIST, WIRELESS_MAX_INTERFACES> FNetworkLists{};
   std::unique_ptr<TThreadCheckInternet> FCheckThread;
 };

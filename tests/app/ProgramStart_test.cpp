@@ -31,8 +31,9 @@ TEST_P(ProgramStart, AMachineThatCannotBeMadeStopsStartUpWithoutAWindow) {
 INSTANTIATE_TEST_SUITE_P(
     Refusals, ProgramStart,
     testing::Values(Refusal{"BRISKLANE_MACHINE", "windows",
-                            "brisklane: BRISKLANE_MACHINE=windows is no kind of machine; the kinds are: sim\n"},
+                            "brisklane: BRISKLANE_MACHINE=windows is no kind of machine; the kinds are: sim, linux\n"},
                     Refusal{"BRISKLANE_SCENARIO", "/nonexistent/machine.json",
-                            "brisklane: cannot open scenario file /nonexistent/machine.json\n"}));
+                            "brisklane: scenario file /nonexistent/machine.json cannot be read: "
+                            "No such file or directory\n"}));
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Translation: the German catalog beside the program, the English texts
 // without one, and forms translated property by property.
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "brisklane_files.h"
 #include "testkit/TempDir.h"
 
 namespace {
@@ -20,7 +20,8 @@ struct CatalogText {
   const char* german;
 };
 
-// The texts other windows translate: the status bar and the troubleshooter.
+// The texts other windows translate: the status bar, the troubleshooter,
+// and the devices and QR code of this laptop's network.
 const CatalogText SharedTexts[] = {
     {"Internet Sharing Enabled", "Internetfreigabe aktiv"},
     {"Ready for Sharing", "Bereit zur Freigabe"},
@@ -33,6 +34,10 @@ const CatalogText SharedTexts[] = {
     {"The Windows WIFI service is not started.", "Der Windows WLAN-Dienst ist nicht gestartet."},
     {"&Close", "&Schließen"},
     {"&Cancel", "&Abbrechen"},
+    {"Devices on this network", "Geräte in diesem Netzwerk"},
+    {"%1 joined %2", "%1 ist %2 beigetreten"},
+    {"Scan with a phone camera to join", "Zum Verbinden mit der Handykamera scannen"},
+    {"Network: %1\nPassword: %2", "Netzwerk: %1\nKennwort: %2"},
 };
 
 TEST(Translation, GermanCatalogTranslatesTheTextsOfEveryWindow) {
@@ -61,14 +66,14 @@ TEST(Translation, EmptyAndUnknownTextsStayAsTheyAre) {
   EXPECT_EQ(Translate("No catalog knows this text"), "No catalog knows this text");
 }
 
-TEST(Translation, CatalogsAreLookedUpBesideTheProgramUntilAFolderIsSet) {
+TEST(Translation, CatalogsAreLookedUpInTheDataFolderUntilAFolderIsSet) {
   const std::filesystem::path previous = LocaleFolder();
   testkit::TempDir folder;
   SetLocaleFolder(folder.path());
   EXPECT_EQ(LocaleFolder(), folder.path());
   SetLocaleFolder(previous);
   // The test program has not set a folder of its own.
-  EXPECT_EQ(previous, std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "locale");
+  EXPECT_EQ(previous, std::filesystem::path(BrisklaneDataFolder()) / "locale");
 }
 
 class TranslateComponentTest : public testing::Test {

@@ -51,6 +51,11 @@ class TestForm1 : public TForm1 {
 
   bool TrayAvailable = true;
   std::vector<QString> Balloons;  // "title|text|milliseconds"
+  // The clock that paces balloons; tests move it.
+  TNoticeThrottle::Clock::time_point Clock = TNoticeThrottle::Clock::now();
+
+  // The timer for a held balloon, run by the test instead of waiting.
+  using TForm1::tmrGuestBalloonTimer;
 
  protected:
   bool IsSystemTrayAvailable() const override { return TrayAvailable; }
@@ -58,6 +63,7 @@ class TestForm1 : public TForm1 {
                        int milliseconds) override {
     Balloons.push_back(title + "|" + text + "|" + QString::number(milliseconds));
   }
+  TNoticeThrottle::Clock::time_point Now() const override { return Clock; }
 };
 
 // Runs `act` once `dialog` shows, from within its modal loop; a dialog that
@@ -99,6 +105,16 @@ class Unit1Test : public testing::Test {
     throw std::runtime_error("no connection " + guid);
   }
 
+  // A program folder of the test's own that keeps the settings file and the
+  // error log beside the program, as the build's does.
+  BRISKLANE_FILE_LOCATIONS ProgramFiles() const {
+    const std::string folder = programDir.path().string() + "/";
+    return {.ProgramFolder = folder,
+            .DataFolder = folder,
+            .SettingsFile = folder + "setup.ini",
+            .ErrorLog = folder + "ErrorLog.txt"};
+  }
+
   void WriteSettings(const std::string& text) { std::ofstream(programDir / "setup.ini") << text; }
   std::string Settings() const {
     std::ifstream file(programDir / "setup.ini");
@@ -112,7 +128,7 @@ class Unit1Test : public testing::Test {
   void Start(bool trayAvailable = true) {
     machine = testkit::SimMachineBuilder().scenario(scenario).stateDir(stateDir.path()).airDir(airDir.path()).build();
     installed.emplace(machine);
-    form = std::make_unique<TestForm1>(programDir.path().string() + "/");
+    form = std::make_unique<TestForm1>(ProgramFiles());
     form->TrayAvailable = trayAvailable;
     form->CreateDialogs();
     options = form->findChild<TOptionsForm*>();

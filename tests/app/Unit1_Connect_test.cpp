@@ -4,6 +4,7 @@
 
 #include <QPushButton>
 
+#include "machine/Refusal.h"
 
 namespace unit1test {
 namespace {
@@ -146,14 +147,20 @@ TEST_F(Connect, ConnectWithoutTheNetworkNearbyCreatesIt) {
   EXPECT_EQ(HeardByNeighbour(), std::vector<std::string>{"Brisklane"});
 }
 
-TEST_F(Connect, ConnectThatFailsSaysSoAndDisconnectStillReportsSuccess) {
+TEST_F(Connect, ConnectThatFailsSaysSoWithTheMachinesReasonAndDisconnectStillReportsSuccess) {
   scenario = testkit::shippedScenario("laptop2");
   scenario["wireless"]["interfaces"] = nlohmann::json::array();
+  // The reason a real machine gives with its empty interface list; the
+  // simulated one never clears it.
+  struct RefusalScope {
+    RefusalScope() { plat::setRefusal("Wi-Fi is switched off: switch it on."); }
+    ~RefusalScope() { plat::clearRefusal(); }
+  } refusal;
   Start();
   form->actConnect->trigger();
   form->actDisconnect->trigger();
   ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].Text, "Could not connect to the wireless network.");
+  EXPECT_EQ(boxes[0].Text, "Could not connect to the wireless network.\r\nWi-Fi is switched off: switch it on.");
   EXPECT_EQ(boxes[0].Caption, "Message");
   EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
   EXPECT_EQ(boxes[1].Text, "Disconnected successfully!");

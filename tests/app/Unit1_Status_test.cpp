@@ -45,7 +45,7 @@ TEST_F(Status, BeforeTheFirstReportTheInternetIsUnavailable) {
   machine = testkit::SimMachineBuilder().scenario(scenario).stateDir(stateDir.path()).airDir(airDir.path()).build();
   HoldFirstProbe();
   installed.emplace(machine);
-  auto window = std::make_unique<TestForm1>(programDir.path().string() + "/");
+  auto window = std::make_unique<TestForm1>(ProgramFiles());
   Idle();
   EXPECT_EQ(window->lblInternetStatus->text(), "Internet Status");
   EXPECT_EQ(window->lblInternetStatus->palette().color(QPalette::WindowText), QColor(0, 0, 0));
@@ -140,7 +140,7 @@ TEST_F(Status, TheFirstReachableReportStartsTheUpdateCheckWhenItIsSwitchedOn) {
     holdChanged.wait(lock, [this] { return !holding; });
   });
   installed.emplace(machine);
-  form = std::make_unique<TestForm1>(programDir.path().string() + "/");
+  form = std::make_unique<TestForm1>(ProgramFiles());
   const auto probed = [&] {
     std::lock_guard lock(holdMutex);
     return updateProbed;

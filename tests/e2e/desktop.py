@@ -197,6 +197,12 @@ class Instance:
         return wait_for(f"label {text!r} in {os.path.basename(self.folder)}",
                         lambda: text in self.labels())
 
+    def wait_cell(self, text):
+        """Waits for a cell of a list or table that shows the text."""
+        return wait_for(f"cell {text!r} in {os.path.basename(self.folder)}",
+                        lambda: any(name_of(node) == text and showing(node) for node in walk(self.app)
+                                    if node.getRoleName() in ("table cell", "tree item", "list item")))
+
     def wait_label_starting(self, prefix):
         return wait_for(f"label starting {prefix!r} in {os.path.basename(self.folder)}",
                         lambda: next((t for t in self.labels() if t.startswith(prefix)), None))
@@ -239,6 +245,14 @@ class Instance:
                 node.queryAction().doAction(0)
                 return
         raise DesktopError(f"message {expected_text!r} has no button {button!r}")
+
+    def wait_balloon(self, text):
+        """Waits for a tray balloon with the text, from any instance: the
+        story's tray logs what it is asked to show."""
+        def shown():
+            with open(os.environ["BRISKLANE_BALLOON_LOG"]) as log:
+                return text in log.read()
+        return wait_for(f"balloon {text!r}", shown)
 
     def status_texts(self):
         """The texts the status bar shows, as it tells them to screen readers."""

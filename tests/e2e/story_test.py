@@ -3,10 +3,12 @@
 The first laptop (wired Internet, a Wi-Fi adapter) starts its wireless
 network and shares its Internet into it; the second (a Wi-Fi adapter, no
 Internet of its own) sees the network, joins it and reaches the Internet
-through the first; Stop WiFi cuts it off again; Exit removes everything; a
-wrong key does not join. Both laptops are real program processes driven
-through the desktop's accessibility interface; the titles of their windows
-are read from the X server, as a window manager would show them."""
+through the first, which lists it among its devices and tells of it in a
+tray balloon while its window is in the tray; Stop WiFi cuts it off again;
+Exit removes everything; a wrong key does not join. Both laptops are real
+program processes driven through the desktop's accessibility interface; the
+titles of their windows are read from the X server, as a window manager
+would show them."""
 
 import os
 import sys
@@ -75,6 +77,15 @@ class TwoLaptops(unittest.TestCase):
         guest.wait_status("Connected to Internet")
         guest.photograph(PICTURES, "story-4-guest-online")
 
+        # The first laptop lists the second among the devices on its network,
+        # and shows phones a QR code to join.
+        router.wait_cell("LAPTOP2")
+        router.photograph(PICTURES, "devices-list")
+        router.open_menu_item("Controls", "How To \nConnect")
+        router.wait_label("Scan with a phone camera to join")
+        router.photograph(PICTURES, "join-code")
+        router.open_menu_item("Controls", "WiFi Settings")
+
         # 3. Stop WiFi cuts the second laptop off; Exit ends the first, and a
         # new start finds sharing off and the settings kept.
         router.press("Stop WiFi")
@@ -109,6 +120,25 @@ class TwoLaptops(unittest.TestCase):
         guest.wait_status("Internet Disconnected")
         self.exit(guest)
         self.exit(router)
+
+    def test_balloons_tell_of_devices_while_the_window_is_in_the_tray(self):
+        router = self.laptop("router", "laptop")
+        router.wait_status("Connected to Internet")
+        self.start_wifi(router)
+        router.open_menu_item("File", "Minimize To Tray")
+        router.wait_balloon("Brisklane is running in the background!")
+
+        guest = self.laptop("guest", "laptop2")
+        guest.press(CONNECT_PAGE)
+        guest.press("Refresh")
+        guest.wait_label("Signal [Brisklane] found nearby")
+        guest.press("Connect to Brisklane")
+        guest.answer_message("Done! Please wait a few seconds to finish the connecting...")
+        router.wait_balloon("LAPTOP2 joined Brisklane")
+        guest.press("Disconnect")
+        guest.answer_message("Disconnected successfully!")
+        router.wait_balloon("LAPTOP2 left Brisklane")
+        self.exit(guest)
 
     def test_tour_of_pages_and_dialogs(self):
         laptop = self.laptop("tour", "laptop")

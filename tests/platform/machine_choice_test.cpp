@@ -16,11 +16,19 @@ namespace {
 
 using testing::HasSubstr;
 
-TEST(MachineChoice, BrisklaneMachineNamesTheKindAndUnsetMeansTheSimulatedLaptop) {
-  for (const std::optional<std::string>& value : {std::optional<std::string>("sim"), std::optional<std::string>(""),
-                                                  std::optional<std::string>()}) {
-    testkit::ScopedEnv kind("BRISKLANE_MACHINE", value);
-    EXPECT_EQ(plat::chosenMachineKind().name, "sim") << value.value_or("unset");
+TEST(MachineChoice, BrisklaneMachineNamesTheKindAndUnsetMeansAScenariosLaptopOrElseThisComputer) {
+  struct Case {
+    std::optional<std::string> machine;
+    std::optional<std::string> scenario;
+    std::string_view kind;
+  };
+  for (const Case& c : {Case{"sim", std::nullopt, "sim"}, Case{"linux", "laptop2", "linux"},
+                        Case{std::nullopt, "laptop2", "sim"}, Case{"", "laptop2", "sim"},
+                        Case{std::nullopt, std::nullopt, "linux"}, Case{std::nullopt, "", "linux"}}) {
+    testkit::ScopedEnv machine("BRISKLANE_MACHINE", c.machine);
+    testkit::ScopedEnv scenario("BRISKLANE_SCENARIO", c.scenario);
+    EXPECT_EQ(plat::chosenMachineKind().name, c.kind)
+        << c.machine.value_or("unset") << " / " << c.scenario.value_or("unset");
   }
 }
 
@@ -49,6 +57,17 @@ TEST(MachineChoice, TheMachineMadeFromTheEnvironmentSaysOnceWhichItIs) {
   EXPECT_EQ(description.Name, "Simulated laptop, scenario %1");
   EXPECT_EQ(description.Notice, "Simulated laptop: %1");
   EXPECT_EQ(description.Detail, "laptop2");
+}
+
+TEST(MachineChoice, TheLinuxMachineIsThisComputerAndShowsNoNotice) {
+  testkit::ScopedMachine none(nullptr);
+  testkit::ScopedEnv kind("BRISKLANE_MACHINE", "linux");
+  testing::internal::CaptureStderr();
+  const BRISKLANE_MACHINE_DESCRIPTION description = BrisklaneDescribeMachine();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "brisklane: runs on the linux machine: This computer, Linux with NetworkManager\n");
+  EXPECT_EQ(description.Name, "This computer, Linux with NetworkManager");
+  EXPECT_EQ(description.Notice, "");
 }
 
 }  // namespace

@@ -113,6 +113,8 @@ TEST(SimRadio, RejectsAnInvalidWirelessSection) {
       wireless({{{"name", "x"}, {"kind", 2}}}),
       wireless({{{"name", "x"}, {"kind", 3}, {"key", "k"}}}),
       wireless({{{"name", "x"}, {"kind", 3}, {"signal", 101}}}),
+      wireless({{{"name", "x"}, {"kind", 3}, {"signal", 1e300}}}),
+      wireless({{{"name", "x"}, {"kind", 2.5}, {"key", "k"}}}),
       wireless({}, {{{"id", "{A}"}}, {{"id", "{A}"}}}),
       wireless({}, {{{"id", "{A}"}, {"joined", "nowhere"}}}),
   };
@@ -250,11 +252,109 @@ TEST(SimRadio, AHostThatGoesAwayDisconnectsItsGuest) {
   EXPECT_EQ(events[1].code, RadioEvent::Code::Disconnected);
 }
 
+TEST(SimRadio, AHostListsTheMachinesOnItsNetworkAsTheyComeAndGo) {
+  using plat::NetworkGuest;
+  testkit::TempDir air;
+  auto host =
+      testkit::SimMachineBuilder().section("wireless", wireless({})).airDir(air.path()).simulatedClock().build();
+  auto laptop = testkit::SimMachineBuilder()
+                    .section("wireless", {{"hostName", "LAPTOP2"}, {"interfaces", {{{"id", wlan}}}}})
+                    .section("adapters", {{{"guid", wlan}, {"index", 12}, {"type", 71}, {"mac", "00-26-5E-4C-8D-91"}}})
+                    .airDir(air.path())
+                    .build();
+  auto phone = machineWith(wireless({}), &air.path());  // no adapter: no hardware address; named after its scenario
+  auto& radio = host->simRadio();
+  EventLog log(radio);
+  const auto guests = [&] {
+    std::vector<NetworkGuest> list;
+    EXPECT_EQ(radio.guests(wlan, list), RadioResult::Ok);
+    return list;
+  };
+
+  std::vector<NetworkGuest> none;
+  plat::HostedNetwork hosted;
+  EXPECT_EQ(radio.guests(wlan, none), RadioResult::NotFound);
+  EXPECT_EQ(radio.hostedNetwork(wlan, hosted), RadioResult::NotFound);
+  EXPECT_EQ(radio.hostedNetwork("{X}", hosted), RadioResult::NoSuchInterface);
+  ASSERT_EQ(radio.addOwnNetwork(wlan, "Brisklane", "60917"), RadioResult::Ok);
+  ASSERT_EQ(radio.hostedNetwork(wlan, hosted), RadioResult::Ok);
+  EXPECT_EQ(hosted.name, "Brisklane");
+  EXPECT_EQ(hosted.security, plat::NetworkSecurity::Wep);
+  EXPECT_TRUE(guests().empty());
+
+  // The host's keeper notices a machine that joins, on its own.
+  ASSERT_EQ(laptop->simRadio().connect(wlan, "Brisklane", std::string("60917"), NetworkKind::Computer, 0),
+            RadioResult::Ok);
+  auto events = log.waitFor(2);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[1].code, RadioEvent::Code::GuestJoined);
+  EXPECT_EQ(events[1].networkName, "Brisklane");
+  EXPECT_EQ(events[1].guest.name, "LAPTOP2");
+  EXPECT_EQ(events[1].guest.hardwareAddress, (std::vector<std::uint8_t>{0x00, 0x26, 0x5E, 0x4C, 0x8D, 0x91}));
+  EXPECT_EQ(events[1].guest.ipAddress, "192.168.137.2");
+
+  host->simSystem().advanceClock(90'000);
+  ASSERT_EQ(phone->simRadio().connect(wlan, "Brisklane", std::string("60917"), NetworkKind::Computer, 0),
+            RadioResult::Ok);
+  auto list = guests();  // a query sees the newcomer at once, and tells of it
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].name, "LAPTOP2");
+  EXPECT_EQ(list[0].connectedMilliseconds, 90'000u);
+  EXPECT_EQ(list[1].name, "test");
+  EXPECT_TRUE(list[1].hardwareAddress.empty());
+  EXPECT_EQ(list[1].ipAddress, "192.168.137.3");
+  EXPECT_EQ(list[1].connectedMilliseconds, 0u);
+  EXPECT_EQ(log.events().size(), 3u);
+
+  host->simSystem().advanceClock(30'000);
+  ASSERT_EQ(laptop->simRadio().disconnect(wlan), RadioResult::Ok);
+  events = log.waitFor(4);
+  ASSERT_EQ(events.size(), 4u);
+  EXPECT_EQ(events[3].code, RadioEvent::Code::GuestLeft);
+  EXPECT_EQ(events[3].guest.name, "LAPTOP2");
+  EXPECT_EQ(events[3].guest.connectedMilliseconds, 120'000u);
+  list = guests();
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].name, "test");
+
+  // Back again, it keeps its address; when the host stops, everybody leaves
+  // before the network goes.
+  ASSERT_EQ(laptop->simRadio().connect(wlan, "Brisklane", std::string("60917"), NetworkKind::Computer, 0),
+            RadioResult::Ok);
+  list = guests();
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[1].ipAddress, "192.168.137.2");
+  ASSERT_EQ(radio.deleteOwnNetwork(wlan, "Brisklane"), RadioResult::Ok);
+  events = log.events();
+  ASSERT_EQ(events.size(), 8u);
+  EXPECT_EQ(events[4].code, RadioEvent::Code::GuestJoined);
+  EXPECT_EQ(events[5].code, RadioEvent::Code::GuestLeft);
+  EXPECT_EQ(events[6].code, RadioEvent::Code::GuestLeft);
+  EXPECT_EQ(events[7].code, RadioEvent::Code::Disconnected);
+  EXPECT_EQ(radio.guests(wlan, none), RadioResult::NotFound);
+}
+
 TEST(SimRadio, WithoutAnAirNobodyElseHearsTheMachine) {
   auto host = machineWith(wireless({}));
   auto guest = machineWith(wireless({}));
   ASSERT_EQ(host->simRadio().addOwnNetwork(wlan, "Brisklane", "60917"), RadioResult::Ok);
   EXPECT_TRUE(scan(guest->simRadio()).empty());
+}
+
+TEST(SimRadio, AnAirFolderOthersCanWriteIsRefusedButTheMachineRuns) {
+  testkit::TempDir parent;
+  const auto air = parent / "air";
+  std::filesystem::create_directory(air);
+  std::filesystem::permissions(air, std::filesystem::perms::all);
+
+  testing::internal::CaptureStderr();
+  auto machine = machineWith(wireless({{{"name", "Cafe"}, {"kind", 3}}}), &air);
+  auto& radio = machine->simRadio();
+  EXPECT_EQ(scan(radio).size(), 1u);
+  EXPECT_EQ(radio.addOwnNetwork(wlan, "Brisklane", "60917"), RadioResult::Failed);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("the air folder " + air.string() + " can be written by other users"), std::string::npos) << said;
+  EXPECT_TRUE(std::filesystem::is_empty(air));
 }
 
 TEST(SimInternet, IsReachedThroughAJoinedNetworkThatLeadsToIt) {

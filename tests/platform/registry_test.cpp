@@ -1,8 +1,10 @@
 // Conformance of the registry functions and the runtime's registry class on
 // every kind of machine, and the simulated registry's own model.
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "rtl/Registry.h"
@@ -159,15 +161,51 @@ TEST(RegistryPersistence, ChangesSurviveInTheStateFolderButNotWithoutOne) {
   EXPECT_FALSE(registry.ValueExists("Brisklane"));
 }
 
-TEST(RegistryPersistence, DamagedStateFileIsReportedByName) {
-  testkit::TempDir state;
-  std::ofstream(state / "registry.json") << "{ not json";
-  try {
-    testkit::SimMachineBuilder().stateDir(state.path()).build();
-    FAIL() << "a damaged state file was accepted";
-  } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("registry.json"), std::string::npos);
+TEST(RegistryPersistence, AStateFileThatCannotBeUsedIsReportedByNameAndCause) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"{ not json", "is damaged"},
+      {R"({"K": {"V": {"type": "x", "hex": ""}}})", "\"type\" must be an integer"},
+      {R"({"K": {"V": {"type": 3, "hex": "0z"}}})", "\"0z\", which is not a hexadecimal byte"},
+      {R"({"K": {"V": 1e300}})", "must be an integer from 0 to 4294967295"},
+      {R"({"K": 5})", "must hold an object of values"},
+  };
+  for (const auto& [content, cause] : cases) {
+    testkit::TempDir state;
+    std::ofstream(state / "registry.json") << content;
+    try {
+      testkit::SimMachineBuilder().stateDir(state.path()).build();
+      ADD_FAILURE() << "accepted " << content;
+    } catch (const std::runtime_error& e) {
+      EXPECT_THAT(e.what(), testing::StartsWith("saved registry " + (state / "registry.json").string()));
+      EXPECT_THAT(e.what(), testing::HasSubstr(cause));
+    }
   }
+}
+
+TEST(RegistryPersistence, AChangeThatCannotBeSavedFailsAndIsNotMade) {
+  testkit::TempDir state;
+  testkit::ScopedMachine scope(
+      testkit::SimMachineBuilder().registryValue(runKey, "Other", "C:\\other.exe").stateDir(state.path()).build());
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, runKey, 0, KEY_READ | KEY_WRITE, &key), ERROR_SUCCESS);
+  // A folder in the state file's place: no replacement can be renamed over it.
+  std::filesystem::create_directories(state / "registry.json" / "in-the-way");
+
+  testing::internal::CaptureStderr();
+  const BYTE text[] = "/opt/brisklane";
+  EXPECT_EQ(RegSetValueExA(key, "Brisklane", 0, REG_SZ, text, sizeof text), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteValueA(key, "Other"), ERROR_ACCESS_DENIED);
+  HKEY created = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\New", 0, nullptr, 0, KEY_READ, nullptr, &created, nullptr),
+            ERROR_ACCESS_DENIED);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_THAT(said, testing::HasSubstr("cannot save " + (state / "registry.json").string()));
+
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "Brisklane", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegQueryValueExA(key, "Other", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\New", 0, KEY_READ, &created), ERROR_FILE_NOT_FOUND);
+  RegCloseKey(key);
 }
 
 TEST(RegistryScenario, ValuesOfEveryKindLoadAndBadOnesAreRejected) {
@@ -183,9 +221,22 @@ TEST(RegistryScenario, ValuesOfEveryKindLoadAndBadOnesAreRejected) {
   ASSERT_EQ(machine->registry().queryValue("K", "Number", value), ERROR_SUCCESS);
   EXPECT_EQ(value.type, REG_DWORD);
 
-  EXPECT_THROW(testkit::SimMachineBuilder().registryValue("K", "Bad", {1, 2}).build(), std::runtime_error);
-  EXPECT_THROW(testkit::SimMachineBuilder().registryValue("K", "Bad", {{"type", 3}, {"hex", "abc"}}).build(),
-               std::runtime_error);
+  const std::pair<nlohmann::json, const char*> faults[] = {
+      {{1, 2}, "must be a text, an integer or {type, hex}"},
+      {{{"type", 3}, {"hex", "abc"}}, "odd number of digits"},
+      {{{"type", 3}, {"hex", "0g"}}, "\"0g\", which is not a hexadecimal byte"},
+      {{{"type", -1}, {"hex", ""}}, "\"type\" must be an integer from 0 to 4294967295"},
+      {4294967296, "must be an integer from 0 to 4294967295"},
+  };
+  for (const auto& [value, cause] : faults) {
+    try {
+      testkit::SimMachineBuilder().registryValue("K", "Bad", value).build();
+      ADD_FAILURE() << "accepted " << value.dump();
+    } catch (const std::runtime_error& e) {
+      EXPECT_THAT(e.what(), testing::HasSubstr("registry value \"Bad\" of \"K\": "));
+      EXPECT_THAT(e.what(), testing::HasSubstr(cause));
+    }
+  }
 }
 
 }  // namespace

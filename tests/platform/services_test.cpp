@@ -1,6 +1,8 @@
 // Conformance of the Service Control Manager functions on every kind of
 // machine, and the simulated services' own model.
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 
@@ -376,12 +378,47 @@ TEST_F(SimServicesTest, SettledStatesOutliveTheRunInTheStateFolder) {
   EXPECT_EQ(services().serviceState("other"), ServiceRunState::Paused);
 }
 
+TEST_F(SimServicesTest, AStartOrStopThatCannotBeSavedFailsAndChangesNothing) {
+  testkit::TempDir state;
+  install(testkit::SimMachineBuilder()
+              .stateDir(state.path())
+              .service({{"name", "wzcsvc"}, {"state", "stopped"}})
+              .service({{"name", "other"}, {"state", "running"}}));
+  std::filesystem::create_directories(state / "services.json" / "in-the-way");
+
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(StartServiceA(service("wzcsvc", SERVICE_START), 0, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  SERVICE_STATUS status{};
+  EXPECT_FALSE(ControlService(service("other", SERVICE_STOP), SERVICE_CONTROL_STOP, &status));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("cannot save " + (state / "services.json").string()), std::string::npos) << said;
+  EXPECT_EQ(services().serviceState("wzcsvc"), ServiceRunState::Stopped);
+  EXPECT_EQ(services().serviceState("other"), ServiceRunState::Running);
+}
+
+TEST_F(SimServicesTest, ASavedStateThatCannotBeUsedIsReportedByNameAndCause) {
+  testkit::TempDir state;
+  std::ofstream(state / "services.json") << R"({"wzcsvc": 5})";
+  const auto file = (state / "services.json").string();
+  try {
+    testkit::SimMachineBuilder().stateDir(state.path()).service({{"name", "wzcsvc"}}).build();
+    ADD_FAILURE() << "accepted";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "saved services " + file + ": the state of \"wzcsvc\" must be a text, not 5");
+  }
+}
+
 TEST_F(SimServicesTest, InvalidScenariosNameTheirFault) {
   const std::pair<nlohmann::json, const char*> cases[] = {
       {{{"name", "a"}, {"state", "sleeping"}}, "unknown service state \"sleeping\""},
       {{{"name", "a"}, {"deny", {"everything"}}}, "unknown service right \"everything\""},
       {{{"name", "a"}, {"start", 5}}, "\"start\" must be an object"},
       {{{"name", ""}}, "a service needs a name"},
+      {{{"name", 5}}, "a service's \"name\" must be a text, not 5"},
+      {{{"name", "a"}, {"stop", {{"checkpoints", 1e300}}}}, "\"checkpoints\" must be an integer from 0 to 4294967295"},
+      {{{"name", "a"}, {"start", {{"waitHint", -1}}}}, "\"waitHint\" must be an integer from 0 to 4294967295"},
   };
   for (const auto& [entry, fault] : cases) {
     try {

@@ -2,15 +2,21 @@
 // folder, seeded by the scenario, asked from other threads by the air and the
 // Internet check; and the registry values its adapters and connections
 // publish.
+#include <sys/stat.h>
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "net/NetTestSupport.h"
 #include "sim/SimNetwork.h"
 #include "testkit/SimMachineBuilder.h"
+#include "objbase.h"
 #include "testkit/TempDir.h"
 #include "winreg.h"
 
@@ -54,6 +60,23 @@ TEST(SharingState, SurvivesANewMachineOnTheSameStateFolderUntilDisabled) {
   EXPECT_EQ(memoryOnly->simNetwork().sharedConnection(SharingRole::privateSide), "") << "without a state folder";
 }
 
+TEST(SharingState, AChangeThatCannotBeSavedFailsAndIsNotMade) {
+  testkit::TempDir state;
+  auto machine = Builder().stateDir(state.path()).build();
+  auto& network = machine->simNetwork();
+  ASSERT_EQ(network.enableSharing(Wired, SharingRole::publicSide), 0);
+  std::filesystem::remove(state / "sharing.json");
+  std::filesystem::create_directories(state / "sharing.json" / "in-the-way");
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(network.enableSharing(Wireless, SharingRole::privateSide), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(network.disableSharing(Wired), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("cannot save " + (state / "sharing.json").string()), std::string::npos) << said;
+  EXPECT_EQ(network.sharedConnection(SharingRole::publicSide), Wired);
+  EXPECT_EQ(network.sharedConnection(SharingRole::privateSide), "");
+}
+
 TEST(SharingState, ScenarioSeedsTheStateAndASavedStateWins) {
   testkit::TempDir state;
   auto seeded = Builder().section("sharing", {{"public", Wired}, {"private", nullptr}}).stateDir(state.path()).build();
@@ -64,10 +87,28 @@ TEST(SharingState, ScenarioSeedsTheStateAndASavedStateWins) {
   EXPECT_EQ(again->simNetwork().sharedConnection(SharingRole::publicSide), "");
 }
 
-TEST(SharingState, MalformedStateIsRefused) {
-  testkit::TempDir state;
-  std::ofstream(state / "sharing.json") << "{ not json";
-  EXPECT_THROW(Builder().stateDir(state.path()).build(), std::runtime_error);
+std::string refusal(const testkit::SimMachineBuilder& builder) {
+  try {
+    builder.build();
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return "accepted";
+}
+
+TEST(SharingState, MalformedStateIsRefusedNamingTheFileAndCause) {
+  const std::pair<std::function<void(const std::filesystem::path&)>, const char*> cases[] = {
+      {[](const auto& file) { std::ofstream(file) << "{ not json"; }, " is damaged: "},
+      {[](const auto& file) { std::ofstream(file) << R"({"public": 7})"; }, ": \"public\" must be a text, not 7"},
+      {[](const auto& file) { std::filesystem::create_directory(file); }, " cannot be read: Is a directory"},
+      {[](const auto& file) { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }, " cannot be read: Not a regular file"},
+  };
+  for (const auto& [make, cause] : cases) {
+    testkit::TempDir state;
+    make(state / "sharing.json");
+    EXPECT_THAT(refusal(Builder().stateDir(state.path())),
+                testing::StartsWith("saved sharing state " + (state / "sharing.json").string() + cause));
+  }
   EXPECT_THROW(Builder().section("sharing", {{"public", Wired}, {"private", Wired}}).build(), std::runtime_error);
   EXPECT_THROW(Builder().section("sharing", {{"public", 7}}).build(), std::runtime_error);
   EXPECT_THROW(Builder({Connection(Wired, "A"), Connection(Wired, "B")}).build(), std::runtime_error);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "WirelessHotspot.h"
 #include "WirelessLibrary.h"
 #include "sim/SimRadio.h"
 #include "testkit/ConformanceMachines.h"
@@ -55,30 +56,24 @@ struct Notification {
   std::thread::id thread;
 };
 
-// Collects notifications; the callback is a plain function, so the log is
-// process-wide and reset by each test.
-struct NotificationLog {
+// Collects what a callback function receives; as the callback is a plain
+// function, the log is process-wide and reset by each test.
+template <class Entry>
+struct CallbackLog {
   std::mutex mutex;
   std::condition_variable changed;
-  std::vector<Notification> received;
+  std::vector<Entry> received;
 
-  static NotificationLog& instance() {
-    static NotificationLog log;
+  static CallbackLog& instance() {
+    static CallbackLog log;
     return log;
   }
-  static void WINAPI callback(WLAN_NOTIFICATION_DATA* data, PVOID context) {
-    auto& log = instance();
-    EXPECT_EQ(context, nullptr);
-    const auto* payload = static_cast<const WLAN_CONNECTION_NOTIFICATION_DATA*>(data->pData);
-    EXPECT_EQ(data->dwDataSize, sizeof(WLAN_CONNECTION_NOTIFICATION_DATA));
-    Notification n{data->NotificationSource, data->NotificationCode,
-                   reinterpret_cast<const char*>(data->pData) + 520, payload->strProfileName,
-                   std::this_thread::get_id()};
-    std::lock_guard lock(log.mutex);
-    log.received.push_back(std::move(n));
-    log.changed.notify_all();
+  void add(Entry entry) {
+    std::lock_guard lock(mutex);
+    received.push_back(std::move(entry));
+    changed.notify_all();
   }
-  std::vector<Notification> waitFor(std::size_t count) {
+  std::vector<Entry> waitFor(std::size_t count) {
     std::unique_lock lock(mutex);
     EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [&] { return received.size() >= count; }));
     return received;
@@ -88,6 +83,31 @@ struct NotificationLog {
     received.clear();
   }
 };
+
+struct GuestNotification {
+  DWORD code;
+  std::u16string network;
+  WIRELESS_GUEST_ENTRY guest;
+  std::thread::id thread;
+};
+
+using NotificationLog = CallbackLog<Notification>;
+using GuestLog = CallbackLog<GuestNotification>;
+
+void WINAPI LogNotification(WLAN_NOTIFICATION_DATA* data, PVOID context) {
+  EXPECT_EQ(context, nullptr);
+  const auto* payload = static_cast<const WLAN_CONNECTION_NOTIFICATION_DATA*>(data->pData);
+  EXPECT_EQ(data->dwDataSize, sizeof(WLAN_CONNECTION_NOTIFICATION_DATA));
+  NotificationLog::instance().add({data->NotificationSource, data->NotificationCode,
+                                   reinterpret_cast<const char*>(data->pData) + 520, payload->strProfileName,
+                                   std::this_thread::get_id()});
+}
+
+void WINAPI LogGuestNotification(const WIRELESS_GUEST_NOTIFICATION* notification, PVOID context) {
+  EXPECT_EQ(context, nullptr);
+  GuestLog::instance().add(
+      {notification->Code, notification->NetworkName, notification->Guest, std::this_thread::get_id()});
+}
 
 // The library's front on every kind of machine.
 class WirelessLibrary : public testkit::ConformanceTest {
@@ -197,7 +217,7 @@ TEST_P(WirelessLibrary, NotifiesOnItsOwnThreadInTheNativeWifiLayout) {
   ARRANGE_MACHINE(hearing({{{"name", "HOME"}, {"kind", 2}, {"key", "secret"}}}));
   auto& log = NotificationLog::instance();
   log.clear();
-  ASSERT_EQ(RegisterNotification(&NotificationLog::callback), 0u);
+  ASSERT_EQ(RegisterNotification(&LogNotification), 0u);
 
   ASSERT_EQ(Connect(wlan.c_str(), u"HOME", u"secret", 2, WIRELESS_SECURITY_KEY, 0), 0u);
   EXPECT_EQ(Disconnect(wlan.c_str()), 0u);
@@ -270,7 +290,7 @@ TEST_P(WirelessLibrary, NoNotificationArrivesAfterUnregisteringReturns) {
   // before the connect that follows.
   auto& log = NotificationLog::instance();
   log.clear();
-  ASSERT_EQ(RegisterNotification(&NotificationLog::callback), 0u);
+  ASSERT_EQ(RegisterNotification(&LogNotification), 0u);
   ASSERT_EQ(Connect(wlan.c_str(), u"Cafe", nullptr, 0, WIRELESS_SECURITY_OPEN, 0), 0u);
   const auto received = log.waitFor(1);
   ASSERT_FALSE(received.empty());
@@ -297,7 +317,17 @@ TEST_P(WirelessLibrary, UnregisteringFromInsideTheCallbackDoesNotHang) {
   EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [] { return done; }));
 }
 
-TEST(SimWirelessLibrary, ANetworkCreatedHereIsHeardByAnotherSimulatedMachineWithKind1) {
+// The library's front on simulated machines that share an air, or that
+// stand in for a kind of machine.
+class SimWirelessLibrary : public testing::Test {
+ protected:
+  void TearDown() override {
+    UnRegisterNotification();
+    UnRegisterGuestNotification();
+  }
+};
+
+TEST_F(SimWirelessLibrary, ANetworkCreatedHereIsHeardByAnotherSimulatedMachineWithKind1) {
   testkit::TempDir air;
   auto guest = testkit::SimMachineBuilder()
                    .section("wireless", {{"interfaces", {{{"id", "{GUEST}"}}}}})
@@ -315,6 +345,111 @@ TEST(SimWirelessLibrary, ANetworkCreatedHereIsHeardByAnotherSimulatedMachineWith
   ASSERT_EQ(heard.size(), 1u);
   EXPECT_EQ(heard[0].name, "Brisklane");
   EXPECT_EQ(heard[0].kind, plat::NetworkKind::Computer);
+}
+
+TEST_F(SimWirelessLibrary, TellsTheHostedNetworkAndTheDevicesThatJoinIt) {
+  testkit::TempDir air;
+  auto host = testkit::SimMachineBuilder()
+                  .section("wireless", {{"interfaces", {{{"id", "{HOST}"}}}}})
+                  .airDir(air.path())
+                  .build();
+  auto guest = testkit::SimMachineBuilder()
+                   .section("wireless", {{"hostName", "Zoë's laptop"}, {"interfaces", {{{"id", "{GUEST}"}}}}})
+                   .section("adapters",
+                            {{{"guid", "{GUEST}"}, {"index", 12}, {"type", 71}, {"mac", "00-26-5E-4C-8D-91"}}})
+                   .airDir(air.path())
+                   .build();
+  testkit::ScopedMachine scope(host);
+  auto& connections = NotificationLog::instance();
+  auto& guests = GuestLog::instance();
+  connections.clear();
+  guests.clear();
+  ASSERT_EQ(RegisterNotification(&LogNotification), 0u);
+  ASSERT_EQ(RegisterGuestNotification(&LogGuestNotification), 0u);
+
+  Guarded<WIRELESS_HOSTED_NETWORK> hosted;
+  EXPECT_EQ(GetHostedNetwork(u"{HOST}", &hosted.record), ERROR_NOT_FOUND);
+  Guarded<WIRELESS_GUEST_LIST> list;
+  EXPECT_EQ(GetHostedNetworkGuests(u"{HOST}", &list.record), ERROR_NOT_FOUND);
+  ASSERT_EQ(AddSsid(u"{HOST}", u"Brisklane", u"60917"), 0u);
+  ASSERT_EQ(GetHostedNetwork(u"{HOST}", &hosted.record), 0u);
+  EXPECT_EQ(std::u16string(hosted.record.Name), u"Brisklane");
+  EXPECT_EQ(hosted.record.Security, WIRELESS_HOSTED_WEP);
+  EXPECT_TRUE(hosted.guardIntact());
+
+  ASSERT_EQ(guest->simRadio().connect("{GUEST}", "Brisklane", std::string("60917"), std::nullopt, 0),
+            plat::RadioResult::Ok);
+  auto received = guests.waitFor(1);
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].code, WIRELESS_GUEST_JOINED);
+  EXPECT_EQ(received[0].network, u"Brisklane");
+  EXPECT_EQ(std::u16string(received[0].guest.Name), u"Zoë's laptop");
+  ASSERT_EQ(received[0].guest.HardwareAddressLength, 6u);
+  EXPECT_EQ(received[0].guest.HardwareAddress[2], 0x5E);
+  EXPECT_EQ(std::string(received[0].guest.IpAddress), "192.168.137.2");
+  EXPECT_NE(received[0].thread, std::this_thread::get_id());
+
+  ASSERT_EQ(GetHostedNetworkGuests(u"{HOST}", &list.record), 0u);
+  ASSERT_EQ(list.record.Count, 1u);
+  EXPECT_EQ(std::u16string(list.record.Guest[0].Name), u"Zoë's laptop");
+  EXPECT_EQ(std::string(list.record.Guest[0].IpAddress), "192.168.137.2");
+  EXPECT_EQ(list.record.Guest[1].HardwareAddressLength, 0u);
+  EXPECT_TRUE(list.guardIntact());
+
+  // The two registrations are apart: guest news still comes without the other.
+  ASSERT_EQ(UnRegisterNotification(), 0u);
+  ASSERT_EQ(guest->simRadio().disconnect("{GUEST}"), plat::RadioResult::Ok);
+  received = guests.waitFor(2);
+  ASSERT_EQ(received.size(), 2u);
+  EXPECT_EQ(received[1].code, WIRELESS_GUEST_LEFT);
+  const auto own = connections.waitFor(1);
+  ASSERT_EQ(own.size(), 1u);  // its own AddSsid: no guest news among them
+  EXPECT_EQ(own[0].code, wlan_notification_acm_connection_complete);
+
+  EXPECT_EQ(GetHostedNetwork(u"{HOST}", nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(GetHostedNetworkGuests(nullptr, &list.record), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(GetHostedNetworkGuests(u"{UNKNOWN}", &list.record), ERROR_NOT_FOUND);
+  EXPECT_EQ(RegisterGuestNotification(nullptr), ERROR_INVALID_PARAMETER);
+}
+
+// A radio that answers only what the wireless library was first made for.
+class PlainRadio : public plat::RadioBackend {
+ public:
+  std::vector<std::string> interfaces() override { return {"{PLAIN}"}; }
+  plat::RadioResult visibleNetworks(const std::string&, std::vector<plat::VisibleNetwork>&) override {
+    return plat::RadioResult::Ok;
+  }
+  plat::RadioResult connect(const std::string&, const std::string&, const std::optional<std::string>&,
+                            std::optional<plat::NetworkKind>, std::uint32_t) override {
+    return plat::RadioResult::NotVisible;
+  }
+  plat::RadioResult disconnect(const std::string&) override { return plat::RadioResult::Ok; }
+  plat::RadioResult addOwnNetwork(const std::string&, const std::string&, const std::string&) override {
+    return plat::RadioResult::Ok;
+  }
+  plat::RadioResult deleteOwnNetwork(const std::string&, const std::string&) override {
+    return plat::RadioResult::Ok;
+  }
+  std::string networkPassphrase(const std::string& key) override { return key; }
+  void setEventSink(EventSink) override {}
+};
+
+class PlainRadioMachine : public plat::sim::SimMachine {
+ public:
+  PlainRadioMachine() : SimMachine(testkit::SimMachineBuilder().json(), {}) {}
+  plat::RadioBackend& radio() override { return radio_; }
+
+ private:
+  PlainRadio radio_;
+};
+
+TEST_F(SimWirelessLibrary, AMachineThatCannotTellWhoIsOnItsNetworkSaysSo) {
+  testkit::ScopedMachine scope(std::make_shared<PlainRadioMachine>());
+  ASSERT_EQ(AddSsid(u"{PLAIN}", u"Brisklane", u"60917"), 0u);
+  WIRELESS_HOSTED_NETWORK hosted{};
+  WIRELESS_GUEST_LIST list{};
+  EXPECT_EQ(GetHostedNetwork(u"{PLAIN}", &hosted), ERROR_NOT_SUPPORTED);
+  EXPECT_EQ(GetHostedNetworkGuests(u"{PLAIN}", &list), ERROR_NOT_SUPPORTED);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ void isolateTestProcess() {
   setenv("BRISKLANE_STATE_DIR", (*root / "state").c_str(), 1);
   setenv("BRISKLANE_AIR_DIR", (*root / "air").c_str(), 1);
   setenv("XDG_STATE_HOME", (*root / "xdg-state").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (*root / "xdg-config").c_str(), 1);
   unsetenv("BRISKLANE_SCENARIO");
   // A machine made from the environment is the simulated one, never this
   // computer's own.

@@ -47,8 +47,10 @@ class UpdateCheckTest : public testing::Test {
     writeFile(folder_ / "plain.txt", "no version here");
   }
 
-  TUpdateSource source(const std::string& updateFile) const {
-    return {server_->replyUrl(updateFile), folder_.path().string() + "/"};
+  // The program's folder is the test's folder, and the error log lies in it.
+  TUpdateSource source(const std::string& updateFile) const { return at(server_->replyUrl(updateFile)); }
+  TUpdateSource at(const std::string& url) const {
+    return {url, folder_.path().string() + "/", (folder_ / "ErrorLog.txt").string()};
   }
   bool logged() const { return std::filesystem::exists(folder_ / "ErrorLog.txt"); }
 
@@ -108,13 +110,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(UpdateCheckTest, FailedDownloadIsLoggedAndFindsNothing) {
   RefusingPort refusing;
-  EXPECT_FALSE(IsUpdateAvailable({refusing.url("/update/update.xml"), folder_.path().string() + "/"}));
+  EXPECT_FALSE(IsUpdateAvailable(at(refusing.url("/update/update.xml"))));
   EXPECT_TRUE(logged());
 }
 
 TEST_F(UpdateCheckTest, WithoutInternetNothingIsFetched) {
   RefusingPort refusing;  // a request would fail and be logged
-  const TUpdateSource nowhere{refusing.url("/update/update.xml"), folder_.path().string() + "/"};
+  const TUpdateSource nowhere = at(refusing.url("/update/update.xml"));
   machine_->simInternet().setOffline(true);
   EXPECT_FALSE(IsUpdateAvailable(nowhere));
   testkit::ScopedMachine unplugged(testkit::SimMachineBuilder().build());
@@ -219,7 +221,7 @@ TEST_F(UpdateCheckTest, ThreadStartsSuspendedAndRunsOnceBelowNormalPriority) {
 TEST_F(UpdateCheckTest, ThreadReportsNoUpdateAfterAFailure) {
   Completion completion;
   RefusingPort refusing;
-  TCheckUpdateThread check({refusing.url("/update/update.xml"), folder_.path().string() + "/"});
+  TCheckUpdateThread check(at(refusing.url("/update/update.xml")));
   check.OnTerminate = completion.handler();
   check.Start();
   completion.wait();
@@ -231,7 +233,7 @@ TEST_F(UpdateCheckTest, ThreadNeverStartedFetchesNothing) {
   RefusingPort refusing;
   Completion completion;
   {
-    TCheckUpdateThread check({refusing.url("/update/update.xml"), folder_.path().string() + "/"});
+    TCheckUpdateThread check(at(refusing.url("/update/update.xml")));
     check.OnTerminate = completion.handler();
   }
   EXPECT_FALSE(logged());
@@ -248,8 +250,7 @@ TEST_F(UpdateCheckTest, DestroyingTheHandleAbandonsARunningCheck) {
     auto own = connectedMachine();
     machine = own;
     testkit::ScopedMachine installed(std::move(own));
-    auto check = std::make_unique<TCheckUpdateThread>(
-        TUpdateSource{server_->url("/hang"), folder_.path().string() + "/"});
+    auto check = std::make_unique<TCheckUpdateThread>(at(server_->url("/hang")));
     check->OnTerminate = completion.handler();
     check->Start();
     server_->waitForLine("hang");

@@ -80,24 +80,6 @@ void LoopbackServer::waitForLine(const std::string& line) {
   throw std::runtime_error("loopback server ended before printing " + line);
 }
 
-RefusingPort::RefusingPort() : socket_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    throw std::runtime_error("cannot bind a loopback port");
-  }
-  port_ = ntohs(address.sin_port);
-}
-
-RefusingPort::~RefusingPort() { ::close(socket_); }
-
-std::string RefusingPort::url(const std::string& target) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + target;
-}
-
 std::string percentEncode(const std::string& text) {
   static const char hex[] = "0123456789ABCDEF";
   std::string out;

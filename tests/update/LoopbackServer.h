@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "testkit/LoopbackPorts.h"
 #include "testkit/TempDir.h"
 
 namespace updatetest {
@@ -45,21 +46,7 @@ class LoopbackServer {
   nlohmann::json ports_;
 };
 
-// A loopback port that refuses connections: bound, never listening.
-class RefusingPort {
- public:
-  RefusingPort();
-  ~RefusingPort();
-  RefusingPort(const RefusingPort&) = delete;
-  RefusingPort& operator=(const RefusingPort&) = delete;
-
-  int port() const { return port_; }
-  std::string url(const std::string& target) const;
-
- private:
-  int socket_ = -1;
-  int port_ = 0;
-};
+using RefusingPort = testkit::RefusingPort;
 
 std::string percentEncode(const std::string& text);
 

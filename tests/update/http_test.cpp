@@ -103,7 +103,7 @@ class HttpGetTest : public testing::Test {
 
   static std::unique_ptr<LoopbackServer> server_;
   testkit::TempDir folder_;
-  THTTP http_{folder_.path().string() + "/"};
+  THTTP http_{logPath().string()};
   std::string effectiveUrl_;
 };
 
@@ -223,7 +223,7 @@ TEST_F(HttpGetTest, ReadOnlyLogGetsNothingAndChangesNoResult) {
 }
 
 TEST_F(HttpGetTest, LogInAFolderThatIsGoneIsSkipped) {
-  THTTP http(folder_.path().string() + "/missing/");
+  THTTP http((folder_ / "missing/ErrorLog.txt").string());
   http.Open();
   RefusingPort refusing;
   std::string effectiveUrl, body = "x";

@@ -1,10 +1,12 @@
 // Two machines on one air: the host broadcasts with the library's AddSsid, the
-// guest's component scans, joins, is told, and loses the network again.
+// guest's component scans, joins, is told, and loses the network again; the
+// other way round, this laptop's hotspot component is told of the guest.
 #include <gtest/gtest.h>
 
 #include "WifiTestKit.h"
 #include "sim/SimNetwork.h"
 #include "testkit/TempDir.h"
+#include "wifi/WifiHotspot.h"
 
 namespace {
 
@@ -89,6 +91,62 @@ TEST_F(TwoLaptops, TheGuestReachesTheInternetWhileTheHostSharesIt) {
   gate.allow(1);
   ASSERT_TRUE(events.waitStatuses(3));
   EXPECT_EQ(events.statuses(), (std::vector<std::uint8_t>{2, 1, 2}));
+}
+
+TEST_F(TwoLaptops, ThisLaptopsHotspotIsToldOfEachGuestAndListsIt) {
+  auto& wifi = create();
+  wifi.SetSSID("Visitors");
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<TGuestNotice> notices;
+  auto hotspot = std::make_unique<TWifiHotspot>();
+  hotspot->OnGuestChange = [&](const TGuestNotice& notice) {
+    std::lock_guard lock(mutex);
+    notices.push_back(notice);
+    changed.notify_all();
+  };
+  const auto waitNotices = [&](std::size_t count) {
+    std::unique_lock lock(mutex);
+    return changed.wait_for(lock, patience, [&] { return notices.size() >= count; });
+  };
+
+  EXPECT_FALSE(hotspot->HostedNetwork());
+  wifi.Scan();
+  ASSERT_TRUE(wifi.CreateNetwork());
+  const auto hosted = hotspot->HostedNetwork();
+  ASSERT_TRUE(hosted);
+  EXPECT_EQ(hosted->Name, u"Visitors");
+  EXPECT_EQ(hosted->Security, THostedSecurity::Wep);
+  EXPECT_TRUE(hotspot->Guests().empty());
+
+  // The other laptop leaves its own network to join this one.
+  ASSERT_EQ(host->simRadio().connect(wlan, "Visitors", std::string("60917"), plat::NetworkKind::Computer, 0),
+            plat::RadioResult::Ok);
+  ASSERT_TRUE(waitNotices(1));
+  const auto guests = hotspot->Guests();
+  ASSERT_EQ(guests.size(), 1u);
+  EXPECT_EQ(guests[0].DisplayName(), u"test");
+  EXPECT_EQ(guests[0].IpAddress, "192.168.137.2");
+  ASSERT_EQ(host->simRadio().disconnect(wlan), plat::RadioResult::Ok);
+  ASSERT_TRUE(waitNotices(2));
+
+  // Gone, it is told nothing: the guest comes and goes again before the
+  // library's disconnect of this laptop's network, which comes after them.
+  hotspot.reset();
+  ASSERT_EQ(host->simRadio().connect(wlan, "Visitors", std::string("60917"), plat::NetworkKind::Computer, 0),
+            plat::RadioResult::Ok);
+  std::vector<plat::NetworkGuest> seen;
+  ASSERT_EQ(machine->simRadio().guests(wlan, seen), plat::RadioResult::Ok);
+  ASSERT_EQ(seen.size(), 1u);
+  ASSERT_TRUE(wifi.DeleteNetwork());
+  ASSERT_TRUE(events.waitLinks(2));
+
+  std::lock_guard lock(mutex);
+  ASSERT_EQ(notices.size(), 2u);
+  EXPECT_TRUE(notices[0].Joined);
+  EXPECT_EQ(notices[0].NetworkName, u"Visitors");
+  EXPECT_EQ(notices[0].Guest.DisplayName(), u"test");
+  EXPECT_FALSE(notices[1].Joined);
 }
 
 }  // namespace

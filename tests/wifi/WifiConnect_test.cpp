@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "WifiTestKit.h"
+#include "machine/Refusal.h"
 
 namespace {
 
@@ -101,13 +102,16 @@ TEST_F(WifiConnect, CreatesAndDeletesOnTheFirstInterface) {
   EXPECT_FALSE(wifi.DeleteNetwork());
 }
 
-TEST_F(WifiConnect, WithoutAnInterfaceNothingIsCreatedOrDeleted) {
+TEST_F(WifiConnect, WithoutAnInterfaceNothingIsCreatedOrDeletedAndTheMachinesWordOnThatIsKept) {
   install(MachineSpec().withInterfaces(nlohmann::json::array()));
   auto& wifi = create();
+  plat::setRefusal("NetworkManager is not running.");  // what a real machine says with its empty list
   wifi.Scan();
+  plat::clearRefusal();  // later calls of the platform start without it
   EXPECT_FALSE(wifi.ConnectOrCreate());
   EXPECT_FALSE(wifi.CreateNetwork());
   EXPECT_FALSE(wifi.DeleteNetwork());
+  EXPECT_EQ(wifi.RefusalReason(), "NetworkManager is not running.");
 }
 
 }  // namespace

@@ -67,4 +67,10 @@ void ChildProcess::kill() {
   process_.waitForFinished();
 }
 
+std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds timeout) {
+  waitUntil([&] { return process_.state() == QProcess::NotRunning; }, timeout);
+  if (process_.state() != QProcess::NotRunning || process_.exitStatus() == QProcess::CrashExit) return std::nullopt;
+  return process_.exitCode();
+}
+
 }  // namespace nmtest

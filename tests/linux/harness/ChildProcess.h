@@ -35,6 +35,9 @@ class ChildProcess {
   QString readLine(std::chrono::milliseconds timeout = std::chrono::seconds(10));
   // Ends the child with SIGKILL, as a crash would, and waits until it is gone.
   void kill();
+  // Waits until the child ends by itself: its exit code, or none when it
+  // crashed or still runs after `timeout`.
+  std::optional<int> waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
  private:
   QProcess process_;

@@ -120,7 +120,10 @@ class Manager(Exported):
             if device.kind == 'wifi':
                 settings[rules.WIFI] = {'ssid': dbus.ByteArray(description['ssid'].encode())}
             profile = self.settings.add(settings, 'disk')
-        return self.start_activation(profile, device, None, steps=False)
+        # A Wi-Fi card that is up is on the strongest base station of its network.
+        ssid = rules.value(profile.settings, rules.WIFI, 'ssid') if device.kind == 'wifi' else None
+        point = device.best_access_point(ssid) if ssid is not None else None
+        return self.start_activation(profile, device, point, steps=False)
 
     def remove_device(self, interface):
         device = self.device(interface)

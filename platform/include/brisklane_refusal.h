@@ -1,0 +1,12 @@
+// Brisklane's own addition to the platform, not a Windows function: why the
+// machine refused the last call that failed on this thread.
+#pragma once
+
+#include <string>
+
+// One line a user can act on (UTF-8), such as "Wi-Fi is switched off: ...";
+// empty when the machine gave no reason. Each call of the wireless library
+// and of the sharing service that the machine explains starts without a
+// reason, so read it right after the call that failed. A machine that never
+// explains (the simulated laptop) always answers empty.
+std::string BrisklaneLastRefusal();

@@ -1,0 +1,56 @@
+#include "linux/LinuxMachine.h"
+
+#include <QCoreApplication>
+
+namespace plat::lnx {
+namespace {
+
+NmRadio::Options radioOptions(NmRadio::Options options, LinuxNetwork& network) {
+  options.sharesInternetTo = [&network](const std::string& interfaceId) {
+    return network.sharesInternetInto(interfaceId);
+  };
+  return options;
+}
+
+}  // namespace
+
+LinuxMachine::LinuxMachine() : LinuxMachine(Options{}) {}
+
+LinuxMachine::LinuxMachine(Options options)
+    : inventory_(client_),
+      backends_(options.backends(inventory_)),
+      radio_(client_, inventory_, radioOptions(std::move(options.radio), *backends_.network)) {}
+
+LinuxMachine::~LinuxMachine() = default;
+
+SystemBackend& LinuxMachine::system() { return *backends_.system; }
+
+RegistryBackend& LinuxMachine::registry() { return *backends_.registry; }
+
+RadioBackend& LinuxMachine::radio() {
+  removeLeftoversOnce();
+  return radio_;
+}
+
+NetworkBackend& LinuxMachine::network() {
+  removeLeftoversOnce();
+  return *backends_.network;
+}
+
+ServiceBackend& LinuxMachine::services() { return *backends_.services; }
+
+InternetBackend& LinuxMachine::internet() { return *backends_.internet; }
+
+MachineDescription LinuxMachine::description() const {
+  return {.name = "This computer, Linux with NetworkManager", .notice = "", .detail = ""};
+}
+
+void LinuxMachine::removeLeftoversOnce() {
+  if (leftoversRemoved_ || QCoreApplication::instance() == nullptr) return;
+  std::lock_guard lock(leftoversMutex_);
+  if (leftoversRemoved_) return;
+  if (!radio_.removeLeftovers()) backends_.network->resetSharing();
+  leftoversRemoved_ = true;
+}
+
+}  // namespace plat::lnx

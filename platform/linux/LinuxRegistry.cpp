@@ -1,0 +1,213 @@
+#include "linux/LinuxRegistry.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "linux/AutostartEntry.h"
+#include "sim/RegistryTree.h"
+#include "win32/AsciiCase.h"
+#include "win32/AtomicFile.h"
+#include "winreg.h"
+#include "winsvc.h"
+
+namespace plat::lnx {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char networkClassKey[] = "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
+constexpr char connectionSubkey[] = "Connection";
+constexpr std::uint32_t writeRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+
+std::vector<std::string> parts(const std::string& path) {
+  std::vector<std::string> out;
+  std::istringstream in(path);
+  std::string part;
+  while (std::getline(in, part, '\\')) {
+    if (!part.empty()) out.push_back(part);
+  }
+  return out;
+}
+
+// The parts of `path` after `prefix`, or none when it does not lie at or below it.
+std::optional<std::vector<std::string>> below(const std::string& path, const char* prefix) {
+  std::vector<std::string> pathParts = parts(path);
+  const std::vector<std::string> prefixParts = parts(prefix);
+  if (pathParts.size() < prefixParts.size() ||
+      !std::equal(prefixParts.begin(), prefixParts.end(), pathParts.begin(),
+                  [](const std::string& a, const std::string& b) { return equalsNoCase(a, b); })) {
+    return std::nullopt;
+  }
+  pathParts.erase(pathParts.begin(), pathParts.begin() + static_cast<std::ptrdiff_t>(prefixParts.size()));
+  return pathParts;
+}
+
+bool isRunKey(const std::string& path) {
+  const auto rest = below(path, runKey);
+  return rest && rest->empty();
+}
+
+bool isBelowRunKey(const std::string& path) {
+  const auto rest = below(path, runKey);
+  return rest && !rest->empty();
+}
+
+bool isInConnectionTree(const std::string& path) { return below(path, networkClassKey).has_value(); }
+
+// A Run value names a file in the autostart folder.
+bool usableValueName(const std::string& name) { return !name.empty() && name.find('/') == std::string::npos; }
+
+std::int32_t writeError(int error) { return error == EACCES || error == EPERM || error == EROFS ? ERROR_ACCESS_DENIED : ERROR_CANTWRITE; }
+
+std::string stringData(const RegistryValue& value) {
+  const auto end = std::find(value.data.begin(), value.data.end(), std::uint8_t{0});
+  return std::string(value.data.begin(), end);
+}
+
+}  // namespace
+
+LinuxRegistry::LinuxRegistry(DeviceView& devices, Places places)
+    : devices_(devices),
+      places_(std::move(places)),
+      // The keys served elsewhere still appear in the tree, so that their
+      // parents can be opened and list them.
+      store_(nlohmann::json{{runKey, nlohmann::json::object()}, {networkClassKey, nlohmann::json::object()}},
+             places_.storeFile) {}
+
+std::int32_t LinuxRegistry::openKey(const std::string& path, std::uint32_t access) {
+  if (isRunKey(path)) return ERROR_SUCCESS;
+  if (isBelowRunKey(path)) return ERROR_FILE_NOT_FOUND;
+  if (isInConnectionTree(path)) {
+    if (!isConnectionTreeKey(path)) return ERROR_FILE_NOT_FOUND;
+    return (access & writeRights) != 0 ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+  }
+  return store_.openKey(path, access);
+}
+
+std::int32_t LinuxRegistry::createKey(const std::string& path, std::uint32_t access, bool& created) {
+  created = false;
+  if (isRunKey(path)) return ERROR_SUCCESS;
+  if (isBelowRunKey(path)) return ERROR_ACCESS_DENIED;  // the autostart folder holds no subkeys
+  if (isInConnectionTree(path)) {
+    if (!isConnectionTreeKey(path)) return ERROR_ACCESS_DENIED;
+    return (access & writeRights) != 0 ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+  }
+  return store_.createKey(path, access, created);
+}
+
+std::int32_t LinuxRegistry::queryValue(const std::string& path, const std::string& name, RegistryValue& value) {
+  if (isRunKey(path)) {
+    if (!usableValueName(name)) return ERROR_FILE_NOT_FOUND;
+    std::lock_guard lock(autostartMutex_);
+    std::ifstream in(autostartFile(name));
+    if (!in) return ERROR_FILE_NOT_FOUND;
+    std::ostringstream text;
+    text << in.rdbuf();
+    const auto command = autostartCommand(text.str());
+    if (!command) return ERROR_FILE_NOT_FOUND;
+    value = sim::RegistryTree::stringValue(*command);
+    return ERROR_SUCCESS;
+  }
+  if (isBelowRunKey(path)) return ERROR_FILE_NOT_FOUND;
+  if (isInConnectionTree(path)) {
+    const auto values = connectionKey(path);
+    if (!values) return ERROR_FILE_NOT_FOUND;
+    auto it = std::find_if(values->begin(), values->end(), [&](const auto& entry) { return equalsNoCase(entry.first, name); });
+    if (it == values->end()) return ERROR_FILE_NOT_FOUND;
+    value = it->second;
+    return ERROR_SUCCESS;
+  }
+  return store_.queryValue(path, name, value);
+}
+
+std::int32_t LinuxRegistry::setValue(const std::string& path, const std::string& name, const RegistryValue& value) {
+  if (isRunKey(path)) {
+    if (!usableValueName(name)) return ERROR_INVALID_NAME;
+    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return ERROR_NOT_SUPPORTED;
+    std::lock_guard lock(autostartMutex_);
+    std::error_code error;
+    fs::create_directories(places_.autostartFolder, error);
+    if (error) return writeError(error.value());
+    if (!writeFileAtomically(autostartFile(name), autostartEntry(name, stringData(value)))) return writeError(errno);
+    return ERROR_SUCCESS;
+  }
+  if (isBelowRunKey(path)) return ERROR_FILE_NOT_FOUND;
+  if (isInConnectionTree(path)) return ERROR_ACCESS_DENIED;
+  return store_.setValue(path, name, value);
+}
+
+std::int32_t LinuxRegistry::deleteValue(const std::string& path, const std::string& name) {
+  if (isRunKey(path)) {
+    if (!usableValueName(name)) return ERROR_FILE_NOT_FOUND;
+    std::lock_guard lock(autostartMutex_);
+    std::error_code error;
+    if (!fs::remove(autostartFile(name), error)) return error ? writeError(error.value()) : ERROR_FILE_NOT_FOUND;
+    return ERROR_SUCCESS;
+  }
+  if (isBelowRunKey(path)) return ERROR_FILE_NOT_FOUND;
+  if (isInConnectionTree(path)) return ERROR_ACCESS_DENIED;
+  return store_.deleteValue(path, name);
+}
+
+std::int32_t LinuxRegistry::subkeyName(const std::string& path, std::uint32_t index, std::string& name) {
+  if (isInConnectionTree(path)) {
+    if (!isConnectionTreeKey(path)) return ERROR_FILE_NOT_FOUND;
+    const std::vector<std::string> subkeys = connectionSubkeys(path);
+    if (index >= subkeys.size()) return ERROR_NO_MORE_ITEMS;
+    name = subkeys[index];
+    return ERROR_SUCCESS;
+  }
+  if (isBelowRunKey(path)) return ERROR_FILE_NOT_FOUND;
+  return store_.subkeyName(path, index, name);
+}
+
+bool LinuxRegistry::isConnectionTreeKey(const std::string& path) {
+  const auto rest = below(path, networkClassKey);
+  if (!rest || rest->size() > 2) return false;
+  if (rest->empty()) return true;
+  const std::vector<std::string> guids = connectionSubkeys(networkClassKey);
+  const bool known = std::any_of(guids.begin(), guids.end(), [&](const std::string& guid) { return equalsNoCase(guid, rest->front()); });
+  return known && (rest->size() == 1 || equalsNoCase((*rest)[1], connectionSubkey));
+}
+
+std::vector<std::string> LinuxRegistry::connectionSubkeys(const std::string& path) {
+  const auto rest = below(path, networkClassKey);
+  if (rest && rest->size() == 1) return {connectionSubkey};
+  std::vector<std::string> guids;
+  if (rest && rest->empty()) {
+    for (const MachineDevice& device : devices_.lastLook()) guids.push_back(device.guid);
+  }
+  return guids;
+}
+
+std::optional<std::vector<std::pair<std::string, RegistryValue>>> LinuxRegistry::connectionKey(const std::string& path) {
+  const auto rest = below(path, networkClassKey);
+  if (!rest || rest->size() != 2 || !equalsNoCase((*rest)[1], connectionSubkey)) return std::nullopt;
+  for (const MachineDevice& device : devices_.lastLook()) {
+    if (!equalsNoCase(device.guid, rest->front())) continue;
+    std::vector<std::pair<std::string, RegistryValue>> values;
+    if (!device.connectionName.empty()) values.emplace_back("Name", sim::RegistryTree::stringValue(device.connectionName));
+    if (device.kernel && !device.kernel->hardwareId.empty()) {
+      values.emplace_back("PnpInstanceID", sim::RegistryTree::stringValue(device.kernel->hardwareId));
+    }
+    values.emplace_back("MediaSubType", sim::RegistryTree::dwordValue(device.wireless() ? 2 : 1));
+    return values;
+  }
+  return std::nullopt;
+}
+
+fs::path LinuxRegistry::autostartFile(const std::string& valueName) const {
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(places_.autostartFolder, error)) {
+    const fs::path& file = entry.path();
+    if (file.extension() == ".desktop" && equalsNoCase(file.stem().string(), valueName)) return file;
+  }
+  return places_.autostartFolder / (valueName + ".desktop");
+}
+
+}  // namespace plat::lnx

@@ -1,0 +1,25 @@
+// The device inventory as NetworkManager reports it over D-Bus.
+#pragma once
+
+#include <QString>
+
+#include "linux/DeviceInventory.h"
+
+namespace plat::lnx {
+
+class NmClient;
+
+class NmDeviceInventory : public DeviceInventory {
+ public:
+  explicit NmDeviceInventory(NmClient& client);
+
+  std::vector<NetworkDevice> devices() override;
+
+ private:
+  // The address of the server that a DHCP configuration (its object) came from.
+  std::string dhcpServer(const QString& dhcpConfig);
+
+  NmClient& client_;
+};
+
+}  // namespace plat::lnx

@@ -1,0 +1,468 @@
+#include "linux/NmRadio.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include <QDBusArgument>
+#include <QDBusObjectPath>
+
+#include "linux/HardwareAddress.h"
+#include "linux/MachineDevices.h"
+#include "linux/NmActivation.h"
+#include "linux/NmNames.h"
+#include "machine/Refusal.h"
+
+namespace plat::lnx {
+namespace {
+
+constexpr std::size_t maxNameBytes = 32;  // an SSID's limit
+constexpr std::uint32_t ownSignal = 100;  // a machine hears its own network at full strength
+
+QString objectPath(const QVariant& value) { return qvariant_cast<QDBusObjectPath>(value).path(); }
+
+bool isObject(const QString& path) { return !path.isEmpty() && path != nm::noObject; }
+
+bool replied(const QDBusMessage& reply) {
+  return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
+}
+
+bool blankOnly(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](unsigned char c) { return c <= ' '; });
+}
+
+// Networks of one name are told apart by security and by who hosts them.
+std::uint32_t networkId(bool secured, bool computer) { return 1 + (secured ? 1 : 0) + (computer ? 2 : 0); }
+
+NetworkKind kindOf(bool secured, bool computer) {
+  if (computer) return NetworkKind::Computer;
+  return secured ? NetworkKind::AccessPoint : NetworkKind::OpenAccessPoint;
+}
+
+bool keyRefused(const NmActivation::Outcome& outcome) {
+  switch (outcome.deviceReason) {
+    case nm::reasonNoSecrets:
+    case nm::reasonSupplicantDisconnect:
+    case nm::reasonSupplicantFailed:
+    case nm::reasonSupplicantTimeout: return true;
+    default: break;
+  }
+  return outcome.activeReason == nm::activeReasonNoSecrets || outcome.activeReason == nm::activeReasonLoginFailed;
+}
+
+NmRadio::Options withUser(NmRadio::Options options) {
+  if (options.user.empty()) {
+    const passwd* entry = getpwuid(geteuid());
+    options.user = entry ? entry->pw_name : std::to_string(geteuid());
+  }
+  return options;
+}
+
+RadioEvent event(RadioEvent::Code code, const std::string& interfaceId, const std::string& name) {
+  return RadioEvent{interfaceId, code, name};
+}
+
+}  // namespace
+
+NmRadio::NmRadio(NmClient& client, DeviceInventory& inventory, Options options)
+    : client_(client), inventory_(inventory), options_(withUser(std::move(options))) {
+  registerProfileTypes();
+  NmClient::Listener listener;
+  listener.deviceStateChanged = [this](const QString& device, std::uint32_t newState, std::uint32_t oldState,
+                                       std::uint32_t) { deviceStateChanged(device, newState, oldState); };
+  listener.runningChanged = [this](bool running) {
+    if (!running) networkManagerLeft();
+  };
+  listener_ = client_.addListener(std::move(listener));
+}
+
+NmRadio::~NmRadio() { client_.removeListener(listener_); }
+
+std::vector<std::string> NmRadio::interfaces() {
+  clearRefusal();
+  if (!client_.networkManagerRunning()) {
+    setRefusal(networkManagerNotRunning());
+    return {};
+  }
+  trackActiveDevices();
+  std::vector<std::string> ids;
+  for (const auto& wifi : wifiDevices()) ids.push_back(wifi.id);
+  if (ids.empty()) setRefusal(noWifiDevice());
+  return ids;
+}
+
+RadioResult NmRadio::visibleNetworks(const std::string& interfaceId, std::vector<VisibleNetwork>& networks) {
+  clearRefusal();
+  networks.clear();
+  const auto wifi = findDevice(interfaceId);
+  if (!wifi) return RadioResult::NoSuchInterface;
+  trackActiveDevices();
+  for (const auto& heard : hear(*wifi)) networks.push_back(heard.shown);
+  return RadioResult::Ok;
+}
+
+RadioResult NmRadio::connect(const std::string& interfaceId, const std::string& name,
+                             const std::optional<std::string>& key, std::optional<NetworkKind> kind,
+                             std::uint32_t id) {
+  clearRefusal();
+  const auto wifi = findDevice(interfaceId);
+  if (!wifi) return RadioResult::NoSuchInterface;
+  if (!ready(*wifi)) return RadioResult::Failed;
+
+  const auto heard = hear(*wifi);  // strongest first
+  const auto target = std::find_if(heard.begin(), heard.end(), [&](const HeardNetwork& n) {
+    return n.shown.name == name && (!kind || *kind == n.shown.kind) && (id == 0 || id == n.shown.id);
+  });
+  if (target == heard.end()) {
+    setRefusal(notInRange(name));
+    return RadioResult::NotVisible;
+  }
+  if (target->enterprise) {
+    setRefusal(needsSignIn(name));
+    return RadioResult::Failed;
+  }
+  const std::string sentKey = key.value_or(std::string());
+  if (target->shown.secured && sentKey.empty()) {
+    setRefusal(wrongKey(name));
+    return RadioResult::WrongKey;
+  }
+  const bool wpa = target->security == JoinSecurity::WpaPersonal || target->security == JoinSecurity::Wpa3Personal;
+  if (wpa && !isValidPassphrase(hotspotPassphrase(sentKey))) {
+    setRefusal(unsuitableKey());
+    return RadioResult::WrongKey;
+  }
+  if (!permitted(Action::Join, target->shown.secured)) return RadioResult::Failed;
+  return activate(*wifi, joinSettings(name, target->security, sentKey, owner()), target->accessPoint, Action::Join,
+                  name);
+}
+
+RadioResult NmRadio::disconnect(const std::string& interfaceId) {
+  clearRefusal();
+  const auto wifi = findDevice(interfaceId);
+  if (!wifi) return RadioResult::NoSuchInterface;
+  const auto active = activeProfile(QString::fromStdString(wifi->device.objectPath));
+  return active ? deactivate(active->activePath) : RadioResult::Ok;
+}
+
+RadioResult NmRadio::addOwnNetwork(const std::string& interfaceId, const std::string& name, const std::string& key) {
+  clearRefusal();
+  if (name.empty() || name.size() > maxNameBytes || blankOnly(name)) {
+    setRefusal(invalidNetworkName());
+    return RadioResult::InvalidName;
+  }
+  std::size_t wifiCount = 0;
+  const auto wifi = findDevice(interfaceId, &wifiCount);
+  if (!wifi) return RadioResult::NoSuchInterface;
+  if (!ready(*wifi)) return RadioResult::Failed;
+  if (auto refusal = hostingRefusal(wifi->device, wifiCount)) {
+    setRefusal(*refusal);
+    return RadioResult::Failed;
+  }
+  if (!key.empty() && !isValidPassphrase(hotspotPassphrase(key))) {
+    setRefusal(unsuitableKey());
+    return RadioResult::Failed;
+  }
+  const bool shared = options_.sharesInternetTo && options_.sharesInternetTo(interfaceId);
+  if (shared) {
+    if (auto refusal = sharingHelperRefusal(options_.systemRoot)) {
+      setRefusal(*refusal);
+      return RadioResult::Failed;
+    }
+  }
+  if (!permitted(Action::Host, !key.empty())) return RadioResult::Failed;
+  const HotspotProfile hotspot{name, key, wifi->device.permanentHardwareAddress, shared};
+  return activate(*wifi, hotspotSettings(hotspot, owner()), QString(), Action::Host, name);
+}
+
+RadioResult NmRadio::deleteOwnNetwork(const std::string& interfaceId, const std::string& name) {
+  clearRefusal();
+  const auto wifi = findDevice(interfaceId);
+  if (!wifi) return RadioResult::NoSuchInterface;
+  const auto active = activeProfile(QString::fromStdString(wifi->device.objectPath));
+  if (!active || profileSsid(active->settings) != QByteArray::fromStdString(name)) return RadioResult::NotFound;
+  const auto result = deactivate(active->activePath);
+  // A volatile profile goes with its activation; this covers one that stayed.
+  if (result == RadioResult::Ok && !profileInstance(active->settings).isEmpty()) {
+    client_.call(active->profilePath, nm::profileInterface, QStringLiteral("Delete"), {}, NmClient::CallKind::Action);
+  }
+  return result;
+}
+
+std::string NmRadio::networkPassphrase(const std::string& key) { return hotspotPassphrase(key); }
+
+void NmRadio::setEventSink(EventSink sink) {
+  std::lock_guard lock(sinkMutex_);
+  sink_ = std::move(sink);
+}
+
+bool NmRadio::removeLeftovers() {
+  if (!client_.networkManagerRunning()) return false;
+  std::map<QString, QString> activeByProfile;
+  if (const auto manager = client_.properties(nm::managerPath, nm::managerInterface)) {
+    const auto actives = qdbus_cast<QList<QDBusObjectPath>>(manager->value(QStringLiteral("ActiveConnections")));
+    for (const auto& active : actives) {
+      if (const auto properties = client_.properties(active.path(), nm::activeInterface)) {
+        activeByProfile[objectPath(properties->value(QStringLiteral("Connection")))] = active.path();
+      }
+    }
+  }
+  const auto list = client_.call(nm::settingsPath, nm::settingsInterface, QStringLiteral("ListConnections"));
+  if (!replied(list)) return false;
+  const QString self = client_.uniqueName();
+  bool liveHotspot = false;
+  for (const auto& profile : qdbus_cast<QList<QDBusObjectPath>>(list.arguments().constFirst())) {
+    const auto reply = client_.call(profile.path(), nm::profileInterface, QStringLiteral("GetSettings"));
+    if (!replied(reply)) continue;
+    const auto settings = qdbus_cast<ProfileSettings>(reply.arguments().constFirst());
+    const QString instance = profileInstance(settings);
+    if (instance.isEmpty()) continue;  // not Brisklane's
+    const auto active = activeByProfile.find(profile.path());
+    if (instance == self || client_.nameHasOwner(instance)) {
+      liveHotspot = liveHotspot || (isHotspotProfile(settings) && active != activeByProfile.end());
+      continue;
+    }
+    if (active != activeByProfile.end()) deactivate(active->second);
+    client_.call(profile.path(), nm::profileInterface, QStringLiteral("Delete"), {}, NmClient::CallKind::Action);
+  }
+  return liveHotspot;
+}
+
+std::vector<NmRadio::WifiDevice> NmRadio::wifiDevices() {
+  std::vector<WifiDevice> wifi;
+  for (auto& device : inventory_.devices()) {
+    if (device.kind != DeviceKind::Wifi) continue;
+    std::string id = guidOf(device);
+    wifi.push_back(WifiDevice{std::move(device), std::move(id)});
+  }
+  // Hosting takes the first interface: one that can, and whose Internet
+  // connection the hotspot does not cut.
+  std::stable_sort(wifi.begin(), wifi.end(), [](const WifiDevice& a, const WifiDevice& b) {
+    return std::make_tuple(!a.device.canHostAccessPoint, a.device.primary) <
+           std::make_tuple(!b.device.canHostAccessPoint, b.device.primary);
+  });
+  return wifi;
+}
+
+std::optional<NmRadio::WifiDevice> NmRadio::findDevice(const std::string& interfaceId, std::size_t* wifiCount) {
+  auto all = wifiDevices();
+  if (wifiCount) *wifiCount = all.size();
+  for (auto& wifi : all) {
+    if (wifi.id == interfaceId) return std::move(wifi);
+  }
+  setRefusal(client_.networkManagerRunning() ? deviceGone() : networkManagerNotRunning());
+  return std::nullopt;
+}
+
+bool NmRadio::ready(const WifiDevice& wifi) {
+  const auto manager = client_.properties(nm::managerPath, nm::managerInterface);
+  if (!manager) {
+    setRefusal(networkManagerNotRunning());
+    return false;
+  }
+  if (auto refusal = readinessRefusal(*manager, wifi.device)) {
+    setRefusal(*refusal);
+    return false;
+  }
+  return true;
+}
+
+std::optional<NmRadio::ActiveProfile> NmRadio::activeProfile(const QString& devicePath) {
+  const auto device = client_.properties(devicePath, nm::deviceInterface);
+  if (!device) return std::nullopt;
+  ActiveProfile profile;
+  profile.activePath = objectPath(device->value(QStringLiteral("ActiveConnection")));
+  if (!isObject(profile.activePath)) return std::nullopt;
+  const auto active = client_.properties(profile.activePath, nm::activeInterface);
+  if (!active) return std::nullopt;
+  profile.profilePath = objectPath(active->value(QStringLiteral("Connection")));
+  const auto reply = client_.call(profile.profilePath, nm::profileInterface, QStringLiteral("GetSettings"));
+  if (!replied(reply)) return std::nullopt;
+  profile.settings = qdbus_cast<ProfileSettings>(reply.arguments().constFirst());
+  return profile;
+}
+
+std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
+  const QString devicePath = QString::fromStdString(wifi.device.objectPath);
+  const auto wireless = client_.properties(devicePath, nm::wirelessInterface);
+  const QString activeAccessPoint = wireless ? objectPath(wireless->value(QStringLiteral("ActiveAccessPoint"))) : QString();
+  const auto list = client_.call(devicePath, nm::wirelessInterface, QStringLiteral("GetAllAccessPoints"));
+
+  std::map<std::tuple<std::string, bool, bool>, HeardNetwork> merged;
+  auto entry = [&](const std::string& name, bool secured, bool computer) -> HeardNetwork& {
+    auto [it, added] = merged.try_emplace({name, secured, computer});
+    if (added) it->second.shown = VisibleNetwork{name, kindOf(secured, computer), false, secured, 0,
+                                                 networkId(secured, computer)};
+    return it->second;
+  };
+
+  const auto accessPoints = replied(list) ? qdbus_cast<QList<QDBusObjectPath>>(list.arguments().constFirst())
+                                          : QList<QDBusObjectPath>();
+  for (const auto& accessPoint : accessPoints) {
+    const auto ap = client_.properties(accessPoint.path(), nm::accessPointInterface);
+    if (!ap) continue;  // gone meanwhile
+    const std::string name = ap->value(QStringLiteral("Ssid")).toByteArray().toStdString();
+    if (name.empty()) continue;  // a hidden network
+    const auto flags = ap->value(QStringLiteral("Flags")).toUInt();
+    const auto security = ap->value(QStringLiteral("WpaFlags")).toUInt() | ap->value(QStringLiteral("RsnFlags")).toUInt();
+    const bool secured = (flags & nm::apFlagPrivacy) != 0 || (security & ~nm::apSecurityOwe) != 0;
+    const bool computer = isLocallyAdministered(parseHardwareAddress(ap->value(QStringLiteral("HwAddress")).toString().toStdString()));
+    const auto strength = ap->value(QStringLiteral("Strength")).toUInt();
+
+    HeardNetwork& network = entry(name, secured, computer);
+    network.shown.connected = network.shown.connected || accessPoint.path() == activeAccessPoint;
+    if (!network.accessPoint.isEmpty() && strength <= network.shown.signal) continue;
+    network.shown.signal = strength;
+    network.accessPoint = accessPoint.path();
+    network.enterprise = (security & nm::apSecurity8021x) != 0 && (security & nm::apSecurityPsk) == 0;
+    if (security & nm::apSecurityPsk) {
+      network.security = JoinSecurity::WpaPersonal;
+    } else if (security & nm::apSecuritySae) {
+      network.security = JoinSecurity::Wpa3Personal;
+    } else {
+      network.security = secured ? JoinSecurity::Wep : JoinSecurity::Open;
+    }
+  }
+
+  // The device's own hotspot, heard at full strength.
+  bool hosting = false;
+  if (wifi.device.activated) {
+    if (const auto active = activeProfile(devicePath); active && isHotspotProfile(active->settings)) {
+      hosting = true;
+      const bool secured = active->settings.contains(QStringLiteral("802-11-wireless-security"));
+      HeardNetwork& own = entry(profileSsid(active->settings).toStdString(), secured, true);
+      own.shown.connected = true;
+      own.shown.signal = ownSignal;
+    }
+  }
+  if (wifi.device.managed && !hosting) {
+    client_.send(devicePath, nm::wirelessInterface, QStringLiteral("RequestScan"), {QVariantMap()});
+  }
+
+  std::vector<HeardNetwork> heard;
+  for (auto& [key, network] : merged) heard.push_back(std::move(network));
+  std::stable_sort(heard.begin(), heard.end(),
+                   [](const HeardNetwork& a, const HeardNetwork& b) { return a.shown.signal > b.shown.signal; });
+  return heard;
+}
+
+bool NmRadio::permitted(Action action, bool secured) {
+  const auto reply = client_.call(nm::managerPath, nm::managerInterface, QStringLiteral("GetPermissions"));
+  if (!replied(reply)) return true;  // NetworkManager itself refuses what is not allowed
+  if (auto refusal = permissionRefusal(qdbus_cast<QMap<QString, QString>>(reply.arguments().constFirst()), action,
+                                       secured)) {
+    setRefusal(*refusal);
+    return false;
+  }
+  return true;
+}
+
+ProfileOwner NmRadio::owner() { return ProfileOwner{QString::fromStdString(options_.user), client_.uniqueName()}; }
+
+RadioResult NmRadio::activate(const WifiDevice& wifi, const ProfileSettings& settings, const QString& accessPoint,
+                              Action action, const std::string& name) {
+  const QString devicePath = QString::fromStdString(wifi.device.objectPath);
+  NmActivation activation(client_, devicePath);
+  const auto reply = client_.call(
+      nm::managerPath, nm::managerInterface, QStringLiteral("AddAndActivateConnection2"),
+      {QVariant::fromValue(settings), QVariant::fromValue(QDBusObjectPath(devicePath)),
+       QVariant::fromValue(QDBusObjectPath(isObject(accessPoint) ? accessPoint : nm::noObject)),
+       activationOptions()},
+      NmClient::CallKind::Action);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 2) {
+    setRefusal(reply.errorName() == nm::permissionDenied ? permissionDenied() : networkManagerRefused(reply.errorMessage()));
+    return RadioResult::Failed;
+  }
+  const QString activePath = objectPath(reply.arguments().at(1));
+  const auto outcome = activation.wait(activePath, options_.activationTimeout);
+  switch (outcome.result) {
+    case NmActivation::Result::Activated: return RadioResult::Ok;
+    case NmActivation::Result::TimedOut:
+      deactivate(activePath);
+      setRefusal(activationTimedOut(name, options_.activationTimeout));
+      return RadioResult::Failed;
+    case NmActivation::Result::NetworkManagerGone:
+      setRefusal(networkManagerStopped(name));
+      return RadioResult::Failed;
+    case NmActivation::Result::Failed: break;
+  }
+  if (action == Action::Host) {
+    setRefusal(hostingFailed(wifi.device, outcome.deviceReason));
+    return RadioResult::Failed;
+  }
+  if (keyRefused(outcome)) {
+    setRefusal(wrongKey(name));
+    return RadioResult::WrongKey;
+  }
+  if (outcome.deviceReason == nm::reasonSsidNotFound) {
+    setRefusal(notInRange(name));
+    return RadioResult::NotVisible;
+  }
+  setRefusal(joinFailed(name, outcome.deviceReason));
+  return RadioResult::Failed;
+}
+
+RadioResult NmRadio::deactivate(const QString& activePath) {
+  const auto reply = client_.call(nm::managerPath, nm::managerInterface, QStringLiteral("DeactivateConnection"),
+                                  {QVariant::fromValue(QDBusObjectPath(activePath))}, NmClient::CallKind::Action);
+  if (reply.type() == QDBusMessage::ReplyMessage) return RadioResult::Ok;
+  setRefusal(reply.errorName() == nm::permissionDenied ? permissionDenied() : networkManagerRefused(reply.errorMessage()));
+  return RadioResult::Failed;
+}
+
+void NmRadio::deviceStateChanged(const QString& device, std::uint32_t newState, std::uint32_t oldState) {
+  std::vector<RadioEvent> events;
+  {
+    std::lock_guard lock(trackMutex_);
+    if (newState == nm::deviceStateActivated) {
+      for (const auto& wifi : wifiDevices()) {
+        if (wifi.device.objectPath != device.toStdString()) continue;
+        const auto active = activeProfile(device);
+        const std::string name = active ? profileSsid(active->settings).toStdString() : std::string();
+        onNetwork_[device] = Tracked{wifi.id, name};
+        events.push_back(event(RadioEvent::Code::Connected, wifi.id, name));
+      }
+    } else if (oldState == nm::deviceStateActivated) {
+      if (auto left = onNetwork_.extract(device)) {
+        events.push_back(event(RadioEvent::Code::Disconnected, left.mapped().interfaceId, left.mapped().networkName));
+      }
+    }
+  }
+  deliver(events);
+}
+
+void NmRadio::networkManagerLeft() {
+  std::vector<RadioEvent> events;
+  {
+    std::lock_guard lock(trackMutex_);
+    for (const auto& [path, tracked] : onNetwork_) {
+      events.push_back(event(RadioEvent::Code::Disconnected, tracked.interfaceId, tracked.networkName));
+    }
+    onNetwork_.clear();
+    tracking_ = false;  // the devices come back as new objects
+  }
+  deliver(events);
+}
+
+void NmRadio::trackActiveDevices() {
+  std::lock_guard lock(trackMutex_);
+  if (tracking_) return;
+  tracking_ = true;
+  for (const auto& wifi : wifiDevices()) {
+    if (!wifi.device.activated) continue;
+    const QString path = QString::fromStdString(wifi.device.objectPath);
+    if (const auto active = activeProfile(path)) {
+      onNetwork_.try_emplace(path, Tracked{wifi.id, profileSsid(active->settings).toStdString()});
+    }
+  }
+}
+
+void NmRadio::deliver(const std::vector<RadioEvent>& events) {
+  if (events.empty()) return;
+  std::lock_guard lock(sinkMutex_);
+  if (!sink_) return;
+  for (const auto& e : events) sink_(e);
+}
+
+}  // namespace plat::lnx
