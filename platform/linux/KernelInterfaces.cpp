@@ -4,7 +4,7 @@
 #include <cctype>
 #include <fstream>
 
-#include "linux/HardwareAddress.h"
+#include "machine/HardwareAddress.h"
 
 namespace plat::lnx {
 namespace {
@@ -107,7 +107,7 @@ std::optional<KernelInterface> readKernelInterface(const fs::path& root, const s
   kernel.wireless = fs::exists(folder / "wireless", error) || fs::exists(folder / "phy80211", error);
   kernel.mtu = static_cast<std::uint32_t>(number(folder / "mtu").value_or(0));
   kernel.speedMbps = static_cast<std::uint32_t>(number(folder / "speed").value_or(0));
-  kernel.hardwareAddress = parseHardwareAddress(firstLine(folder / "address"));
+  kernel.hardwareAddress = parseHardwareAddress(firstLine(folder / "address"), kernelMaxAddressBytes).value_or(std::vector<std::uint8_t>{});
   kernel.up = (number(folder / "flags", 16).value_or(0) & interfaceUp) != 0;
   kernel.operState = firstLine(folder / "operstate");
   kernel.hardwareId = hardwareId(folder);

@@ -15,6 +15,10 @@ constexpr std::uint32_t linkTypeEthernet = 1;
 constexpr std::uint32_t linkTypePpp = 512;
 constexpr std::uint32_t linkTypeLoopback = 772;
 
+// The longest link-layer address the kernel gives an interface (MAX_ADDR_LEN):
+// longer than Windows' records hold, as for InfiniBand.
+constexpr std::size_t kernelMaxAddressBytes = 32;
+
 struct KernelInterface {
   std::string name;
   std::uint32_t index = 0;

@@ -10,7 +10,7 @@
 #include "machine/Refusal.h"
 #include "netcon.h"
 #include "objbase.h"
-#include "sim/SimSharingState.h"
+#include "store/SharingRoles.h"
 #include "win32/AsciiCase.h"
 #include "win32/TextConversion.h"
 
@@ -64,7 +64,7 @@ std::string shownName(const MachineDevice& device) {
 LinuxNetwork::LinuxNetwork(DeviceView& devices, std::optional<std::filesystem::path> sharingFile, AddressSource addresses)
     : devices_(devices),
       addresses_(std::move(addresses)),
-      sharing_(std::make_unique<sim::SimSharingState>(nlohmann::json(), std::move(sharingFile))) {}
+      sharing_(std::make_unique<SharingRoles>(nlohmann::json(), std::move(sharingFile))) {}
 
 LinuxNetwork::~LinuxNetwork() = default;
 

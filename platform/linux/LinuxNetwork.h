@@ -20,8 +20,8 @@
 #include "linux/MachineDevices.h"
 #include "machine/NetworkBackend.h"
 
-namespace plat::sim {
-class SimSharingState;
+namespace plat {
+class SharingRoles;
 }
 
 namespace plat::lnx {
@@ -66,7 +66,7 @@ class LinuxNetwork : public NetworkBackend {
   DeviceView& devices_;
   AddressSource addresses_;
   mutable std::mutex mutex_;
-  std::unique_ptr<sim::SimSharingState> sharing_;
+  std::unique_ptr<SharingRoles> sharing_;
 };
 
 }  // namespace plat::lnx

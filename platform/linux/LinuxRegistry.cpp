@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "linux/AutostartEntry.h"
-#include "sim/RegistryTree.h"
+#include "store/RegistryTree.h"
 #include "win32/AsciiCase.h"
 #include "win32/AtomicFile.h"
 #include "winreg.h"
@@ -110,7 +110,7 @@ std::int32_t LinuxRegistry::queryValue(const std::string& path, const std::strin
     text << in.rdbuf();
     const auto command = autostartCommand(text.str());
     if (!command) return ERROR_FILE_NOT_FOUND;
-    value = sim::RegistryTree::stringValue(*command);
+    value = RegistryTree::stringValue(*command);
     return ERROR_SUCCESS;
   }
   if (isBelowRunKey(path)) return ERROR_FILE_NOT_FOUND;
@@ -191,11 +191,11 @@ std::optional<std::vector<std::pair<std::string, RegistryValue>>> LinuxRegistry:
   for (const MachineDevice& device : devices_.lastLook()) {
     if (!equalsNoCase(device.guid, rest->front())) continue;
     std::vector<std::pair<std::string, RegistryValue>> values;
-    if (!device.connectionName.empty()) values.emplace_back("Name", sim::RegistryTree::stringValue(device.connectionName));
+    if (!device.connectionName.empty()) values.emplace_back("Name", RegistryTree::stringValue(device.connectionName));
     if (device.kernel && !device.kernel->hardwareId.empty()) {
-      values.emplace_back("PnpInstanceID", sim::RegistryTree::stringValue(device.kernel->hardwareId));
+      values.emplace_back("PnpInstanceID", RegistryTree::stringValue(device.kernel->hardwareId));
     }
-    values.emplace_back("MediaSubType", sim::RegistryTree::dwordValue(device.wireless() ? 2 : 1));
+    values.emplace_back("MediaSubType", RegistryTree::dwordValue(device.wireless() ? 2 : 1));
     return values;
   }
   return std::nullopt;

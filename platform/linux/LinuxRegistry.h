@@ -15,7 +15,7 @@
 
 #include "linux/MachineDevices.h"
 #include "machine/RegistryBackend.h"
-#include "sim/SimRegistry.h"
+#include "store/RegistryStore.h"
 
 namespace plat::lnx {
 
@@ -51,7 +51,7 @@ class LinuxRegistry : public RegistryBackend {
   DeviceView& devices_;
   Places places_;
   std::mutex autostartMutex_;
-  sim::SimRegistry store_;
+  RegistryStore store_;
 };
 
 }  // namespace plat::lnx

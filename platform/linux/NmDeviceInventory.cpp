@@ -3,9 +3,10 @@
 #include <QDBusArgument>
 #include <QDBusObjectPath>
 
-#include "linux/HardwareAddress.h"
+#include "linux/KernelInterfaces.h"
 #include "linux/NmClient.h"
 #include "linux/NmNames.h"
+#include "machine/HardwareAddress.h"
 
 namespace plat::lnx {
 namespace {
@@ -22,7 +23,8 @@ DeviceKind kindOf(std::uint32_t deviceType) {
 QString pathText(const QVariant& value) { return qvariant_cast<QDBusObjectPath>(value).path(); }
 
 std::vector<std::uint8_t> addressProperty(const QVariantMap& properties, const QString& name) {
-  return parseHardwareAddress(properties.value(name).toString().toStdString());
+  return parseHardwareAddress(properties.value(name).toString().toStdString(), kernelMaxAddressBytes)
+      .value_or(std::vector<std::uint8_t>{});
 }
 
 }  // namespace

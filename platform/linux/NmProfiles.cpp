@@ -3,7 +3,7 @@
 #include <QDBusMetaType>
 #include <QUuid>
 
-#include "linux/HardwareAddress.h"
+#include "machine/HardwareAddress.h"
 
 namespace plat::lnx {
 namespace {
@@ -73,7 +73,7 @@ ProfileSettings hotspotSettings(const HotspotProfile& hotspot, const ProfileOwne
       // The locally administered bit tells other Brisklane laptops that a
       // computer hosts this network, not a router.
       {QStringLiteral("assigned-mac-address"),
-       QString::fromStdString(formatHardwareAddress(locallyAdministered(hotspot.hardwareAddress)))},
+       QString::fromStdString(formatHardwareAddress(locallyAdministered(hotspot.hardwareAddress), ':'))},
   };
   if (!hotspot.key.empty()) {
     QVariantMap security = wpaGroup(QStringLiteral("wpa-psk"), hotspot.key);

@@ -9,10 +9,10 @@
 #include <QDBusArgument>
 #include <QDBusObjectPath>
 
-#include "linux/HardwareAddress.h"
 #include "linux/MachineDevices.h"
 #include "linux/NmActivation.h"
 #include "linux/NmNames.h"
+#include "machine/HardwareAddress.h"
 #include "machine/Refusal.h"
 
 namespace plat::lnx {
@@ -61,7 +61,7 @@ NmRadio::Options withUser(NmRadio::Options options) {
 }
 
 RadioEvent event(RadioEvent::Code code, const std::string& interfaceId, const std::string& name) {
-  return RadioEvent{interfaceId, code, name};
+  return RadioEvent{interfaceId, code, name, {}};
 }
 
 }  // namespace
@@ -307,7 +307,8 @@ std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
     const auto flags = ap->value(QStringLiteral("Flags")).toUInt();
     const auto security = ap->value(QStringLiteral("WpaFlags")).toUInt() | ap->value(QStringLiteral("RsnFlags")).toUInt();
     const bool secured = (flags & nm::apFlagPrivacy) != 0 || (security & ~nm::apSecurityOwe) != 0;
-    const bool computer = isLocallyAdministered(parseHardwareAddress(ap->value(QStringLiteral("HwAddress")).toString().toStdString()));
+    const auto baseStation = parseHardwareAddress(ap->value(QStringLiteral("HwAddress")).toString().toStdString());
+    const bool computer = baseStation && isLocallyAdministered(*baseStation);
     const auto strength = ap->value(QStringLiteral("Strength")).toUInt();
 
     HeardNetwork& network = entry(name, secured, computer);

@@ -19,7 +19,7 @@
 #include <nlohmann/json.hpp>
 
 #include "machine/HardwareAddress.h"
-#include "sim/JsonFields.h"
+#include "store/JsonFields.h"
 #include "win32/AtomicFile.h"
 #include "win32/RegularFile.h"
 

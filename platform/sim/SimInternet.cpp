@@ -2,10 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "sim/JsonFields.h"
 #include "sim/SimMachine.h"
 #include "sim/SimNetwork.h"
 #include "sim/SimRadio.h"
+#include "store/JsonFields.h"
 #include "wininet.h"
 
 namespace plat::sim {

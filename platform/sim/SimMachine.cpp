@@ -7,13 +7,14 @@
 
 #include "files/FileLocations.h"
 #include "files/UserFolders.h"
-#include "sim/JsonFields.h"
+#include "machine/XdgOpen.h"
 #include "sim/SimInternet.h"
 #include "sim/SimNetwork.h"
 #include "sim/SimRadio.h"
-#include "sim/SimRegistry.h"
 #include "sim/SimServices.h"
-#include "sim/StateFile.h"
+#include "store/JsonFields.h"
+#include "store/RegistryStore.h"
+#include "store/StateFile.h"
 #include "win32/RegularFile.h"
 
 namespace plat::sim {
@@ -47,7 +48,7 @@ SimMachine::SimMachine(const nlohmann::json& scenario, SimOptions options)
     system_ = std::make_unique<SimSystem>(objectField(scenario_, "os"), options_.simulatedClock, options_.desktopOpener);
     std::optional<std::filesystem::path> registryFile;
     if (options_.stateDir) registryFile = *options_.stateDir / "registry.json";
-    registry_ = std::make_unique<SimRegistry>(objectField(scenario_, "registry"), registryFile);
+    registry_ = std::make_unique<RegistryStore>(objectField(scenario_, "registry"), registryFile);
     network_ = std::make_unique<SimNetwork>(*this, scenario_);
     services_ = std::make_unique<SimServices>(*this, scenario_);
     radio_ = std::make_unique<SimRadio>(*this, scenario_);
@@ -128,7 +129,7 @@ std::shared_ptr<SimMachine> machineFromEnvironment() {
   } else {
     options.airDir = std::filesystem::temp_directory_path() / ("brisklane-air-" + std::to_string(getuid()));
   }
-  options.desktopOpener = &SimSystem::openWithXdg;
+  options.desktopOpener = &openWithXdg;
   return std::make_shared<SimMachine>(scenario, std::move(options));
 }
 

@@ -13,9 +13,12 @@
 #include "machine/Machine.h"
 #include "sim/SimSystem.h"
 
+namespace plat {
+class RegistryStore;
+}
+
 namespace plat::sim {
 
-class SimRegistry;
 class SimRadio;
 class SimNetwork;
 class SimServices;
@@ -58,7 +61,7 @@ class SimMachine : public Machine {
   const nlohmann::json& scenario() const { return scenario_; }
 
   SimSystem& simSystem() { return *system_; }
-  SimRegistry& simRegistry() { return *registry_; }
+  RegistryStore& simRegistry() { return *registry_; }
   SimRadio& simRadio() { return *radio_; }
   SimNetwork& simNetwork() { return *network_; }
   SimServices& simServices() { return *services_; }
@@ -71,7 +74,7 @@ class SimMachine : public Machine {
   // Built in this order and destroyed in the reverse one: later parts may use
   // earlier ones while they live.
   std::unique_ptr<SimSystem> system_;
-  std::unique_ptr<SimRegistry> registry_;
+  std::unique_ptr<RegistryStore> registry_;
   std::unique_ptr<SimNetwork> network_;
   std::unique_ptr<SimServices> services_;
   std::unique_ptr<SimRadio> radio_;

@@ -8,11 +8,11 @@
 #include "iphlpapi.h"
 #include "machine/HardwareAddress.h"
 #include "objbase.h"
-#include "sim/JsonFields.h"
-#include "sim/RegistryTree.h"
 #include "sim/SimMachine.h"
-#include "sim/SimRegistry.h"
-#include "sim/SimSharingState.h"
+#include "store/JsonFields.h"
+#include "store/RegistryStore.h"
+#include "store/RegistryTree.h"
+#include "store/SharingRoles.h"
 #include "win32/AsciiCase.h"
 #include "win32/TextConversion.h"
 
@@ -48,7 +48,7 @@ std::vector<std::uint8_t> hardwareAddress(const std::string& text) {
 // entry gives: "pnpInstanceId" as PnpInstanceID and "mediaSubType" as
 // MediaSubType, in the registry section's value forms (a text is REG_SZ, an
 // integer REG_DWORD, {type, hex} any type).
-void publishConnectionKey(SimRegistry& registry, const std::string& guid, const json& entry) {
+void publishConnectionKey(RegistryStore& registry, const std::string& guid, const json& entry) {
   json values = json::object();
   for (const auto& [field, valueName] : {std::pair{"pnpInstanceId", "PnpInstanceID"}, {"mediaSubType", "MediaSubType"}}) {
     if (auto it = entry.find(field); it != entry.end() && !it->is_null()) values[valueName] = *it;
@@ -116,7 +116,7 @@ SimNetwork::SimNetwork(SimMachine& machine, const json& scenario) : machine_(mac
   std::optional<std::filesystem::path> stateFile;
   if (machine_.options().stateDir) stateFile = *machine_.options().stateDir / "sharing.json";
   auto initial = scenario.find("sharing");
-  sharing_ = std::make_unique<SimSharingState>(initial == scenario.end() ? json() : *initial, stateFile);
+  sharing_ = std::make_unique<SharingRoles>(initial == scenario.end() ? json() : *initial, stateFile);
 }
 
 SimNetwork::~SimNetwork() = default;

@@ -14,7 +14,7 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "machine/NetworkBackend.h"
-#include "sim/SimSharingState.h"
+#include "store/SharingRoles.h"
 
 namespace plat::sim {
 
@@ -52,7 +52,7 @@ class SimNetwork : public NetworkBackend {
 
   // What enabling a role fails with when another connection holds it, or the
   // connection holds the other one.
-  static constexpr std::int32_t roleTakenError = SimSharingState::roleTakenError;
+  static constexpr std::int32_t roleTakenError = SharingRoles::roleTakenError;
 
   // Test hooks. GUID texts compare without case; a result of 0 (S_OK) takes
   // a fault away again.
@@ -89,7 +89,7 @@ class SimNetwork : public NetworkBackend {
   std::vector<NetworkAdapter> adapters_;
   std::vector<InterfaceRow> rows_;
   std::vector<Connection> connections_;
-  std::unique_ptr<SimSharingState> sharing_;
+  std::unique_ptr<SharingRoles> sharing_;
   std::int32_t serviceFault_ = 0;
   std::map<std::pair<Operation, std::string>, std::int32_t> faults_;  // by lower-case GUID
   std::vector<std::string> calls_;

@@ -10,9 +10,9 @@
 #include <nlohmann/json.hpp>
 
 #include "machine/HardwareAddress.h"
-#include "sim/JsonFields.h"
 #include "sim/SimMachine.h"
 #include "sim/SimNetwork.h"
+#include "store/JsonFields.h"
 #include "win32/AsciiCase.h"
 
 namespace plat::sim {

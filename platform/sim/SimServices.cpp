@@ -7,9 +7,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "sim/JsonFields.h"
 #include "sim/SimMachine.h"
-#include "sim/StateFile.h"
+#include "store/JsonFields.h"
+#include "store/StateFile.h"
 #include "win32/AsciiCase.h"
 #include "winsvc.h"
 

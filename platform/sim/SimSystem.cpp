@@ -1,15 +1,10 @@
 #include "sim/SimSystem.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <thread>
 
 #include <nlohmann/json.hpp>
 
-#include "sim/JsonFields.h"
-
-extern char** environ;
+#include "store/JsonFields.h"
 
 namespace plat::sim {
 
@@ -77,20 +72,6 @@ void SimSystem::advanceClock(std::uint64_t milliseconds) {
 std::vector<std::string> SimSystem::openedTargets() const {
   std::lock_guard lock(mutex_);
   return opened_;
-}
-
-bool SimSystem::openWithXdg(const std::string& target) {
-  // A double fork would be overkill: xdg-open returns quickly after handing
-  // the target to the desktop, and the child is reaped on a detached thread.
-  std::string program = "xdg-open";
-  char* argv[] = {program.data(), const_cast<char*>(target.c_str()), nullptr};
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) != 0) return false;
-  std::thread([pid] {
-    int status = 0;
-    waitpid(pid, &status, 0);
-  }).detach();
-  return true;
 }
 
 }  // namespace plat::sim

@@ -35,9 +35,6 @@ class SimSystem : public SystemBackend {
   void advanceClock(std::uint64_t milliseconds);
   std::vector<std::string> openedTargets() const;
 
-  // Launches the desktop's handler (xdg-open) without waiting for it.
-  static bool openWithXdg(const std::string& target);
-
  private:
   OsVersion version_;
   bool hasWow64Query_ = true;

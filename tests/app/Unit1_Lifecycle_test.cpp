@@ -16,8 +16,8 @@
 
 #include "app/UnitGlobal.h"
 #include "service/UnitWifiTroubleShooter.h"
-#include "sim/SimRegistry.h"
 #include "sim/SimSystem.h"
+#include "store/RegistryStore.h"
 #include "util/SystemUtils.h"
 
 namespace unit1test {

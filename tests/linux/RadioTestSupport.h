@@ -16,10 +16,10 @@
 #include "harness/NetworkManagerMock.h"
 #include "harness/Waiting.h"
 #include "linux/DeviceGuid.h"
-#include "linux/HardwareAddress.h"
 #include "linux/NmClient.h"
 #include "linux/NmDeviceInventory.h"
 #include "linux/NmRadio.h"
+#include "machine/HardwareAddress.h"
 #include "machine/Refusal.h"
 #include "testkit/TempDir.h"
 
@@ -32,7 +32,7 @@ using plat::RadioResult;
 using plat::VisibleNetwork;
 
 inline std::string guidOf(const std::string& hardwareAddress) {
-  return plat::lnx::deviceGuid(plat::lnx::parseHardwareAddress(hardwareAddress));
+  return plat::lnx::deviceGuid(plat::parseHardwareAddress(hardwareAddress).value());
 }
 
 inline nmtest::NetworkSpec network(std::string ssid, std::string bssid, std::string security, unsigned strength,

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "rtl/Registry.h"
-#include "sim/SimRegistry.h"
+#include "store/RegistryStore.h"
 #include "testkit/ConformanceMachines.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
@@ -127,7 +127,7 @@ TEST_P(RegistryTest, TRegistryReadsTypedValuesAndRaisesTheRuntimeMessages) {
   EXPECT_EQ(message([&] { registry.WriteString("Other", "y"); }), "Failed to set data for 'Other'");
 }
 
-TEST(SimRegistry, InjectedFaultsReachTheCaller) {
+TEST(RegistryStore, InjectedFaultsReachTheCaller) {
   auto machine = testkit::SimMachineBuilder().registryKey(runKey).build();
   testkit::ScopedMachine scope(machine);
   machine->simRegistry().failKey(runKey, ERROR_ACCESS_DENIED);

@@ -13,8 +13,8 @@
 #include "app/AppTestSupport.h"
 #include "rtl/Registry.h"
 #include "service/UnitWifiTroubleShooter.h"
-#include "sim/SimRegistry.h"
 #include "sim/SimServices.h"
+#include "store/RegistryStore.h"
 #include "testkit/SimMachineBuilder.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "rtl/Registry.h"
-#include "sim/SimRegistry.h"
+#include "store/RegistryStore.h"
 #include "testkit/SimMachineBuilder.h"
 #include "util/SystemUtils.h"
 #include "winreg.h"
@@ -52,7 +52,7 @@ class AutoRun : public testing::Test {
  protected:
   std::shared_ptr<plat::sim::SimMachine> machine = testkit::SimMachineBuilder().build();
   testkit::ScopedMachine scope{machine};
-  plat::sim::SimRegistry& registry() { return machine->simRegistry(); }
+  plat::RegistryStore& registry() { return machine->simRegistry(); }
 };
 
 TEST_F(AutoRun, AddCreatesTheRunKeyAndRemoveDeletesOnlyItsValue) {

@@ -1,4 +1,5 @@
-// The files in which a simulated machine keeps what outlives a run.
+// The files in which a machine keeps what outlives a run: JSON, replaced
+// atomically.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace plat::sim {
+namespace plat {
 
 // A saved state that cannot be used; the message names the file and why.
 class StateFileError : public std::runtime_error {
@@ -33,4 +34,4 @@ bool loadStateFile(const std::optional<std::filesystem::path>& path, const std::
 // hands on; otherwise ERROR_SUCCESS.
 std::uint32_t writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content);
 
-}  // namespace plat::sim
+}  // namespace plat

@@ -1,4 +1,4 @@
-#include "sim/RegistryTree.h"
+#include "store/RegistryTree.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -6,11 +6,11 @@
 #include <nlohmann/json.hpp>
 #include <utf8.h>
 
-#include "sim/JsonFields.h"
+#include "store/JsonFields.h"
 #include "win32/AsciiCase.h"
 #include "winreg.h"
 
-namespace plat::sim {
+namespace plat {
 namespace {
 
 std::vector<std::string> splitPath(const std::string& path) {
@@ -208,4 +208,4 @@ RegistryValue RegistryTree::dwordValue(std::uint32_t number) {
   return value;
 }
 
-}  // namespace plat::sim
+}  // namespace plat

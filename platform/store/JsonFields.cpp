@@ -1,8 +1,8 @@
-#include "sim/JsonFields.h"
+#include "store/JsonFields.h"
 
 #include <stdexcept>
 
-namespace plat::sim {
+namespace plat {
 namespace {
 
 // The offending value as the error shows it, cut to a readable length.
@@ -87,4 +87,4 @@ std::int64_t integerIn(const nlohmann::json& value, const std::string& what, std
                            ", not " + shown(value));
 }
 
-}  // namespace plat::sim
+}  // namespace plat

@@ -1,4 +1,4 @@
-#include "sim/StateFile.h"
+#include "store/StateFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,7 +10,7 @@
 #include "win32/RegularFile.h"
 #include "windows.h"
 
-namespace plat::sim {
+namespace plat {
 namespace {
 
 // Far above any machine's registry, and still a size read at once.
@@ -59,4 +59,4 @@ std::uint32_t writeStateFile(const std::optional<std::filesystem::path>& path, c
   return error;
 }
 
-}  // namespace plat::sim
+}  // namespace plat

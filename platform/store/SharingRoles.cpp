@@ -1,18 +1,18 @@
-#include "sim/SimSharingState.h"
+#include "store/SharingRoles.h"
 
 #include <stdexcept>
 #include <tuple>
 
 #include <nlohmann/json.hpp>
 
-#include "sim/JsonFields.h"
-#include "sim/StateFile.h"
+#include "store/JsonFields.h"
+#include "store/StateFile.h"
 #include "win32/AsciiCase.h"
 #include "windows.h"
 
-namespace plat::sim {
+namespace plat {
 
-SimSharingState::SimSharingState(const nlohmann::json& initial, std::optional<std::filesystem::path> stateFile)
+SharingRoles::SharingRoles(const nlohmann::json& initial, std::optional<std::filesystem::path> stateFile)
     : stateFile_(std::move(stateFile)) {
   if (loadStateFile(stateFile_, "sharing state", [this](const nlohmann::json& state) { load(state); })) return;
   try {
@@ -22,7 +22,7 @@ SimSharingState::SimSharingState(const nlohmann::json& initial, std::optional<st
   }
 }
 
-void SimSharingState::load(const nlohmann::json& json) {
+void SharingRoles::load(const nlohmann::json& json) {
   if (json.is_null()) return;
   if (!json.is_object()) throw std::runtime_error("the sharing state must be an object");
   public_ = textField(json, "public");
@@ -32,20 +32,20 @@ void SimSharingState::load(const nlohmann::json& json) {
   }
 }
 
-const std::string& SimSharingState::holder(SharingRole role) const {
+const std::string& SharingRoles::holder(SharingRole role) const {
   static const std::string none;
   if (role == SharingRole::publicSide) return public_;
   if (role == SharingRole::privateSide) return private_;
   return none;
 }
 
-SharingRole SimSharingState::roleOf(const std::string& guid) const {
+SharingRole SharingRoles::roleOf(const std::string& guid) const {
   if (!guid.empty() && equalsNoCase(guid, public_)) return SharingRole::publicSide;
   if (!guid.empty() && equalsNoCase(guid, private_)) return SharingRole::privateSide;
   return SharingRole::none;
 }
 
-std::int32_t SimSharingState::grant(const std::string& guid, SharingRole role) {
+std::int32_t SharingRoles::grant(const std::string& guid, SharingRole role) {
   const SharingRole held = roleOf(guid);
   if (held == role) return S_OK;
   if (held != SharingRole::none || !holder(role).empty()) return roleTakenError;
@@ -53,7 +53,7 @@ std::int32_t SimSharingState::grant(const std::string& guid, SharingRole role) {
   return saved == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(saved);
 }
 
-std::uint32_t SimSharingState::assign(const std::string& guid, SharingRole role) {
+std::uint32_t SharingRoles::assign(const std::string& guid, SharingRole role) {
   const std::pair before{public_, private_};
   dropRoles(guid);
   if (role == SharingRole::publicSide) public_ = guid;
@@ -61,12 +61,12 @@ std::uint32_t SimSharingState::assign(const std::string& guid, SharingRole role)
   return saveOrRevert(before);
 }
 
-std::uint32_t SimSharingState::clear(const std::string& guid) {
+std::uint32_t SharingRoles::clear(const std::string& guid) {
   const std::pair before{public_, private_};
   return dropRoles(guid) ? saveOrRevert(before) : ERROR_SUCCESS;
 }
 
-bool SimSharingState::dropRoles(const std::string& guid) {
+bool SharingRoles::dropRoles(const std::string& guid) {
   switch (roleOf(guid)) {
     case SharingRole::publicSide:
       public_.clear();
@@ -80,7 +80,7 @@ bool SimSharingState::dropRoles(const std::string& guid) {
   return false;
 }
 
-std::uint32_t SimSharingState::saveOrRevert(const std::pair<std::string, std::string>& before) {
+std::uint32_t SharingRoles::saveOrRevert(const std::pair<std::string, std::string>& before) {
   const auto error =
       writeStateFile(stateFile_, {{"public", public_.empty() ? nlohmann::json() : nlohmann::json(public_)},
                                   {"private", private_.empty() ? nlohmann::json() : nlohmann::json(private_)}});
@@ -88,4 +88,4 @@ std::uint32_t SimSharingState::saveOrRevert(const std::pair<std::string, std::st
   return error;
 }
 
-}  // namespace plat::sim
+}  // namespace plat

@@ -1,14 +1,14 @@
-#include "sim/SimRegistry.h"
+#include "store/RegistryStore.h"
 
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
-#include "sim/StateFile.h"
+#include "store/StateFile.h"
 #include "win32/AsciiCase.h"
 #include "winreg.h"
 
-namespace plat::sim {
+namespace plat {
 namespace {
 
 bool isAtOrBelow(const std::string& path, const std::string& top) {
@@ -18,14 +18,14 @@ bool isAtOrBelow(const std::string& path, const std::string& top) {
 
 }  // namespace
 
-SimRegistry::SimRegistry(const nlohmann::json& scenario, std::optional<std::filesystem::path> stateFile)
+RegistryStore::RegistryStore(const nlohmann::json& scenario, std::optional<std::filesystem::path> stateFile)
     : stateFile_(std::move(stateFile)) {
   const bool saved =
       loadStateFile(stateFile_, "registry", [this](const nlohmann::json& tree) { tree_ = RegistryTree::fromJson(tree); });
   if (!saved) tree_ = RegistryTree::fromJson(scenario);
 }
 
-std::int32_t SimRegistry::injectedFault(const std::string& path, bool writing) {
+std::int32_t RegistryStore::injectedFault(const std::string& path, bool writing) {
   if (nextCallFault_ != 0) return std::exchange(nextCallFault_, 0);
   for (const auto& [key, error] : keyFaults_) {
     if (equalsNoCase(key, path)) return error;
@@ -38,13 +38,13 @@ std::int32_t SimRegistry::injectedFault(const std::string& path, bool writing) {
   return ERROR_SUCCESS;
 }
 
-std::int32_t SimRegistry::openKey(const std::string& path, std::uint32_t /*access*/) {
+std::int32_t RegistryStore::openKey(const std::string& path, std::uint32_t /*access*/) {
   std::lock_guard lock(mutex_);
   if (auto fault = injectedFault(path, false)) return fault;
   return tree_.find(path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
-std::int32_t SimRegistry::createKey(const std::string& path, std::uint32_t /*access*/, bool& created) {
+std::int32_t RegistryStore::createKey(const std::string& path, std::uint32_t /*access*/, bool& created) {
   std::lock_guard lock(mutex_);
   created = false;
   if (auto fault = injectedFault(path, false)) return fault;
@@ -54,7 +54,7 @@ std::int32_t SimRegistry::createKey(const std::string& path, std::uint32_t /*acc
   return error;
 }
 
-std::int32_t SimRegistry::queryValue(const std::string& path, const std::string& name, RegistryValue& value) {
+std::int32_t RegistryStore::queryValue(const std::string& path, const std::string& name, RegistryValue& value) {
   std::lock_guard lock(mutex_);
   if (auto fault = injectedFault("", false)) return fault;
   auto* key = tree_.find(path);
@@ -65,14 +65,14 @@ std::int32_t SimRegistry::queryValue(const std::string& path, const std::string&
   return ERROR_SUCCESS;
 }
 
-std::int32_t SimRegistry::setValue(const std::string& path, const std::string& name, const RegistryValue& value) {
+std::int32_t RegistryStore::setValue(const std::string& path, const std::string& name, const RegistryValue& value) {
   std::lock_guard lock(mutex_);
   if (auto fault = injectedFault(path, true)) return fault;
   if (!tree_.find(path)) return ERROR_FILE_NOT_FOUND;
   return changeAndSave([&](RegistryTree& tree) { tree.setValue(path, name, value); });
 }
 
-std::int32_t SimRegistry::deleteValue(const std::string& path, const std::string& name) {
+std::int32_t RegistryStore::deleteValue(const std::string& path, const std::string& name) {
   std::lock_guard lock(mutex_);
   if (auto fault = injectedFault(path, true)) return fault;
   auto* key = tree_.find(path);
@@ -80,7 +80,7 @@ std::int32_t SimRegistry::deleteValue(const std::string& path, const std::string
   return changeAndSave([&](RegistryTree& tree) { tree.deleteValue(path, name); });
 }
 
-std::int32_t SimRegistry::subkeyName(const std::string& path, std::uint32_t index, std::string& name) {
+std::int32_t RegistryStore::subkeyName(const std::string& path, std::uint32_t index, std::string& name) {
   std::lock_guard lock(mutex_);
   if (auto fault = injectedFault("", false)) return fault;
   auto* key = tree_.find(path);
@@ -90,33 +90,33 @@ std::int32_t SimRegistry::subkeyName(const std::string& path, std::uint32_t inde
   return ERROR_SUCCESS;
 }
 
-void SimRegistry::publish(const std::string& path, const std::string& name, const RegistryValue& value) {
+void RegistryStore::publish(const std::string& path, const std::string& name, const RegistryValue& value) {
   std::lock_guard lock(mutex_);
   tree_.setValue(path, name, value);
 }
 
-void SimRegistry::failKey(const std::string& path, std::int32_t error) {
+void RegistryStore::failKey(const std::string& path, std::int32_t error) {
   std::lock_guard lock(mutex_);
   keyFaults_.emplace_back(path, error);
 }
 
-void SimRegistry::failWrites(const std::string& path, std::int32_t error) {
+void RegistryStore::failWrites(const std::string& path, std::int32_t error) {
   std::lock_guard lock(mutex_);
   writeFaults_.emplace_back(path, error);
 }
 
-void SimRegistry::failNextCall(std::int32_t error) {
+void RegistryStore::failNextCall(std::int32_t error) {
   std::lock_guard lock(mutex_);
   nextCallFault_ = error;
 }
 
-bool SimRegistry::hasValue(const std::string& path, const std::string& name) const {
+bool RegistryStore::hasValue(const std::string& path, const std::string& name) const {
   std::lock_guard lock(mutex_);
   auto* key = tree_.find(path);
   return key && key->value(name);
 }
 
-std::int32_t SimRegistry::changeAndSave(const std::function<void(RegistryTree&)>& change) {
+std::int32_t RegistryStore::changeAndSave(const std::function<void(RegistryTree&)>& change) {
   RegistryTree changed = tree_;
   change(changed);
   if (const auto error = writeStateFile(stateFile_, changed.toJson()); error != ERROR_SUCCESS) {
@@ -126,4 +126,4 @@ std::int32_t SimRegistry::changeAndSave(const std::function<void(RegistryTree&)>
   return ERROR_SUCCESS;
 }
 
-}  // namespace plat::sim
+}  // namespace plat

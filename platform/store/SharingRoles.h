@@ -1,7 +1,7 @@
-// Which connection a simulated machine shares publicly and which privately,
-// kept as Windows keeps it: across runs, in the machine's state folder
-// (sharing.json), until something disables it. Not locked: its owner
-// (SimNetwork) serialises the calls.
+// Which connection a machine shares publicly and which privately, kept as
+// Windows keeps it: across runs, in a state file (sharing.json), until
+// something disables it. Not locked: its owner (the machine's network
+// backend) serialises the calls.
 #pragma once
 
 #include <cstdint>
@@ -14,15 +14,15 @@
 #include "machine/NetworkBackend.h"
 #include "objbase.h"
 
-namespace plat::sim {
+namespace plat {
 
-class SimSharingState {
+class SharingRoles {
  public:
-  // `initial` is the scenario's "sharing" object ({"public": guid,
-  // "private": guid}, either may be missing or null); a saved state file
-  // replaces it. GUID texts compare without case.
+  // `initial` holds the roles to start from as a scenario's "sharing" object
+  // gives them ({"public": guid, "private": guid}, either may be missing or
+  // null); a saved state file replaces it. GUID texts compare without case.
   // Throws std::runtime_error when either is malformed.
-  SimSharingState(const nlohmann::json& initial, std::optional<std::filesystem::path> stateFile);
+  SharingRoles(const nlohmann::json& initial, std::optional<std::filesystem::path> stateFile);
 
   // The connection that holds `role` (not none), or empty.
   const std::string& holder(SharingRole role) const;
@@ -57,4 +57,4 @@ class SimSharingState {
   std::optional<std::filesystem::path> stateFile_;
 };
 
-}  // namespace plat::sim
+}  // namespace plat

@@ -1,5 +1,5 @@
-// Typed reads of the JSON the simulated machine is given: scenarios, saved
-// state and air entries. A value of the wrong kind, or a number that is not
+// Typed reads of the JSON the machines are given: scenarios, saved state and
+// air entries. A value of the wrong kind, or a number that is not
 // an integer in the field's range (1e300, -1, 2.5), throws std::runtime_error
 // naming the field and what it must be; no JSON library error and no
 // out-of-range conversion gets through.
@@ -13,7 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace plat::sim {
+namespace plat {
 
 // The field `key` of `object`; null when it is missing or null (or `object`
 // is not an object).
@@ -73,4 +73,4 @@ void forEachEntry(const nlohmann::json& object, const char* key, const char* ent
   }
 }
 
-}  // namespace plat::sim
+}  // namespace plat

@@ -12,7 +12,7 @@
 
 #include "machine/RegistryBackend.h"
 
-namespace plat::sim {
+namespace plat {
 
 class RegistryTree {
  public:
@@ -51,4 +51,4 @@ class RegistryTree {
   std::unique_ptr<Key> root_;
 };
 
-}  // namespace plat::sim
+}  // namespace plat

@@ -1,6 +1,7 @@
-// The simulated machine's registry: a key tree seeded from the scenario, kept
-// in the machine's state folder so that a later run sees what an earlier one
-// wrote, and test hooks for faults.
+// A registry kept as a key tree: seeded from a scenario's "registry" object,
+// saved to a state file so that a later run sees what an earlier one wrote,
+// with test hooks for faults. The simulated machine's whole registry; on the
+// Linux machine, the keys that have no meaning there.
 #pragma once
 
 #include <filesystem>
@@ -11,18 +12,19 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "machine/RegistryBackend.h"
-#include "sim/RegistryTree.h"
+#include "store/RegistryTree.h"
 
-namespace plat::sim {
+namespace plat {
 
-class SimRegistry : public RegistryBackend {
+class RegistryStore : public RegistryBackend {
  public:
-  // `scenario` is the scenario's "registry" object. With a state file that
+  // `scenario` is the seed, in the form of a scenario's "registry" object
+  // (RegistryTree::toJson). With a state file that
   // exists, the saved tree replaces the scenario's; every change is saved to
   // it, and a change that cannot be saved fails with the save's error
   // (writeStateFile) and is not made. Throws std::runtime_error naming the
   // fault in either.
-  SimRegistry(const nlohmann::json& scenario, std::optional<std::filesystem::path> stateFile);
+  RegistryStore(const nlohmann::json& scenario, std::optional<std::filesystem::path> stateFile);
 
   std::int32_t openKey(const std::string& path, std::uint32_t access) override;
   std::int32_t createKey(const std::string& path, std::uint32_t access, bool& created) override;
@@ -57,4 +59,4 @@ class SimRegistry : public RegistryBackend {
   std::int32_t nextCallFault_ = 0;
 };
 
-}  // namespace plat::sim
+}  // namespace plat
