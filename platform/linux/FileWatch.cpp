@@ -35,12 +35,14 @@ FileWatch::FileWatch(std::filesystem::path file, std::chrono::milliseconds inter
     : file_(std::move(file)), interval_(interval), changed_(std::move(changed)) {
   inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   stop_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-  if (stop_ < 0) {
-    const int error = errno;
+  try {
+    if (stop_ < 0) throw std::system_error(errno, std::generic_category(), "cannot watch " + file_.string());
+    thread_ = std::thread([this] { run(); });
+  } catch (const std::system_error&) {
+    if (stop_ >= 0) close(stop_);
     if (inotify_ >= 0) close(inotify_);
-    throw std::system_error(error, std::generic_category(), "cannot watch " + file_.string());
+    throw;
   }
-  thread_ = std::thread([this] { run(); });
 }
 
 FileWatch::~FileWatch() {

@@ -16,6 +16,7 @@ class FileWatch {
   // Calls `changed` once at the start, after the file changed (a burst of
   // writes once it settles), and at least every `interval` whatever happens.
   // A folder that does not exist yet is looked for again at each interval.
+  // Throws std::system_error when the watch's thread cannot be set up.
   FileWatch(std::filesystem::path file, std::chrono::milliseconds interval, std::function<void()> changed);
   // `changed` is no longer called once it returns; not to be called from
   // `changed` itself.

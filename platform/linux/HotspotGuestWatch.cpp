@@ -27,8 +27,8 @@ void HotspotGuestWatch::watch(const Hotspot& hotspot) {
                                                        [this, id = hotspot.interfaceId] { lookAgain(id); });
   } catch (const std::system_error& error) {
     // Out of file descriptors: the guests are still read whenever asked.
-    std::fprintf(stderr, "brisklane: devices joining %s are not noticed: %s\n", hotspot.networkName.c_str(),
-                 error.what());
+    std::fprintf(stderr, "brisklane: devices joining or leaving %s show only when the list is read anew: %s\n",
+                 hotspot.networkName.c_str(), error.what());
     look(entry->second);
   }
 }
