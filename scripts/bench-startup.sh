@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Time from process start to the main window's first paint, and peak resident
-# memory, on the default simulated laptop, against a minimal Qt Widgets
-# program. Usage: bench-startup.sh <build folder> [runs]
+# Launch until the window is mapped, resident memory, threads and idle
+# wake-ups of Brisklane on the default simulated laptop, side by side with a
+# bare Qt window. Usage: bench-startup.sh <build folder> [runs] [idle seconds]
 set -euo pipefail
-exec python3 "$(dirname "$0")/../bench/reference/measure.py" startup "${1:-build}" "${@:2}"
+exec /usr/bin/python3 "$(dirname "$0")/../bench/reference/measure.py" "${1:-build}" "${@:2}"

@@ -1,9 +1,6 @@
 #include "linux/LinuxInternet.h"
 
-#include <curl/curl.h>
-
-#include <memory>
-
+#include "http/HttpLibrary.h"
 #include "linux/DefaultRoutes.h"
 #include "linux/KernelInterfaces.h"
 #include "wininet.h"
@@ -18,19 +15,10 @@ bool LinuxInternet::connectedState(std::uint32_t& state) {
 }
 
 bool LinuxInternet::checkConnection(const std::string& url, std::chrono::milliseconds timeout) {
-  // curl_easy_init sets libcurl up on first use; Debian's libcurl does so
-  // thread-safely.
-  const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(curl_easy_init(), &curl_easy_cleanup);
-  if (!easy) return false;
-  const long milliseconds = static_cast<long>(timeout.count());
-  CURLcode code = curl_easy_setopt(easy.get(), CURLOPT_URL, url.c_str());
-  // Name lookup and connection only: the server is not asked for anything.
-  if (code == CURLE_OK) code = curl_easy_setopt(easy.get(), CURLOPT_CONNECT_ONLY, 1L);
-  // Threads of the program ask too: no signals for the lookup's time-out.
-  if (code == CURLE_OK) code = curl_easy_setopt(easy.get(), CURLOPT_NOSIGNAL, 1L);
-  if (code == CURLE_OK) code = curl_easy_setopt(easy.get(), CURLOPT_CONNECTTIMEOUT_MS, milliseconds);
-  if (code == CURLE_OK) code = curl_easy_setopt(easy.get(), CURLOPT_TIMEOUT_MS, milliseconds);
-  return code == CURLE_OK && curl_easy_perform(easy.get()) == CURLE_OK;
+  // The probe is libcurl's, in the platform's HTTP library, which the first
+  // probe loads: a run that never probes does not map libcurl.
+  const HttpFunctions* http = httpLibrary();
+  return http != nullptr && http->canConnect(url.c_str(), static_cast<long>(timeout.count()));
 }
 
 bool LinuxInternet::connectedFlags(std::uint32_t& flags) {

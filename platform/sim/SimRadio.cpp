@@ -1,5 +1,7 @@
 #include "sim/SimRadio.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -97,7 +99,10 @@ SimRadio::SimRadio(SimMachine& machine, const nlohmann::json& scenario)
     std::fprintf(stderr, "brisklane: %s\n", e.what());
     return;
   }
-  keeper_ = std::jthread([this](std::stop_token stop) { keep(stop); });
+  keeper_ = std::jthread([this](std::stop_token stop) {
+    pthread_setname_np(pthread_self(), "sim air");  // as a process's threads are listed
+    keep(stop);
+  });
 }
 
 SimRadio::~SimRadio() = default;

@@ -1,5 +1,7 @@
 #include "wireless/NotificationDispatcher.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -50,7 +52,10 @@ void NotificationDispatcher::open(Channel channel, Delivery delivery) {
     if (machine_ != machine) previous = std::exchange(machine_, machine);
     deliveries_[channel] = std::move(delivery);
     if (!thread_.joinable()) {
-      thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
+      thread_ = std::jthread([this](std::stop_token stop) {
+        pthread_setname_np(pthread_self(), "wlan notify");  // as a process's threads are listed
+        run(stop);
+      });
       threadId_ = thread_.get_id();
     }
   }

@@ -5,9 +5,18 @@
 #include <QLabel>
 
 QFont DesignFont(const QString& family) {
-  if (QFontDatabase::hasFamily(family)) return QFont(family);
-  QFont font(QStringLiteral("Sans Serif"));
-  font.setStyleHint(QFont::SansSerif);
+  // An installed family is listed. (QFontDatabase::hasFamily would also take
+  // a family that fontconfig's rules make another into, and each question
+  // runs through all those rules.)
+  const bool installed = QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+  QFont font(installed ? family : QStringLiteral("Sans Serif"));
+  if (!installed) font.setStyleHint(QFont::SansSerif);
+  // Text drawn as the classic Windows forms draw it: glyph after glyph,
+  // without kerning or ligatures, each fitted to the pixel grid by the font's
+  // own hints. That also spares shaping each measured text and running the
+  // auto-hinter over each glyph.
+  font.setStyleStrategy(QFont::PreferNoShaping);
+  font.setHintingPreference(QFont::PreferFullHinting);
   return font;
 }
 

@@ -3,12 +3,12 @@
 #include <map>
 #include <utility>
 
+#include <QFile>
 #include <QGuiApplication>
-#include <QPainter>
-#include <QSvgRenderer>
+#include <QImage>
 
-// The pictures are compiled into this static library; the linker keeps them
-// only when they are registered by name.
+// The pictures are compiled into a static library; the linker keeps them only
+// when they are registered by name.
 static void registerPictures() {
   static const bool registered = [] {
     Q_INIT_RESOURCE(pictures);
@@ -20,45 +20,67 @@ static void registerPictures() {
 namespace {
 
 struct PictureFile {
-  const char* path;
+  const char* name;  // of the drawing in resources/pictures
   int edge;
 };
 
 PictureFile fileOf(TPicture picture) {
   switch (picture) {
-    case TPicture::Home: return {":/pictures/home.svg", 32};
-    case TPicture::WifiSettings: return {":/pictures/dish.svg", 32};
-    case TPicture::ConnectToHotspot: return {":/pictures/globe-ring.svg", 32};
-    case TPicture::Exit: return {":/pictures/exit.svg", 32};
-    case TPicture::Refresh: return {":/pictures/refresh-small.svg", 16};
-    case TPicture::SharingEnabled: return {":/pictures/dish-small.svg", 16};
-    case TPicture::ReadyForSharing: return {":/pictures/dish-stop-small.svg", 16};
-    case TPicture::Connect: return {":/pictures/globe-ring-small.svg", 16};
-    case TPicture::InternetOnline: return {":/pictures/globe-computer-small.svg", 16};
-    case TPicture::InternetOffline: return {":/pictures/globe-cross-small.svg", 16};
-    case TPicture::WiredConnected: return {":/pictures/wired-connected.svg", 48};
-    case TPicture::WiredDisconnected: return {":/pictures/wired-disconnected.svg", 48};
-    case TPicture::WirelessConnected: return {":/pictures/wireless-connected.svg", 48};
-    case TPicture::WirelessDisconnected: return {":/pictures/wireless-disconnected.svg", 48};
-    case TPicture::InternetConnected: return {":/pictures/internet-connected.svg", 48};
-    case TPicture::InternetDisconnected: return {":/pictures/internet-disconnected.svg", 48};
-    case TPicture::Signal0: return {":/pictures/signal-0.svg", 32};
-    case TPicture::Signal1: return {":/pictures/signal-1.svg", 32};
-    case TPicture::Signal2: return {":/pictures/signal-2.svg", 32};
-    case TPicture::ProgramIcon: return {":/pictures/program-icon.svg", 32};
+    case TPicture::Home: return {"home", 32};
+    case TPicture::WifiSettings: return {"dish", 32};
+    case TPicture::ConnectToHotspot: return {"globe-ring", 32};
+    case TPicture::Exit: return {"exit", 32};
+    case TPicture::Refresh: return {"refresh-small", 16};
+    case TPicture::SharingEnabled: return {"dish-small", 16};
+    case TPicture::ReadyForSharing: return {"dish-stop-small", 16};
+    case TPicture::Connect: return {"globe-ring-small", 16};
+    case TPicture::InternetOnline: return {"globe-computer-small", 16};
+    case TPicture::InternetOffline: return {"globe-cross-small", 16};
+    case TPicture::WiredConnected: return {"wired-connected", 48};
+    case TPicture::WiredDisconnected: return {"wired-disconnected", 48};
+    case TPicture::WirelessConnected: return {"wireless-connected", 48};
+    case TPicture::WirelessDisconnected: return {"wireless-disconnected", 48};
+    case TPicture::InternetConnected: return {"internet-connected", 48};
+    case TPicture::InternetDisconnected: return {"internet-disconnected", 48};
+    case TPicture::Signal0: return {"signal-0", 32};
+    case TPicture::Signal1: return {"signal-1", 32};
+    case TPicture::Signal2: return {"signal-2", 32};
+    case TPicture::MoreButtons: return {"more-buttons-small", 16};
+    case TPicture::ProgramIcon: return {"program-icon", 32};
   }
   return {"", 0};
 }
 
-QPixmap render(TPicture picture, int edge, qreal ratio) {
+// The program icon's further edges: what a title bar, task bar or tray asks
+// for. Larger views (window switchers, launchers) show the installed desktop
+// icon; an edge more here is an image more to read and hand to the window
+// system at every start.
+constexpr int ProgramIconEdges[] = {16, 24, 48, 64};
+
+// The build renders each picture at each of its edges, and at twice the
+// pixels for dense screens, to the rows of its premultiplied ARGB pixels
+// (resources/RenderPictures.cpp).
+QString pathOf(const PictureFile& file, int edge, bool dense) {
+  return QStringLiteral(":/pictures/%1-%2%3.argb32")
+      .arg(QLatin1String(file.name))
+      .arg(edge)
+      .arg(dense ? QLatin1String("@2x") : QLatin1String());
+}
+
+bool denseScreen() { return qApp != nullptr && qApp->devicePixelRatio() > 1.0; }
+
+QPixmap load(const PictureFile& file, int edge, bool dense) {
   registerPictures();
-  QPixmap pixmap(QSize(edge, edge) * ratio);
-  pixmap.fill(Qt::transparent);
-  QSvgRenderer renderer(QString::fromLatin1(fileOf(picture).path));
-  QPainter painter(&pixmap);
-  renderer.render(&painter);
-  painter.end();
-  pixmap.setDevicePixelRatio(ratio);
+  const int pixels = dense ? 2 * edge : edge;
+  QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+  QFile data(pathOf(file, edge, dense));
+  const auto size = static_cast<qint64>(image.sizeInBytes());
+  if (!data.open(QIODevice::ReadOnly) || data.size() != size ||
+      data.read(reinterpret_cast<char*>(image.bits()), size) != size) {
+    return {};
+  }
+  QPixmap pixmap = QPixmap::fromImage(std::move(image));
+  pixmap.setDevicePixelRatio(dense ? 2.0 : 1.0);
   return pixmap;
 }
 
@@ -70,19 +92,19 @@ QSize PictureSize(TPicture picture) {
 }
 
 QPixmap Picture(TPicture picture) {
-  // Windows repaint their pictures often: each is drawn once per pixel ratio.
-  static std::map<std::pair<TPicture, qreal>, QPixmap> cache;
-  const qreal ratio = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
-  const auto key = std::make_pair(picture, ratio);
+  // Windows repaint their pictures often: each is loaded once per density.
+  static std::map<std::pair<TPicture, bool>, QPixmap> cache;
+  const bool dense = denseScreen();
+  const auto key = std::make_pair(picture, dense);
   auto found = cache.find(key);
-  if (found == cache.end()) found = cache.emplace(key, render(picture, fileOf(picture).edge, ratio)).first;
+  if (found == cache.end()) found = cache.emplace(key, load(fileOf(picture), fileOf(picture).edge, dense)).first;
   return found->second;
 }
 
 QIcon PictureIcon(TPicture picture) {
   QIcon icon(Picture(picture));
   if (picture == TPicture::ProgramIcon) {
-    for (const int edge : {16, 24, 48, 64, 128, 256}) icon.addPixmap(render(picture, edge, 1.0));
+    for (const int edge : ProgramIconEdges) icon.addPixmap(load(fileOf(picture), edge, denseScreen()));
   }
   return icon;
 }

@@ -30,6 +30,8 @@ enum class TPicture {
   Signal0,  // the dot alone
   Signal1,  // the dot and one arc
   Signal2,  // the dot and two arcs
+  // The extension button of a bar too narrow for its buttons, 16 x 16.
+  MoreButtons,  // two arrows pointing right
   // The program's icon, 32 x 32 (scalable).
   ProgramIcon,
 };

@@ -139,9 +139,10 @@ void TForm1::FormCreate() {
   // 6.
   SetApplicationTitle(Text(ApplicationName));
   setWindowTitle(Text(ApplicationName));
-  setWindowIcon(PictureIcon(TPicture::ProgramIcon));
+  const QIcon programIcon = PictureIcon(TPicture::ProgramIcon);
+  setWindowIcon(programIcon);
   TrayIcon1->setToolTip(Text(ApplicationName));
-  TrayIcon1->setIcon(PictureIcon(TPicture::ProgramIcon));
+  TrayIcon1->setIcon(programIcon);
   TrayIcon1->show();
   // 7. FStartMinimized decides in ShowOnStart.
   // 8.-10. The wireless component, its first scan (which still compares with

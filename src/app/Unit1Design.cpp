@@ -25,6 +25,8 @@
 
 #include "app/FormKit.h"
 #include "app/Pictures.h"
+#include "app/TabSheet.h"
+#include "app/TextLabel.h"
 #include "app/Translation.h"
 #include "app/Unit1.h"
 #include "app/Unit1Private.h"
@@ -49,7 +51,7 @@ T* Named(T* control, const char* name) {
 }
 
 QLabel* NewLabel(QWidget* parent, const char* name, const char* caption, bool wordWrap = true) {
-  auto* label = Named(new QLabel(Caption(caption), parent), name);
+  auto* label = Named(new TTextLabel(Caption(caption), parent), name);
   label->setWordWrap(wordWrap);
   label->setTextFormat(Qt::PlainText);
   return label;
@@ -302,7 +304,7 @@ void TForm1::CreateBars() {
 }
 
 QWidget* TForm1::CreateHomePage() {
-  tbHome = Named(new QWidget, "tbHome");
+  tbHome = Named(new TTabSheet(PageControl1), "tbHome");
   lblInstruction = NewLabel(tbHome, "lblInstruction",
                             "Instruction\r\n\r\nThis utility turns your laptop into a wireless router.\r\n"
                             "To broadcast a wireless signal, please click the button below.\r\n");
@@ -343,7 +345,7 @@ QWidget* TForm1::CreateHomePage() {
 }
 
 QWidget* TForm1::CreateHotspotSetupPage() {
-  tbHotspotSetup = Named(new QWidget, "tbHotspotSetup");
+  tbHotspotSetup = Named(new TTabSheet(PageControl1), "tbHotspotSetup");
   Label3 = NewLabel(tbHotspotSetup, "Label3",
                     "To broadcast a wireless signal, your current laptop needs to connect to a broadband "
                     "connection.\r\nplease select the connection through which Internet goes live on this laptop.");
@@ -416,7 +418,7 @@ QWidget* TForm1::CreateHotspotSetupPage() {
 }
 
 QWidget* TForm1::CreateConnectToHotspotPage() {
-  tbConnectToHotspot = Named(new QWidget, "tbConnectToHotspot");
+  tbConnectToHotspot = Named(new TTabSheet(PageControl1), "tbConnectToHotspot");
 
   sPanel1 = Named(new QFrame(tbConnectToHotspot), "sPanel1");
   sPanel1->setFrameShape(QFrame::StyledPanel);

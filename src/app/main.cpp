@@ -8,6 +8,7 @@
 #include <QApplication>
 
 #include "app/MessageBoxes.h"
+#include "app/ProgramStyle.h"
 #include "app/Unit1.h"
 #include "app/UnitGlobal.h"
 #include "brisklane_files.h"
@@ -26,7 +27,12 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  // The menu stays in the window, as designed, also on desktops that could
+  // take it into a panel; the question whether one can would cost a D-Bus
+  // round trip before the window shows.
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
   QApplication application(argc, argv);
+  QApplication::setStyle(new TProgramStyle);
   // The program ends when its main window closes, not when its last window
   // hides: it lives on in the tray.
   QApplication::setQuitOnLastWindowClosed(false);

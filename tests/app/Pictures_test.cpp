@@ -34,6 +34,7 @@ const PictureCase AllPictures[] = {
     {TPicture::Signal0, 32, false},
     {TPicture::Signal1, 32, false},
     {TPicture::Signal2, 32, false},
+    {TPicture::MoreButtons, 16, false},
     {TPicture::ProgramIcon, 32, false},
 };
 

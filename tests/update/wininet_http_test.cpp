@@ -13,7 +13,7 @@
 #include "testkit/SimMachineBuilder.h"
 #include "update/LoopbackServer.h"
 #include "update/UpdateTestKit.h"
-#include "win32/WinInetErrors.h"
+#include "curl/WinInetErrors.h"
 #include "wininet.h"
 
 namespace {

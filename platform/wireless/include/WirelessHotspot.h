@@ -64,6 +64,8 @@ static_assert(offsetof(WIRELESS_GUEST_NOTIFICATION, Guest) == 72);
 
 using WIRELESS_GUEST_CALLBACK = void(WINAPI*)(const WIRELESS_GUEST_NOTIFICATION* notification, PVOID context);
 
+// Exported as the library's other functions are (WirelessLibrary.h).
+#pragma GCC visibility push(default)
 extern "C" {
 
 // The network the interface broadcasts (AddSsid). ERROR_NOT_FOUND when it
@@ -87,3 +89,4 @@ DWORD WINAPI RegisterGuestNotification(WIRELESS_GUEST_CALLBACK callback);
 DWORD WINAPI UnRegisterGuestNotification();
 
 }  // extern "C"
+#pragma GCC visibility pop

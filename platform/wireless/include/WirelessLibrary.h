@@ -112,6 +112,9 @@ constexpr DWORD wlan_notification_acm_disconnected = 21;
 
 using WIRELESS_NOTIFICATION_CALLBACK = void(WINAPI*)(WLAN_NOTIFICATION_DATA* data, PVOID context);
 
+// The library's exports: these functions and nothing else (it is built with
+// hidden visibility).
+#pragma GCC visibility push(default)
 extern "C" {
 
 // Fills the interface list.
@@ -149,3 +152,4 @@ DWORD WINAPI RegisterNotification(WIRELESS_NOTIFICATION_CALLBACK callback);
 DWORD WINAPI UnRegisterNotification();
 
 }  // extern "C"
+#pragma GCC visibility pop

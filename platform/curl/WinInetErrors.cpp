@@ -1,4 +1,4 @@
-#include "win32/WinInetErrors.h"
+#include "curl/WinInetErrors.h"
 
 #include <openssl/x509_vfy.h>
 
