@@ -99,14 +99,14 @@ class TwoLinuxLaptops(unittest.TestCase):
         self.addCleanup(internet.close)
         return internet
 
-    def laptop(self, name, nm, internet):
+    def laptop(self, name, nm, internet, settings=None):
         home = os.path.join(self.work.name, name + "-home")
         machine = dict(nm.environment(), BRISKLANE_MACHINE="linux", BRISKLANE_SCENARIO=None, HOME=home,
                        XDG_CONFIG_HOME=os.path.join(home, ".config"),
                        XDG_STATE_HOME=os.path.join(home, ".local", "state"), http_proxy=internet.proxy)
         for variable in ("HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"):
             machine[variable] = None
-        instance = Instance(PROGRAM_DIR, self.work.name, name, machine)
+        instance = Instance(PROGRAM_DIR, self.work.name, name, machine, settings)
         self.addCleanup(instance.stop)
         return instance.start()
 
@@ -122,6 +122,21 @@ class TwoLinuxLaptops(unittest.TestCase):
         router.wait_status("Ready for Sharing")
         return router
 
+    def second_laptop_in_range(self, settings=None):
+        """The second laptop, whose NetworkManager hears the first's hotspot
+        (name, hardware address, passphrase), announcing it on its How To
+        Connect page; its Internet not yet plugged in."""
+        (path, profile), = hotspots(self.first).items()
+        second = self.computer(SECOND_LAPTOP)
+        second.add_network({"ssid": profile[WIRELESS_SETTING]["ssid"].decode(),
+                            "bssid": profile[WIRELESS_SETTING]["assigned-mac-address"], "security": "wpa2-psk",
+                            "passphrase": self.first.secrets(path, SECURITY_SETTING)["psk"]})
+        internet = self.internet()
+        guest = self.laptop("guest", second, internet, settings)
+        guest.wait_status("Internet Disconnected")
+        find_network(guest)
+        return guest, second, internet
+
     def assert_nothing_left(self, nm):
         """No hotspot profile, and no active connection but the wired one."""
         wait_for("the hotspot to go", lambda: not hotspots(nm) and len(nm.active_connections()) == 1)
@@ -130,25 +145,20 @@ class TwoLinuxLaptops(unittest.TestCase):
         router = self.router()
         start_wifi(router)
 
-        # The hotspot: shared, an access point, WPA2 with the key made long
-        # enough, a locally administered hardware address; activated.
+        # The hotspot: shared, an access point, WPA2 with the settings' key
+        # (five characters, the default) twice as its passphrase, a locally
+        # administered hardware address; activated.
         (path, profile), = hotspots(self.first).items()
         self.assertEqual(profile["ipv4"]["method"], "shared")
         self.assertEqual(profile[WIRELESS_SETTING]["ssid"], b"Brisklane")
         bssid = profile[WIRELESS_SETTING]["assigned-mac-address"]
         self.assertTrue(int(bssid.split(":")[0], 16) & 0x02, bssid)
         self.assertEqual(profile[SECURITY_SETTING]["key-mgmt"], "wpa-psk")
-        passphrase = self.first.secrets(path, SECURITY_SETTING)["psk"]
-        self.assertGreaterEqual(len(passphrase), 8)
+        self.assertEqual(self.first.secrets(path, SECURITY_SETTING)["psk"], "6091760917")
         self.assertIn({"profile": path, "state": ACTIVATED}, self.first.active_connections())
 
         # The air carries it to the second laptop, which joins with its key.
-        second = self.computer(SECOND_LAPTOP)
-        second.add_network({"ssid": "Brisklane", "bssid": bssid, "security": "wpa2-psk", "passphrase": passphrase})
-        second_internet = self.internet()
-        guest = self.laptop("guest", second, second_internet)
-        guest.wait_status("Internet Disconnected")
-        find_network(guest)
+        guest, second, second_internet = self.second_laptop_in_range()
         guest.press("Connect to Brisklane")
         guest.answer_message(JOINING)
 
@@ -164,6 +174,16 @@ class TwoLinuxLaptops(unittest.TestCase):
         exit_program(guest)
         exit_program(router)
         self.assert_nothing_left(self.first)
+
+    def test_wrong_key_is_refused_and_explained(self):
+        router = self.router()
+        start_wifi(router)
+        guest, second, _ = self.second_laptop_in_range(settings="[System]\nPassword=12345\n")
+        guest.press("Connect to Brisklane")
+        text = guest.answer_message("Could not connect to the wireless network.")
+        self.assertIn("The key was not accepted", text)
+        self.assertNotIn(ACTIVATED, [active["state"] for active in second.active_connections()])
+        guest.wait_status("Internet Disconnected")
 
     def test_wifi_switched_off_is_explained_and_changes_nothing(self):
         self.first.control("SetWirelessEnabled", False)
