@@ -98,11 +98,19 @@ class Screen:
         self.process.wait()
 
 
-class Instance:
-    """One program process with its own program folder, state folder,
-    simulated machine and display, sharing the air with the other instances."""
+def simulated_machine(scenario, air_dir, state_dir):
+    """The environment of a process on a simulated laptop of the scenario,
+    which shares the air of `air_dir` with the other simulated laptops."""
+    return dict(BRISKLANE_MACHINE="sim", BRISKLANE_SCENARIO=scenario,
+                BRISKLANE_STATE_DIR=state_dir, BRISKLANE_AIR_DIR=air_dir)
 
-    def __init__(self, program_dir, work_dir, name, scenario, air_dir, settings=None):
+
+class Instance:
+    """One program process with its own program folder and display, on the
+    machine that `machine` sets up in its environment (None: a variable
+    left out)."""
+
+    def __init__(self, program_dir, work_dir, name, machine, settings=None):
         self.name = name
         self.screen = Screen()
         self.folder = os.path.join(work_dir, name)
@@ -112,13 +120,9 @@ class Instance:
         if settings is not None:
             with open(os.path.join(self.folder, "setup.ini"), "w") as file:
                 file.write(settings)
-        self.env = dict(os.environ,
-                        BRISKLANE_SCENARIO=scenario,
-                        BRISKLANE_STATE_DIR=os.path.join(work_dir, name + "-state"),
-                        BRISKLANE_AIR_DIR=air_dir,
-                        DISPLAY=self.screen.name,
-                        QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                        LANGUAGE="C", LC_ALL="C.UTF-8")
+        env = dict(os.environ, DISPLAY=self.screen.name, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                   LANGUAGE="C", LC_ALL="C.UTF-8", **machine)
+        self.env = {key: value for key, value in env.items() if value is not None}
         self.process = None
         self.app = None
 
@@ -197,6 +201,13 @@ class Instance:
         return wait_for(f"label {text!r} in {os.path.basename(self.folder)}",
                         lambda: text in self.labels())
 
+    def wait_text(self, text):
+        """Waits for a text field that holds exactly the text."""
+        def holds(node):
+            return node.getRoleName() == "text" and showing(node) and node.queryText().getText(0, -1) == text
+        return wait_for(f"text field holding {text!r} in {os.path.basename(self.folder)}",
+                        lambda: any(holds(node) for node in walk(self.app)))
+
     def wait_cell(self, text):
         """Waits for a cell of a list or table that shows the text."""
         return wait_for(f"cell {text!r} in {os.path.basename(self.folder)}",
@@ -229,21 +240,23 @@ class Instance:
         wait_for(f"menu item {menu_name} > {item_name}", item).queryAction().doAction(0)
 
     def answer_message(self, expected_text, button="OK"):
-        """Waits for a message box with the given text and presses one of
-        its buttons."""
+        """Waits for a message box whose text is the given one, or begins
+        with it as its first line (a reason may follow on lines of its own),
+        presses one of its buttons and returns the whole text."""
         def message_box():
             for node in walk(self.app):
                 if node.getRoleName() in ("alert", "dialog") and showing(node):
-                    texts = [name_of(n) for n in walk(node) if n.getRoleName() == "label"]
-                    if expected_text in texts:
-                        return node
+                    for label in walk(node):
+                        text = name_of(label)
+                        if label.getRoleName() == "label" and text.splitlines()[:1] == [expected_text]:
+                            return node, text
             return None
 
-        box = wait_for(f"message {expected_text!r}", message_box)
+        box, text = wait_for(f"message {expected_text!r}", message_box)
         for node in walk(box):
             if node.getRoleName() == "push button" and name_of(node).replace("&", "") == button:
                 node.queryAction().doAction(0)
-                return
+                return text
         raise DesktopError(f"message {expected_text!r} has no button {button!r}")
 
     def wait_balloon(self, text):

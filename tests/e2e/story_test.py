@@ -15,15 +15,12 @@ import sys
 import tempfile
 import unittest
 
-from desktop import Instance, wait_for
+from desktop import Instance, simulated_machine
+from story_steps import JOINING, ROUTER_PAGE, exit_program, find_network, start_wifi
 
 PROGRAM_DIR = os.environ["BRISKLANE_PROGRAM_DIR"]
 # Where `make demo` wants pictures of each step; empty: no pictures.
 PICTURES = os.environ.get("BRISKLANE_SCREENSHOTS", "")
-
-ROUTER_PAGE = "Setup my laptop as a wireless router..."
-CONNECT_PAGE = "How to use the wireless Internet service provided by this laptop..."
-EXIT_QUESTION = "All other devices connected to your computer will be disconnected. Do you want to exit?"
 
 
 class TwoLaptops(unittest.TestCase):
@@ -38,42 +35,26 @@ class TwoLaptops(unittest.TestCase):
         self.work.cleanup()
 
     def laptop(self, name, scenario, settings=None):
-        instance = Instance(PROGRAM_DIR, self.work.name, name, scenario, self.air, settings)
+        machine = simulated_machine(scenario, self.air, os.path.join(self.work.name, name + "-state"))
+        instance = Instance(PROGRAM_DIR, self.work.name, name, machine, settings)
         self.instances.append(instance)
         return instance.start()
-
-    def start_wifi(self, router, pictures=""):
-        router.press(ROUTER_PAGE)
-        router.photograph(pictures, "story-1-router-ready")
-        router.press("Start WiFi")
-        router.wait_find("label", "Wi-Fi started successfully!")
-        router.wait_window("Message")
-        router.photograph(pictures, "story-2-router-started")
-        router.answer_message("Wi-Fi started successfully!")
-        router.wait_status("Internet Sharing Enabled")
-
-    def exit(self, instance):
-        instance.press("Exit")
-        instance.wait_window("Message")
-        instance.answer_message(EXIT_QUESTION, button="Yes")
-        instance.exited()
 
     def test_second_laptop_reaches_the_internet_through_the_first(self):
         # 1. The first laptop becomes a router.
         router = self.laptop("router", "laptop")
         router.wait_window("Brisklane")
         router.wait_status("Connected to Internet")
-        self.start_wifi(router, PICTURES)
+        router.press(ROUTER_PAGE)
+        start_wifi(router, PICTURES)
 
         # 2. The second laptop sees the network, joins it and gets Internet.
         guest = self.laptop("guest", "laptop2")
         guest.wait_status("Internet Disconnected")
-        guest.press(CONNECT_PAGE)
-        guest.press("Refresh")
-        guest.wait_label("Signal [Brisklane] found nearby")
+        find_network(guest)
         guest.photograph(PICTURES, "story-3-guest-found")
         guest.press("Connect to Brisklane")
-        guest.answer_message("Done! Please wait a few seconds to finish the connecting...")
+        guest.answer_message(JOINING)
         guest.wait_status("Connected to Internet")
         guest.photograph(PICTURES, "story-4-guest-online")
 
@@ -92,7 +73,7 @@ class TwoLaptops(unittest.TestCase):
         router.answer_message("Wi-Fi stopped successfully!")
         guest.wait_status("Internet Disconnected")
         guest.photograph(PICTURES, "story-5-guest-offline")
-        self.exit(router)
+        exit_program(router)
         settings = router.settings()
         for key in ("AutoRun", "CheckForUpdates", "StartMinimized", "SSID", "Password", "SourceGUID", "DestGUID"):
             self.assertIn(key + "=", settings)
@@ -101,44 +82,42 @@ class TwoLaptops(unittest.TestCase):
         router.press(ROUTER_PAGE)
         router.wait_status("Ready for Sharing")
         self.assertNotIn("Internet Sharing Enabled", " ".join(router.status_texts()))
-        self.exit(router)
-        self.exit(guest)
+        exit_program(router)
+        exit_program(guest)
 
     def test_wrong_key_does_not_join(self):
         router = self.laptop("router", "laptop")
         router.wait_status("Connected to Internet")
-        self.start_wifi(router)
+        router.press(ROUTER_PAGE)
+        start_wifi(router)
 
         guest = self.laptop("guest", "laptop2", settings="[System]\nPassword=12345\n")
-        guest.press(CONNECT_PAGE)
-        guest.press("Refresh")
-        guest.wait_label("Signal [Brisklane] found nearby")
+        find_network(guest)
         guest.press("Connect to Brisklane")
         guest.wait_find("label", "Could not connect to the wireless network.")
         guest.photograph(PICTURES, "story-6-wrong-key")
         guest.answer_message("Could not connect to the wireless network.")
         guest.wait_status("Internet Disconnected")
-        self.exit(guest)
-        self.exit(router)
+        exit_program(guest)
+        exit_program(router)
 
     def test_balloons_tell_of_devices_while_the_window_is_in_the_tray(self):
         router = self.laptop("router", "laptop")
         router.wait_status("Connected to Internet")
-        self.start_wifi(router)
+        router.press(ROUTER_PAGE)
+        start_wifi(router)
         router.open_menu_item("File", "Minimize To Tray")
         router.wait_balloon("Brisklane is running in the background!")
 
         guest = self.laptop("guest", "laptop2")
-        guest.press(CONNECT_PAGE)
-        guest.press("Refresh")
-        guest.wait_label("Signal [Brisklane] found nearby")
+        find_network(guest)
         guest.press("Connect to Brisklane")
-        guest.answer_message("Done! Please wait a few seconds to finish the connecting...")
+        guest.answer_message(JOINING)
         router.wait_balloon("LAPTOP2 joined Brisklane")
         guest.press("Disconnect")
         guest.answer_message("Disconnected successfully!")
         router.wait_balloon("LAPTOP2 left Brisklane")
-        self.exit(guest)
+        exit_program(guest)
 
     def test_tour_of_pages_and_dialogs(self):
         laptop = self.laptop("tour", "laptop")
@@ -168,7 +147,7 @@ class TwoLaptops(unittest.TestCase):
         laptop.wait_window("About")
         laptop.photograph(PICTURES, "dialog-about")
         laptop.press("OK")
-        self.exit(laptop)
+        exit_program(laptop)
 
     def test_windows_xp_wireless_service_is_restarted_at_start(self):
         laptop = self.laptop("xp", "xp-laptop")
@@ -176,7 +155,7 @@ class TwoLaptops(unittest.TestCase):
         laptop.wait_label("The Windows WIFI service was started successfully.")
         laptop.press("Close")
         laptop.wait_window("Brisklane")
-        self.exit(laptop)
+        exit_program(laptop)
 
 
 if __name__ == "__main__":

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include <QDBusConnection>
@@ -14,22 +15,6 @@
 namespace nmtest {
 
 namespace {
-
-// No service activation (no service folders): a name nobody owns stays
-// unknown instead of starting a real daemon.
-constexpr const char* kConfig = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=@DIR@</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
 
 std::runtime_error failure(const QString& what) { return std::runtime_error(what.toStdString()); }
 
@@ -48,7 +33,9 @@ bool isRealSystemBus(const QString& address) {
 }
 
 PrivateBus::PrivateBus() {
-  std::string config = kConfig;
+  std::ifstream templateFile(PRIVATE_BUS_CONFIG);
+  std::string config((std::istreambuf_iterator<char>(templateFile)), std::istreambuf_iterator<char>());
+  if (config.find("@DIR@") == std::string::npos) throw failure(QStringLiteral("cannot read %1").arg(QString::fromUtf8(PRIVATE_BUS_CONFIG)));
   config.replace(config.find("@DIR@"), 5, dir_.path().string());
   const auto configFile = dir_ / "bus.conf";
   std::ofstream(configFile) << config;
