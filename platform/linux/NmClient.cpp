@@ -78,7 +78,8 @@ struct NmClient::Link {
     relay->moveToThread(&thread);
     QObject::connect(&thread, &QThread::finished, relay, &QObject::deleteLater);
     thread.setObjectName(QStringLiteral("NetworkManager"));
-    thread.start();
+    // Subscribed before the thread starts: from then on only that thread
+    // touches the relay. Signals that come first wait in its queue.
     // An empty path stands for every object of NetworkManager.
     bus.connect(nm::service, QString(), nm::deviceInterface, QStringLiteral("StateChanged"), relay,
                 SLOT(deviceStateChanged(uint, uint, uint, QDBusMessage)));
@@ -86,6 +87,7 @@ struct NmClient::Link {
                 SLOT(activeStateChanged(uint, uint, QDBusMessage)));
     bus.connect(busService, busPath, busService, QStringLiteral("NameOwnerChanged"), QStringList{nm::service},
                 QString(), relay, SLOT(nameOwnerChanged(QString, QString, QString)));
+    thread.start();
   }
 
   ~Link() {
