@@ -133,6 +133,8 @@ void TAnimateThread::Synchronize() {
     std::lock_guard lock(mutex_);
     handOffPending_ = true;
   }
+  // A UI thread already in WaitFor carries the hand-off out itself.
+  changed_.notify_all();
   QMetaObject::invokeMethod(&receiver_, [this] { CheckSynchronize(); }, Qt::QueuedConnection);
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [this] { return !handOffPending_; });
