@@ -3,9 +3,9 @@
 #include <map>
 #include <utility>
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QResource>
 
 // The pictures are compiled into a static library; the linker keeps them only
 // when they are registered by name.
@@ -72,16 +72,17 @@ bool denseScreen() { return qApp != nullptr && qApp->devicePixelRatio() > 1.0; }
 QPixmap load(const PictureFile& file, int edge, bool dense) {
   registerPictures();
   const int pixels = dense ? 2 * edge : edge;
-  QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-  QFile data(pathOf(file, edge, dense));
-  const auto size = static_cast<qint64>(image.sizeInBytes());
-  if (!data.open(QIODevice::ReadOnly) || data.size() != size ||
-      data.read(reinterpret_cast<char*>(image.bits()), size) != size) {
+  // The resources keep the pixels uncompressed, in the program's read-only
+  // data: the picture is drawn from there, neither decompressed nor copied.
+  const QResource data(pathOf(file, edge, dense));
+  QImage image(data.data(), pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+  if (!data.isValid() || data.compressionAlgorithm() != QResource::NoCompression ||
+      data.size() != image.sizeInBytes()) {
     return {};
   }
-  QPixmap pixmap = QPixmap::fromImage(std::move(image));
-  pixmap.setDevicePixelRatio(dense ? 2.0 : 1.0);
-  return pixmap;
+  if (reinterpret_cast<quintptr>(data.data()) % alignof(quint32) != 0) image = image.copy();
+  image.setDevicePixelRatio(dense ? 2.0 : 1.0);
+  return QPixmap::fromImage(std::move(image));
 }
 
 }  // namespace

@@ -28,7 +28,6 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QPainter;
-class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
 class QStatusBar;
@@ -142,14 +141,14 @@ class TForm1 : public QMainWindow {
   QLabel* imgWiredConnected;
   QLabel* imgWiredDisconnected;
   QLabel* lblWiredStatus;
-  QPlainTextEdit* mmoSrcConnDescription;
+  QLabel* mmoSrcConnDescription;
   QPushButton* btnSource;
   QLabel* Label11;
   QGroupBox* GroupBox2;
   QLabel* imgWirelessConnected;
   QLabel* imgWirelessDisconnected;
   QLabel* lblWirelessStatus;
-  QPlainTextEdit* mmoWirelessDescription;
+  QLabel* mmoWirelessDescription;
   QPushButton* btnSelectDest;
   QLabel* lblStartSharing;
   QPushButton* btnRefresh2;
@@ -207,9 +206,9 @@ class TForm1 : public QMainWindow {
   void CreateControls();
   void CreateActions();
   void CreateBars();
-  QWidget* CreateHomePage();
-  QWidget* CreateHotspotSetupPage();
-  QWidget* CreateConnectToHotspotPage();
+  void CreateHomePage();
+  void CreateHotspotSetupPage();
+  void CreateConnectToHotspotPage();
   void CreateGuestList();
   // The QR code's place beside the network name and password.
   QWidget* CreateJoinCode();

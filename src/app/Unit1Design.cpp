@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -164,16 +163,23 @@ QWidget* NewPictureStack(QWidget* parent, QLabel*& first, const char* firstName,
   return stack;
 }
 
-// A disabled, borderless memo that shows a connection's description.
-QPlainTextEdit* NewDescription(QWidget* parent, const char* name, const char* text) {
-  auto* memo = Named(new QPlainTextEdit(Caption(text), parent), name);
-  memo->setEnabled(false);
-  memo->setFrameShape(QFrame::NoFrame);
-  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  memo->viewport()->setAutoFillBackground(false);
-  memo->setFixedHeight(36);
-  return memo;
+// A connection's description: grey text wrapped over two lines, as a
+// disabled, borderless memo shows it. The user can neither edit nor select
+// it, so a label draws it, without the text document and scroll area a memo
+// builds (the largest part of building the window at start).
+QLabel* NewDescription(QWidget* parent, const char* name, const char* text) {
+  QLabel* description = NewLabel(parent, name, text);
+  description->setEnabled(false);
+  description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  description->setMargin(4);  // a memo's document margin
+  description->setFixedHeight(36);
+  return description;
+}
+
+QWidget* NewPage(QStackedWidget* stack, const char* name) {
+  auto* page = Named(new TTabSheet(stack), name);
+  stack->addWidget(page);
+  return page;
 }
 
 QLabel* StatusLabel(QLabel* label, const QColor& color) {
@@ -198,9 +204,15 @@ void TForm1::CreateControls() {
   white.setColor(QPalette::Window, Qt::white);
   pnlClient->setPalette(white);
   PageControl1 = Named(new QStackedWidget(pnlClient), "PageControl1");
-  PageControl1->addWidget(CreateHomePage());
-  PageControl1->addWidget(CreateHotspotSetupPage());
-  PageControl1->addWidget(CreateConnectToHotspotPage());
+  // The pages join the stack empty: the stack shows its first page as it is
+  // added, and a page shown with its controls in place lays them out there
+  // and then, at a size it never has on screen.
+  tbHome = NewPage(PageControl1, "tbHome");
+  tbHotspotSetup = NewPage(PageControl1, "tbHotspotSetup");
+  tbConnectToHotspot = NewPage(PageControl1, "tbConnectToHotspot");
+  CreateHomePage();
+  CreateHotspotSetupPage();
+  CreateConnectToHotspotPage();
   auto* clientLayout = new QVBoxLayout(pnlClient);
   clientLayout->setContentsMargins(0, 0, 0, 0);
   clientLayout->addWidget(PageControl1);
@@ -303,8 +315,7 @@ void TForm1::CreateBars() {
   TrayIcon1->setContextMenu(pmTrayIcon);
 }
 
-QWidget* TForm1::CreateHomePage() {
-  tbHome = Named(new TTabSheet(PageControl1), "tbHome");
+void TForm1::CreateHomePage() {
   lblInstruction = NewLabel(tbHome, "lblInstruction",
                             "Instruction\r\n\r\nThis utility turns your laptop into a wireless router.\r\n"
                             "To broadcast a wireless signal, please click the button below.\r\n");
@@ -341,11 +352,9 @@ QWidget* TForm1::CreateHomePage() {
   layout->addWidget(grpInternetStatus);
   layout->addWidget(btnRefresh4, 0, Qt::AlignLeft);
   layout->addStretch(1);
-  return tbHome;
 }
 
-QWidget* TForm1::CreateHotspotSetupPage() {
-  tbHotspotSetup = Named(new TTabSheet(PageControl1), "tbHotspotSetup");
+void TForm1::CreateHotspotSetupPage() {
   Label3 = NewLabel(tbHotspotSetup, "Label3",
                     "To broadcast a wireless signal, your current laptop needs to connect to a broadband "
                     "connection.\r\nplease select the connection through which Internet goes live on this laptop.");
@@ -380,7 +389,7 @@ QWidget* TForm1::CreateHotspotSetupPage() {
                                TPicture::ReadyForSharing);
   CreateGuestList();
 
-  const auto groupLayout = [](QGroupBox* group, QWidget* pictures, QLabel* status, QPlainTextEdit* description,
+  const auto groupLayout = [](QGroupBox* group, QWidget* pictures, QLabel* status, QLabel* description,
                               QPushButton* select) {
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
@@ -414,11 +423,9 @@ QWidget* TForm1::CreateHotspotSetupPage() {
   layout->addWidget(grpGuests, 1);
   layout->addStretch(1);
   layout->addLayout(buttons);
-  return tbHotspotSetup;
 }
 
-QWidget* TForm1::CreateConnectToHotspotPage() {
-  tbConnectToHotspot = Named(new TTabSheet(PageControl1), "tbConnectToHotspot");
+void TForm1::CreateConnectToHotspotPage() {
 
   sPanel1 = Named(new QFrame(tbConnectToHotspot), "sPanel1");
   sPanel1->setFrameShape(QFrame::StyledPanel);
@@ -495,7 +502,6 @@ QWidget* TForm1::CreateConnectToHotspotPage() {
   layout->setSpacing(12);
   layout->addWidget(sPanel1);
   layout->addWidget(sPanel4, 1);
-  return tbConnectToHotspot;
 }
 
 void TForm1::CreateGuestList() {

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QPlainTextEdit>
 
 #include "app/FormKit.h"
 #include "app/MessageBoxes.h"
@@ -82,14 +81,14 @@ TConnection* TForm1::PickDefaultDest() const {
 
 void TForm1::ShowSourceConnection(const TConnection& c) {
   FSourceGuid = c.GuidText;
-  mmoSrcConnDescription->setPlainText(Description(c));
+  mmoSrcConnDescription->setText(Description(c));
   if (c.Status == NCS_CONNECTED) FSourceConnected = true;
   ShowState(c, lblWiredStatus, imgWiredConnected, imgWiredDisconnected);
 }
 
 void TForm1::ShowDestConnection(const TConnection& c) {
   FDestGuid = c.GuidText;
-  mmoWirelessDescription->setPlainText(Description(c));
+  mmoWirelessDescription->setText(Description(c));
   ShowState(c, lblWirelessStatus, imgWirelessConnected, imgWirelessDisconnected);
 }
 

@@ -5,8 +5,8 @@
 
 #include <thread>
 
+#include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "net/ConnectionUnit.h"
@@ -36,8 +36,8 @@ class Hotspot : public Unit1Test {
     Idle();
   }
 
-  QString Source() const { return form->mmoSrcConnDescription->toPlainText(); }
-  QString Dest() const { return form->mmoWirelessDescription->toPlainText(); }
+  QString Source() const { return form->mmoSrcConnDescription->text(); }
+  QString Dest() const { return form->mmoWirelessDescription->text(); }
 
   // Probes of the Internet made on the user-interface thread from now on.
   void CountProbes() {

@@ -201,13 +201,6 @@ class Instance:
         return wait_for(f"label {text!r} in {os.path.basename(self.folder)}",
                         lambda: text in self.labels())
 
-    def wait_text(self, text):
-        """Waits for a text field that holds exactly the text."""
-        def holds(node):
-            return node.getRoleName() == "text" and showing(node) and node.queryText().getText(0, -1) == text
-        return wait_for(f"text field holding {text!r} in {os.path.basename(self.folder)}",
-                        lambda: any(holds(node) for node in walk(self.app)))
-
     def wait_cell(self, text):
         """Waits for a cell of a list or table that shows the text."""
         return wait_for(f"cell {text!r} in {os.path.basename(self.folder)}",

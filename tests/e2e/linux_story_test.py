@@ -117,8 +117,8 @@ class TwoLinuxLaptops(unittest.TestCase):
         router = self.laptop("router", self.first, self.first_internet)
         router.wait_status("Connected to Internet")
         router.press(ROUTER_PAGE)
-        router.wait_text(f"Ethernet - {WIRED}")
-        router.wait_text(f"Wi-Fi - {WIRELESS}")
+        router.wait_label(f"Ethernet - {WIRED}")
+        router.wait_label(f"Wi-Fi - {WIRELESS}")
         router.wait_status("Ready for Sharing")
         return router
 
