@@ -156,7 +156,7 @@ class TForm1 : public QMainWindow {
   QPushButton* btnStopSharing;
   // The devices on this laptop's network, while sharing is on.
   QGroupBox* grpGuests;
-  QTreeWidget* lvGuests;
+  QTreeWidget* lvGuests = nullptr;  // made when the first device joins
   QLabel* lblNoGuests;
 
   // Connect to Hotspot page.
@@ -278,6 +278,9 @@ class TForm1 : public QMainWindow {
   void WireGuestEvents();
   // Shows the devices while sharing is on and hides them otherwise.
   void RefreshGuests();
+  // The table of devices, made the first time it has one to show: most runs
+  // never see a device join.
+  QTreeWidget* GuestTable();
   // A device joined or left: the list follows, and a balloon tells it while
   // the window is out of sight.
   void WifiGuestChange(const TGuestNotice& notice);

@@ -506,6 +506,17 @@ void TForm1::CreateConnectToHotspotPage() {
 
 void TForm1::CreateGuestList() {
   grpGuests = Named(new QGroupBox(Translate(QStringLiteral("Devices on this network")), tbHotspotSetup), "grpGuests");
+  lblNoGuests = NewLabel(grpGuests, "lblNoGuests", "");
+  lblNoGuests->setText(Translate(QStringLiteral("No device has joined yet.")));
+  auto* layout = new QVBoxLayout(grpGuests);
+  layout->setContentsMargins(8, 4, 8, 8);
+  layout->setSpacing(4);
+  layout->addWidget(lblNoGuests);
+  grpGuests->hide();
+}
+
+QTreeWidget* TForm1::GuestTable() {
+  if (lvGuests != nullptr) return lvGuests;
   lvGuests = Named(new QTreeWidget(grpGuests), "lvGuests");
   lvGuests->setHeaderLabels({Translate(QStringLiteral("Device")), Translate(QStringLiteral("Hardware address")),
                              Translate(QStringLiteral("IP address")), Translate(QStringLiteral("Connected since"))});
@@ -515,14 +526,8 @@ void TForm1::CreateGuestList() {
   lvGuests->setSelectionMode(QAbstractItemView::NoSelection);
   lvGuests->setFocusPolicy(Qt::NoFocus);
   lvGuests->setMinimumHeight(72);
-  lblNoGuests = NewLabel(grpGuests, "lblNoGuests", "");
-  lblNoGuests->setText(Translate(QStringLiteral("No device has joined yet.")));
-  auto* layout = new QVBoxLayout(grpGuests);
-  layout->setContentsMargins(8, 4, 8, 8);
-  layout->setSpacing(4);
-  layout->addWidget(lblNoGuests);
-  layout->addWidget(lvGuests, 1);
-  grpGuests->hide();
+  static_cast<QVBoxLayout*>(grpGuests->layout())->addWidget(lvGuests, 1);
+  return lvGuests;
 }
 
 QWidget* TForm1::CreateJoinCode() {

@@ -45,10 +45,12 @@ void TForm1::RefreshGuests() {
   grpGuests->setVisible(FWifiStarted);
   if (!FWifiStarted) return;
   const std::vector<TWifiGuest> guests = FHotspot->Guests();
-  lvGuests->clear();
-  for (const auto& guest : guests) lvGuests->addTopLevelItem(new QTreeWidgetItem(Columns(guest)));
-  lvGuests->setVisible(!guests.empty());
   lblNoGuests->setVisible(guests.empty());
+  if (guests.empty() && lvGuests == nullptr) return;
+  QTreeWidget* table = GuestTable();
+  table->clear();
+  for (const auto& guest : guests) table->addTopLevelItem(new QTreeWidgetItem(Columns(guest)));
+  table->setVisible(!guests.empty());
 }
 
 void TForm1::WifiGuestChange(const TGuestNotice& notice) {
