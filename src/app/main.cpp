@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <thread>
 
 #include <QApplication>
+#include <fontconfig/fontconfig.h>
 
 #include "app/MessageBoxes.h"
 #include "app/ProgramStyle.h"
@@ -15,6 +17,11 @@
 #include "brisklane_machine.h"
 
 int main(int argc, char** argv) {
+  // The system's font configuration (its files parsed, its font caches read)
+  // is loaded on the second processor while this one finds the machine and
+  // connects to the display; the window's first font would load it on this
+  // one, in the way of the first frame.
+  std::jthread fontConfiguration([] { FcInit(); });
   BRISKLANE_FILE_LOCATIONS files;
   try {
     files = BrisklaneFileLocations();
@@ -37,6 +44,7 @@ int main(int argc, char** argv) {
   // hides: it lives on in the tray.
   QApplication::setQuitOnLastWindowClosed(false);
   SetApplicationTitle(QStringLiteral("Tallowind"));
+  fontConfiguration.join();
 
   std::unique_ptr<TForm1> mainWindow;
   try {
