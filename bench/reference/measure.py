@@ -11,8 +11,9 @@ session bus that offers no services. Each run measures:
   launch -> mapped   from just before the process is started until the X
                      server maps its top-level window (MapNotify on the
                      root window, the window's _NET_WM_PID naming the
-                     process); also the CPU time the process had used by
-                     then, which the load of the machine does not stretch
+                     process); also the CPU time the process's live
+                     threads had used by then, which the load of the
+                     machine does not stretch
   resident memory    VmRSS 3 s after the launch, with the threads alive and
                      the shared libraries mapped then
 
@@ -177,8 +178,10 @@ def stop(process):
 
 
 def cpu_ns(pid):
-    """CPU time of all threads of the process so far (scheduler statistics),
-    which unlike the wall time does not grow with the machine's load."""
+    """CPU time of the process's live threads so far (scheduler statistics),
+    which unlike the wall time does not grow with the machine's load. A
+    thread that has already ended is no longer listed, so its time is not
+    counted."""
     total = 0
     for tid in os.listdir(f"/proc/{pid}/task"):
         try:
