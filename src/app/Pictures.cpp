@@ -80,6 +80,7 @@ QPixmap load(const PictureFile& file, int edge, bool dense) {
       data.size() != image.sizeInBytes()) {
     return {};
   }
+  // The resource compiler does not promise the 32-bit alignment QImage needs.
   if (reinterpret_cast<quintptr>(data.data()) % alignof(quint32) != 0) image = image.copy();
   image.setDevicePixelRatio(dense ? 2.0 : 1.0);
   return QPixmap::fromImage(std::move(image));

@@ -166,7 +166,7 @@ QWidget* NewPictureStack(QWidget* parent, QLabel*& first, const char* firstName,
 // A connection's description: grey text wrapped over two lines, as a
 // disabled, borderless memo shows it. The user can neither edit nor select
 // it, so a label draws it, without the text document and scroll area a memo
-// builds (the largest part of building the window at start).
+// builds.
 QLabel* NewDescription(QWidget* parent, const char* name, const char* text) {
   QLabel* description = NewLabel(parent, name, text);
   description->setEnabled(false);
@@ -426,7 +426,6 @@ void TForm1::CreateHotspotSetupPage() {
 }
 
 void TForm1::CreateConnectToHotspotPage() {
-
   sPanel1 = Named(new QFrame(tbConnectToHotspot), "sPanel1");
   sPanel1->setFrameShape(QFrame::StyledPanel);
   Label9 = NewLabel(sPanel1, "Label9", "1. If current laptop is acting as a Wireless Router...");
