@@ -17,11 +17,6 @@
 #include "brisklane_machine.h"
 
 int main(int argc, char** argv) {
-  // The system's font configuration (its files parsed, its font caches read)
-  // is loaded on the second processor while this one finds the machine and
-  // connects to the display; the window's first font would load it on this
-  // one, in the way of the first frame.
-  std::jthread fontConfiguration([] { FcInit(); });
   BRISKLANE_FILE_LOCATIONS files;
   try {
     files = BrisklaneFileLocations();
@@ -33,6 +28,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "brisklane: %s\n", error.what());
     return 1;
   }
+
+  // The system's font configuration (its files parsed, its font caches read)
+  // is loaded on the second processor while this one connects to the display
+  // and sets the application up; the window's first font would load it on
+  // this one, in the way of the first frame. Qt takes it over from there.
+  std::jthread fontConfiguration([] { FcInit(); });
 
   // The menu stays in the window, as designed, also on desktops that could
   // take it into a panel; the question whether one can would cost a D-Bus
