@@ -20,7 +20,7 @@ void HotspotGuestWatch::watch(const Hotspot& hotspot) {
 
   std::lock_guard lock(mutex_);
   if (!left.empty()) sink_(left);
-  const auto [entry, added] = watched_.try_emplace(hotspot.interfaceId, Watched{hotspot, {}, {}, nullptr});
+  const auto [entry, added] = watched_.try_emplace(hotspot.interfaceId, Watched{hotspot, {}, {}, {}, nullptr});
   if (!added) return;  // a caller on another thread was first
   try {
     entry->second.leases = std::make_unique<FileWatch>(leaseFilePath(root_, hotspot.interfaceName), interval_,
@@ -76,10 +76,25 @@ void HotspotGuestWatch::lookAgain(const std::string& interfaceId) {
 }
 
 void HotspotGuestWatch::look(Watched& watched) {
-  const auto present =
+  auto present =
       readHotspotGuests(root_, watched.hotspot.interfaceName, std::chrono::system_clock::now(), &watched.leased);
+  holdBackUnleased(watched, present);
   const auto changed = events(watched.hotspot, watched.roster.update(present, now()));
   if (!changed.empty()) sink_(changed);
+}
+
+void HotspotGuestWatch::holdBackUnleased(Watched& watched, std::vector<NetworkGuest>& present) const {
+  const auto time = now();
+  const auto waitFor = static_cast<std::uint64_t>(interval_.count());
+  std::map<std::vector<std::uint8_t>, std::uint64_t> unleased;
+  std::erase_if(present, [&](const NetworkGuest& guest) {
+    if (watched.leased.count(guest.hardwareAddress) != 0) return false;
+    const auto found = watched.unleasedSince.find(guest.hardwareAddress);
+    const auto since = found != watched.unleasedSince.end() ? found->second : time;
+    unleased.emplace(guest.hardwareAddress, since);
+    return time - since < waitFor;
+  });
+  watched.unleasedSince = std::move(unleased);  // a device seen again later waits anew
 }
 
 std::vector<RadioEvent> HotspotGuestWatch::events(const Hotspot& hotspot, std::vector<GuestRoster::Change> changes) {

@@ -3,7 +3,11 @@
 // (readHotspotGuests) are read again whenever dnsmasq rewrites it, and at a
 // slow interval besides for devices that leave without giving their lease
 // back (or whose lease runs out); a GuestRoster per hotspot turns each reading into GuestJoined and
-// GuestLeft events. Any thread may call it.
+// GuestLeft events. A device the kernel resolved that holds no lease counts
+// only once it has gone an interval without one: dnsmasq enters a device in
+// the neighbour table as it hands out the address and writes the lease a
+// moment later, so the device would otherwise join nameless. Any thread may
+// call it.
 #pragma once
 
 #include <chrono>
@@ -61,12 +65,15 @@ class HotspotGuestWatch {
     Hotspot hotspot;
     GuestRoster roster;
     LeaseHistory leased;
+    std::map<std::vector<std::uint8_t>, std::uint64_t> unleasedSince;  // by hardware address, now() of first sight
     std::unique_ptr<FileWatch> leases;
   };
 
   void lookAgain(const std::string& interfaceId);
   // Reads the hotspot's guests and hands on what changed; under mutex_.
   void look(Watched& watched);
+  // Leaves out of `present` the devices without a lease seen for less than an interval.
+  void holdBackUnleased(Watched& watched, std::vector<NetworkGuest>& present) const;
   static std::vector<RadioEvent> events(const Hotspot& hotspot, std::vector<GuestRoster::Change> changes);
   static std::uint64_t now();
 

@@ -125,8 +125,11 @@ TEST_F(RadioTest, HotspotTellsWhoJoinsAndLeavesAsDnsmasqRewritesItsLeasesUntilIt
   EXPECT_TRUE(guests.empty());
   ASSERT_TRUE(WaitForEvents(1));
 
-  // dnsmasq tells the kernel the address it hands out, then writes the lease.
+  // dnsmasq tells the kernel the address it hands out, then writes the lease:
+  // in between, the phone is not on the list yet rather than nameless.
   WriteNeighbours("10.42.0.23       0x1         0x2         aa:bb:cc:dd:ee:01     *        wlan0\n");
+  ASSERT_EQ(radio->guests(wlan0, guests), RadioResult::Ok);
+  EXPECT_TRUE(guests.empty());
   const std::string phoneLease = "0 aa:bb:cc:dd:ee:01 10.42.0.23 pixel-7 01:aa:bb:cc:dd:ee:01\n";
   WriteLeases(phoneLease);
   ASSERT_TRUE(WaitForEvents(2));
@@ -158,6 +161,23 @@ TEST_F(RadioTest, HotspotTellsWhoJoinsAndLeavesAsDnsmasqRewritesItsLeasesUntilIt
   EXPECT_EQ(radio->guests(wlan0, guests), RadioResult::NotFound);
   EXPECT_TRUE(guests.empty());
   EXPECT_EQ(radio->hostedNetwork(wlan0, hosted), RadioResult::NotFound);
+}
+
+TEST_F(RadioTest, HotspotListsADeviceWithAnAddressOfItsOwnOnceItHasGoneAnIntervalWithoutALease) {
+  machine.autoActivation = true;
+  InstallDnsmasq();
+  guestRefreshInterval = 10ms;
+  WriteNeighbours("10.42.0.99 0x1 0x2 aa:bb:cc:dd:ee:02 * wlan0\n");
+  WriteLeases("");
+  Start();
+
+  ASSERT_EQ(radio->addOwnNetwork(wlan0, "Brisklane", "12345"), RadioResult::Ok) << plat::lastRefusal();
+  ASSERT_TRUE(WaitForEvents(2));
+  const auto joined = Events()[1];
+  EXPECT_EQ(joined.code, RadioEvent::Code::GuestJoined);
+  EXPECT_EQ(joined.guest.name, "");
+  EXPECT_EQ(joined.guest.hardwareAddress, plat::parseHardwareAddress("aa:bb:cc:dd:ee:02").value());
+  EXPECT_EQ(joined.guest.ipAddress, "10.42.0.99");
 }
 
 // Each refusal names its cause, and NetworkManager was asked to change nothing.
