@@ -108,10 +108,14 @@ def simulated_machine(scenario, air_dir, state_dir):
 class Instance:
     """One program process with its own program folder and display, on the
     machine that `machine` sets up in its environment (None: a variable
-    left out)."""
+    left out). `launcher` is a command that starts the program in its place
+    (e.g. nsenter into another computer's namespaces); with `logs`, the
+    program's output goes to <logs>/brisklane-<name>.out and .err."""
 
-    def __init__(self, program_dir, work_dir, name, machine, settings=None):
+    def __init__(self, program_dir, work_dir, name, machine, settings=None, launcher=(), logs=None):
         self.name = name
+        self.launcher = list(launcher)
+        self.logs = logs
         self.screen = Screen()
         self.folder = os.path.join(work_dir, name)
         if not os.path.exists(self.folder):
@@ -127,7 +131,14 @@ class Instance:
         self.app = None
 
     def start(self):
-        self.process = subprocess.Popen([os.path.join(self.folder, "brisklane")], env=self.env)
+        output = {}
+        if self.logs:
+            output = {stream: open(os.path.join(self.logs, f"brisklane-{self.name}.{stream[3:]}"), "a")
+                      for stream in ("stdout", "stderr")}
+        self.process = subprocess.Popen(self.launcher + [os.path.join(self.folder, "brisklane")], env=self.env,
+                                        **output)
+        for file in output.values():
+            file.close()
         pid = self.process.pid
         desktop = pyatspi.Registry.getDesktop(0)
 
@@ -160,6 +171,11 @@ class Instance:
 
     def exited(self, timeout=TIMEOUT):
         return wait_for("the program to end", lambda: self.process.poll() is not None, timeout)
+
+    def errors(self):
+        """What the program wrote to its standard error (needs `logs`)."""
+        with open(os.path.join(self.logs, f"brisklane-{self.name}.err")) as file:
+            return file.read()
 
     def settings(self):
         with open(os.path.join(self.folder, "setup.ini")) as file:

@@ -1,0 +1,172 @@
+# The real stack inside the test virtual machine, sourced by its scenarios
+# (as root, in the guest): mac80211_hwsim radios, udev, a system bus,
+# NetworkManager with its wpa_supplicant, and an "Internet" namespace at the
+# far end of a USB Ethernet link. Addresses: the uplink is 192.0.2.0/24
+# (TEST-NET-1), 192.0.2.1 being the Internet's HTTP and DNS server and DHCP;
+# NetworkManager's shared mode gives hotspot clients 10.42.0.x.
+set -uo pipefail
+VM_HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+VM_OUT="${VM_OUT:-/tmp/vm-out}"
+export VM_HERE VM_OUT
+
+log() { echo "[$(cut -d' ' -f1 /proc/uptime)] $*"; }
+fail() { log "FAIL: $*"; exit 1; }
+
+# wait_until SECONDS WHAT COMMAND...: polls every 0.2 s.
+wait_until() {
+  local limit=$(( $1 * 5 )) what="$2"
+  shift 2
+  until "$@" > /dev/null 2>&1; do
+    limit=$((limit - 1))
+    [ "$limit" -gt 0 ] || { log "timed out waiting for $what"; return 1; }
+    sleep 0.2
+  done
+}
+
+load_radios() {  # load_radios N [module parameters]
+  modprobe mac80211_hwsim radios="$@" || fail "modprobe mac80211_hwsim"
+  wait_until 20 "wlan$(( $1 - 1 ))" test -e "/sys/class/net/wlan$(( $1 - 1 ))" || fail "no radios"
+}
+
+phy_of() { basename "$(readlink -f "/sys/class/net/$1/phy80211")"; }
+
+move_radio() {  # move_radio INTERFACE NETNS: the radio's phy goes to the namespace
+  ip netns list | grep -qw "$2" || ip netns add "$2"
+  iw phy "$(phy_of "$1")" set netns name "$2" || fail "cannot move $1 to $2"
+  ip -n "$2" link set lo up
+}
+
+start_udev() {
+  /lib/systemd/systemd-udevd --daemon --resolve-names=never || fail "systemd-udevd"
+  udevadm trigger --action=add --subsystem-match=net --subsystem-match=ieee80211 \
+    --subsystem-match=rfkill --subsystem-match=usb --subsystem-match=mac80211_hwsim
+  timeout 60 udevadm settle -t 60
+}
+
+start_system_bus() {
+  mkdir -p /run/dbus
+  dbus-daemon --system --fork || fail "dbus-daemon --system"
+  wait_until 10 "the system bus" test -S /run/dbus/system_bus_socket || fail "no system bus"
+}
+
+# NetworkManager gives nft a few seconds only; the first nft run under
+# emulation (nf_tables loaded over 9p) takes longer, and the hotspot would
+# come up without its masquerading rules. A throwaway table loads it first.
+warm_nft() {
+  nft -f - <<'NFT' || log "nft warm-up failed"
+add table ip warmup
+add chain ip warmup post { type nat hook postrouting priority 100; policy accept; }
+add rule ip warmup post ip saddr 10.99.0.0/24 ip daddr != 10.99.0.0/24 masquerade
+delete table ip warmup
+NFT
+}
+
+# nm_config FOLDER [EXTRA]: a configuration of the VM's own (keyfile only,
+# no connectivity check, no automatic wired profiles), and its wpa_supplicant.
+nm_config() {
+  mkdir -p "$1/conf.d" "$1/system-connections"
+  cat > "$1/NetworkManager.conf" <<CONF
+[main]
+plugins=keyfile
+no-auto-default=*
+${2:-}
+[keyfile]
+unmanaged-devices=interface-name:hwsim*
+[connectivity]
+enabled=false
+[logging]
+level=INFO
+domains=DEFAULT,SHARING:DEBUG,FIREWALL:DEBUG
+CONF
+}
+
+start_networkmanager() {  # start_networkmanager [LOG NAME PREFIX]
+  local name="${1:-}"
+  mkdir -p /run/wpa_supplicant /var/lib/NetworkManager
+  wpa_supplicant -u -t -O /run/wpa_supplicant > "$VM_OUT/${name}wpa_supplicant.log" 2>&1 &
+  wait_until 20 "wpa_supplicant on the bus" busctl --system status fi.w1.wpa_supplicant1
+  NetworkManager --debug > "$VM_OUT/${name}NetworkManager.log" 2>&1 &
+  wait_until 60 "NetworkManager on the bus" nmcli -t -f RUNNING general || fail "NetworkManager did not start"
+  timeout 60 nm-online -s -q -t 60
+}
+
+# The uplink: a USB Ethernet gadget (dummy_hcd), so that the program sees an
+# adapter on a USB bus as it would a real one. The gadget side goes to the
+# "inet" namespace; UPLINK names the host side NetworkManager manages.
+make_uplink() {
+  modprobe dummy_hcd && modprobe libcomposite && modprobe usb_f_ecm && modprobe cdc_ether || fail "USB gadget modules"
+  mountpoint -q /sys/kernel/config || mount -t configfs configfs /sys/kernel/config
+  local g=/sys/kernel/config/usb_gadget/uplink
+  mkdir -p "$g/strings/0x409" "$g/configs/c.1" "$g/functions/ecm.usb0"
+  echo 0x1d6b > "$g/idVendor"; echo 0x0104 > "$g/idProduct"
+  echo "Test USB Ethernet" > "$g/strings/0x409/product"
+  echo 02:00:00:00:e0:01 > "$g/functions/ecm.usb0/dev_addr"
+  echo 02:00:00:00:e0:02 > "$g/functions/ecm.usb0/host_addr"
+  ln -s "$g/functions/ecm.usb0" "$g/configs/c.1/"
+  ls /sys/class/udc > "$g/UDC" || fail "no USB device controller"
+  wait_until 30 "the USB Ethernet pair" uplink_pair || fail "no USB Ethernet pair"
+  timeout 30 udevadm settle -t 30
+  uplink_pair
+  ip netns add inet
+  ip -n inet link set lo up
+  ip link set "$GADGET" netns inet
+  ip -n inet addr add 192.0.2.1/24 dev "$GADGET"
+  ip -n inet link set "$GADGET" up
+}
+
+uplink_pair() {
+  GADGET="" UPLINK=""
+  local i
+  for i in /sys/class/net/*; do
+    [ "$(basename "$(readlink -f "$i/device/driver" 2>/dev/null)")" = cdc_ether ] && UPLINK="$(basename "$i")"
+    readlink -f "$i/device" 2>/dev/null | grep -q /gadget && GADGET="$(basename "$i")"
+  done
+  [ -n "$GADGET" ] && [ -n "$UPLINK" ]
+}
+
+# The Internet: HTTP on 192.0.2.1:80, each request logged with the address it
+# came from (so NAT shows), DNS answering every name with 192.0.2.1 (AAAA
+# with no data, or the hotspot's dnsmasq keeps its clients waiting), DHCP.
+start_internet() {
+  mkdir -p /run/www && echo "hello from the Internet" > /run/www/index.html
+  ip netns exec inet python3 -u -m http.server 80 --bind 192.0.2.1 --directory /run/www \
+    > "$VM_OUT/internet-http.log" 2>&1 &
+  ip netns exec inet dnsmasq --conf-file=/dev/null --keep-in-foreground --bind-interfaces \
+    --interface="$GADGET" --except-interface=lo --no-resolv --no-hosts --address=/#/192.0.2.1 --local=/#/ \
+    --dhcp-range=192.0.2.100,192.0.2.150,255.255.255.0,1h --dhcp-option=option:router,192.0.2.1 \
+    --dhcp-option=option:dns-server,192.0.2.1 --dhcp-leasefile=/run/internet.leases \
+    --log-facility="$VM_OUT/internet-dnsmasq.log" &
+  wait_until 20 "the Internet's web server" ip netns exec inet curl -sf -m 2 http://192.0.2.1/ || fail "no web server"
+}
+
+activate_uplink() {
+  nmcli connection add type ethernet ifname "$UPLINK" con-name Uplink ipv4.method auto ipv6.method disabled \
+    connection.autoconnect no > /dev/null || fail "nmcli connection add Uplink"
+  timeout 90 nmcli -w 60 connection up Uplink > /dev/null || fail "the uplink did not come up"
+}
+
+# The router: three radios (wlan1 and wlan2 go to the phones' namespaces),
+# NetworkManager and the wired uplink.
+start_router_stack() {
+  load_radios 3
+  iw reg set DE
+  start_udev
+  move_radio wlan1 phone
+  move_radio wlan2 phone2
+  make_uplink
+  start_system_bus
+  warm_nft
+  nm_config /etc/NetworkManager
+  start_networkmanager
+  start_internet
+  activate_uplink
+  log "the stack is up: $(NetworkManager --version), uplink $UPLINK"
+  nmcli device
+}
+
+# run_story STORY [ARGS]: a story of this folder on the end-to-end tests'
+# virtual desktop, against the real stack.
+run_story() {
+  BRISKLANE_PROGRAM_DIR="$VM_BUILD/bin" PYTHONPATH="$VM_HERE/../e2e" \
+    "$VM_HERE/../e2e/run-story" "$VM_BUILD/bin" "$VM_HERE/$1" "${@:2}"
+}
