@@ -1,6 +1,10 @@
 #include "linux/LinuxMachine.h"
 
+#include <cstdio>
+
 #include <QCoreApplication>
+
+#include "linux/NmReplies.h"
 
 namespace plat::lnx {
 namespace {
@@ -29,7 +33,7 @@ RegistryBackend& LinuxMachine::registry() { return *backends_.registry; }
 
 RadioBackend& LinuxMachine::radio() {
   removeLeftoversOnce();
-  return radio_;
+  return guardedRadio_;
 }
 
 NetworkBackend& LinuxMachine::network() {
@@ -49,7 +53,14 @@ void LinuxMachine::removeLeftoversOnce() {
   if (leftoversRemoved_ || QCoreApplication::instance() == nullptr) return;
   std::lock_guard lock(leftoversMutex_);
   if (leftoversRemoved_) return;
-  if (!radio_.removeLeftovers()) backends_.network->resetSharing();
+  try {
+    if (!radio_.removeLeftovers()) backends_.network->resetSharing();
+  } catch (const nm::UnexpectedReply& reply) {
+    // Nothing is swept when what is there cannot be read; the call that
+    // brought us here goes on, and says so itself if it meets the same.
+    std::fprintf(stderr, "brisklane: what earlier runs left in NetworkManager stays: %s\n",
+                 nm::replyNotUnderstood(reply).c_str());
+  }
   leftoversRemoved_ = true;
 }
 

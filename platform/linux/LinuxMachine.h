@@ -15,6 +15,7 @@
 #include "linux/NmClient.h"
 #include "linux/NmDeviceInventory.h"
 #include "linux/NmRadio.h"
+#include "linux/RadioReplyGuard.h"
 #include "machine/Machine.h"
 
 namespace plat::lnx {
@@ -54,6 +55,7 @@ class LinuxMachine : public Machine {
   NmDeviceInventory inventory_;
   LinuxBackends backends_;
   NmRadio radio_;
+  RadioReplyGuard guardedRadio_{radio_};  // what radio() hands out
   std::mutex leftoversMutex_;
   std::atomic<bool> leftoversRemoved_{false};
 };

@@ -4,6 +4,8 @@
 #include <map>
 
 #include "linux/DeviceGuid.h"
+#include "linux/NmReplies.h"
+#include "machine/Refusal.h"
 
 namespace plat::lnx {
 namespace {
@@ -72,7 +74,12 @@ DeviceView::DeviceView(DeviceInventory& inventory, std::filesystem::path root)
     : inventory_(inventory), root_(std::move(root)) {}
 
 std::vector<MachineDevice> DeviceView::lookAgain() {
-  std::vector<MachineDevice> devices = machineDevices(inventory_, root_);
+  std::vector<MachineDevice> devices;
+  try {
+    devices = machineDevices(inventory_, root_);
+  } catch (const nm::UnexpectedReply& reply) {
+    setRefusal(nm::replyNotUnderstood(reply));
+  }
   std::lock_guard lock(mutex_);
   last_ = devices;
   return devices;

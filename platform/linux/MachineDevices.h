@@ -44,7 +44,8 @@ class DeviceView {
   // `root` is where sysfs and procfs are mounted ("/").
   DeviceView(DeviceInventory& inventory, std::filesystem::path root);
 
-  // Asks NetworkManager and sysfs now.
+  // Asks NetworkManager and sysfs now; when NetworkManager answers in a
+  // shape its API does not give, none, and the refusal that says so.
   std::vector<MachineDevice> lookAgain();
   // The last look, or a first one.
   std::vector<MachineDevice> lastLook();

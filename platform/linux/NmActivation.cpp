@@ -1,6 +1,7 @@
 #include "linux/NmActivation.h"
 
 #include "linux/NmNames.h"
+#include "linux/NmReplies.h"
 
 namespace plat::lnx {
 namespace {
@@ -38,7 +39,7 @@ NmActivation::~NmActivation() { client_.removeListener(listener_); }
 NmActivation::Outcome NmActivation::wait(const QString& activePath, std::chrono::milliseconds timeout) {
   // Covers an activation that ended before its signals could be told apart.
   if (const auto active = client_.properties(activePath, nm::activeInterface)) {
-    const auto state = active->value(QStringLiteral("State")).toUInt();
+    const auto state = nm::numberIn(*active, QStringLiteral("State"));
     if (state == nm::activeStateActivated || state == nm::activeStateDeactivated) {
       std::lock_guard lock(mutex_);
       ends_.try_emplace(activePath, End{state == nm::activeStateActivated, 0});

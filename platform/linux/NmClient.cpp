@@ -1,6 +1,7 @@
 #include "linux/NmClient.h"
 
 #include <atomic>
+#include <cstdio>
 #include <set>
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 #include <QThread>
 
 #include "linux/NmNames.h"
+#include "linux/NmReplies.h"
 
 namespace plat::lnx {
 
@@ -171,7 +173,7 @@ void NmClient::send(const QString& path, const QString& interface, const QString
 std::optional<QVariantMap> NmClient::properties(const QString& path, const QString& interface) {
   const auto reply = call(path, nm::propertiesInterface, QStringLiteral("GetAll"), {interface});
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
-  return qdbus_cast<QVariantMap>(reply.arguments().constFirst());
+  return nm::propertyMap(reply.arguments().constFirst());
 }
 
 QString NmClient::uniqueName() {
@@ -201,25 +203,40 @@ void NmClient::removeListener(ListenerId id) {
   listeners_.erase(id);
 }
 
+namespace {
+
+// A listener that meets a reply it cannot read skips that signal; the next
+// call of the program's meets it too and says so.
+template <class Call>
+void noting(Call call) {
+  try {
+    call();
+  } catch (const nm::UnexpectedReply& reply) {
+    std::fprintf(stderr, "brisklane: a NetworkManager signal was left unhandled: %s\n", reply.what());
+  }
+}
+
+}  // namespace
+
 void NmClient::dispatchDeviceState(const QString& device, std::uint32_t newState, std::uint32_t oldState,
                                    std::uint32_t reason) {
   std::lock_guard lock(listenersMutex_);
   for (const auto& [id, listener] : listeners_) {
-    if (listener.deviceStateChanged) listener.deviceStateChanged(device, newState, oldState, reason);
+    if (listener.deviceStateChanged) noting([&] { listener.deviceStateChanged(device, newState, oldState, reason); });
   }
 }
 
 void NmClient::dispatchActiveState(const QString& active, std::uint32_t state, std::uint32_t reason) {
   std::lock_guard lock(listenersMutex_);
   for (const auto& [id, listener] : listeners_) {
-    if (listener.activeStateChanged) listener.activeStateChanged(active, state, reason);
+    if (listener.activeStateChanged) noting([&] { listener.activeStateChanged(active, state, reason); });
   }
 }
 
 void NmClient::dispatchRunning(bool running) {
   std::lock_guard lock(listenersMutex_);
   for (const auto& [id, listener] : listeners_) {
-    if (listener.runningChanged) listener.runningChanged(running);
+    if (listener.runningChanged) noting([&] { listener.runningChanged(running); });
   }
 }
 

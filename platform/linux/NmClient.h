@@ -67,6 +67,7 @@ class NmClient {
             const QVariantList& arguments = {});
 
   // Every property of an object's interface; none when the call fails.
+  // Throws nm::UnexpectedReply when the reply is no property map.
   std::optional<QVariantMap> properties(const QString& path, const QString& interface);
 
   // This client's unique name on the bus; empty while not connected.

@@ -1,11 +1,9 @@
 #include "linux/NmDeviceInventory.h"
 
-#include <QDBusArgument>
-#include <QDBusObjectPath>
-
 #include "linux/KernelInterfaces.h"
 #include "linux/NmClient.h"
 #include "linux/NmNames.h"
+#include "linux/NmReplies.h"
 #include "machine/HardwareAddress.h"
 
 namespace plat::lnx {
@@ -20,10 +18,8 @@ DeviceKind kindOf(std::uint32_t deviceType) {
   }
 }
 
-QString pathText(const QVariant& value) { return qvariant_cast<QDBusObjectPath>(value).path(); }
-
 std::vector<std::uint8_t> addressProperty(const QVariantMap& properties, const QString& name) {
-  return parseHardwareAddress(properties.value(name).toString().toStdString(), kernelMaxAddressBytes)
+  return parseHardwareAddress(nm::textIn(properties, name).toStdString(), kernelMaxAddressBytes)
       .value_or(std::vector<std::uint8_t>{});
 }
 
@@ -32,8 +28,8 @@ std::vector<std::uint8_t> addressProperty(const QVariantMap& properties, const Q
 std::string NmDeviceInventory::dhcpServer(const QString& dhcpConfig) {
   const auto config = client_.properties(dhcpConfig, nm::dhcp4Interface);
   if (!config) return {};
-  const auto options = qdbus_cast<QVariantMap>(config->value(QStringLiteral("Options")));
-  return options.value(QStringLiteral("dhcp_server_identifier")).toString().toStdString();
+  const auto options = nm::propertyMap(config->value(QStringLiteral("Options")));
+  return nm::textIn(options, QStringLiteral("dhcp_server_identifier")).toStdString();
 }
 
 NmDeviceInventory::NmDeviceInventory(NmClient& client) : client_(client) {}
@@ -41,21 +37,21 @@ NmDeviceInventory::NmDeviceInventory(NmClient& client) : client_(client) {}
 std::vector<NetworkDevice> NmDeviceInventory::devices() {
   const auto manager = client_.properties(nm::managerPath, nm::managerInterface);
   if (!manager) return {};
-  const QString primary = pathText(manager->value(QStringLiteral("PrimaryConnection")));
+  const QString primary = nm::objectPathIn(*manager, QStringLiteral("PrimaryConnection"));
   const auto reply = client_.call(nm::managerPath, nm::managerInterface, QStringLiteral("GetDevices"));
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
 
   std::vector<NetworkDevice> devices;
-  for (const auto& path : qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().constFirst())) {
+  for (const auto& path : nm::objectPaths(nm::firstArgument(reply))) {
     const auto device = client_.properties(path.path(), nm::deviceInterface);
     if (!device) continue;  // gone meanwhile
     NetworkDevice d;
     d.objectPath = path.path().toStdString();
-    d.interfaceName = device->value(QStringLiteral("Interface")).toString().toStdString();
-    d.kind = kindOf(device->value(QStringLiteral("DeviceType")).toUInt());
-    d.managed = device->value(QStringLiteral("Managed")).toBool();
-    d.activated = device->value(QStringLiteral("State")).toUInt() == nm::deviceStateActivated;
-    const QString active = pathText(device->value(QStringLiteral("ActiveConnection")));
+    d.interfaceName = nm::textIn(*device, QStringLiteral("Interface")).toStdString();
+    d.kind = kindOf(nm::numberIn(*device, QStringLiteral("DeviceType")));
+    d.managed = nm::flagIn(*device, QStringLiteral("Managed"));
+    d.activated = nm::numberIn(*device, QStringLiteral("State")) == nm::deviceStateActivated;
+    const QString active = nm::objectPathIn(*device, QStringLiteral("ActiveConnection"));
     d.primary = !primary.isEmpty() && primary != nm::noObject && active == primary;
 
     std::optional<QVariantMap> specific;
@@ -64,14 +60,14 @@ std::vector<NetworkDevice> NmDeviceInventory::devices() {
     if (specific) {
       d.permanentHardwareAddress = addressProperty(*specific, QStringLiteral("PermHwAddress"));
       d.canHostAccessPoint = d.kind == DeviceKind::Wifi &&
-          (specific->value(QStringLiteral("WirelessCapabilities")).toUInt() & nm::wifiCapabilityAccessPoint) != 0;
+          (nm::numberIn(*specific, QStringLiteral("WirelessCapabilities")) & nm::wifiCapabilityAccessPoint) != 0;
     }
     if (d.permanentHardwareAddress.empty()) {
       d.permanentHardwareAddress = addressProperty(*device, QStringLiteral("HwAddress"));
     }
-    const auto ipInterface = device->value(QStringLiteral("IpInterface")).toString().toStdString();
+    const auto ipInterface = nm::textIn(*device, QStringLiteral("IpInterface")).toStdString();
     if (ipInterface != d.interfaceName) d.ipInterfaceName = ipInterface;
-    const QString dhcp = pathText(device->value(QStringLiteral("Dhcp4Config")));
+    const QString dhcp = nm::objectPathIn(*device, QStringLiteral("Dhcp4Config"));
     d.dhcp = !dhcp.isEmpty() && dhcp != nm::noObject;
     if (d.dhcp) d.dhcpServer = dhcpServer(dhcp);
     devices.push_back(std::move(d));

@@ -1,4 +1,6 @@
-// The device inventory as NetworkManager reports it over D-Bus.
+// The device inventory as NetworkManager reports it over D-Bus. devices()
+// throws nm::UnexpectedReply when NetworkManager answers in a shape its API
+// does not give.
 #pragma once
 
 #include <QString>

@@ -3,6 +3,7 @@
 #include <QDBusMetaType>
 #include <QUuid>
 
+#include "linux/NmReplies.h"
 #include "machine/HardwareAddress.h"
 
 namespace plat::lnx {
@@ -123,22 +124,21 @@ QVariantMap activationOptions() {
 }
 
 QString profileInstance(const ProfileSettings& settings) {
-  const QVariant data = settings.value(userGroup).value(QStringLiteral("data"));
-  return qdbus_cast<StringMap>(data).value(instanceKey);
+  return nm::stringMap(settings.value(userGroup).value(QStringLiteral("data"))).value(instanceKey);
 }
 
 QByteArray profileSsid(const ProfileSettings& settings) {
-  return settings.value(wirelessGroup).value(QStringLiteral("ssid")).toByteArray();
+  return nm::bytesIn(settings.value(wirelessGroup), QStringLiteral("ssid"));
 }
 
 bool isHotspotProfile(const ProfileSettings& settings) {
-  return settings.value(wirelessGroup).value(QStringLiteral("mode")).toString() == QStringLiteral("ap");
+  return nm::textIn(settings.value(wirelessGroup), QStringLiteral("mode")) == QStringLiteral("ap");
 }
 
 NetworkSecurity hotspotSecurity(const ProfileSettings& settings) {
   const auto security = settings.constFind(securityGroup);
   if (security == settings.constEnd()) return NetworkSecurity::Open;
-  const QString keyManagement = security->value(QStringLiteral("key-mgmt")).toString();
+  const QString keyManagement = nm::textIn(*security, QStringLiteral("key-mgmt"));
   if (keyManagement == QStringLiteral("owe")) return NetworkSecurity::Open;  // encrypted, but without a key
   return keyManagement == QStringLiteral("none") ? NetworkSecurity::Wep : NetworkSecurity::Wpa2Personal;
 }

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <tuple>
 
-#include <QDBusArgument>
 #include <QDBusObjectPath>
 
 #include "linux/MachineDevices.h"
 #include "linux/NmActivation.h"
 #include "linux/NmNames.h"
+#include "linux/NmReplies.h"
 #include "machine/HardwareAddress.h"
 #include "machine/Refusal.h"
 
@@ -20,8 +20,6 @@ namespace {
 
 constexpr std::size_t maxNameBytes = 32;  // an SSID's limit
 constexpr std::uint32_t ownSignal = 100;  // a machine hears its own network at full strength
-
-QString objectPath(const QVariant& value) { return qvariant_cast<QDBusObjectPath>(value).path(); }
 
 bool isObject(const QString& path) { return !path.isEmpty() && path != nm::noObject; }
 
@@ -235,10 +233,10 @@ bool NmRadio::removeLeftovers() {
   if (!client_.networkManagerRunning()) return false;
   std::map<QString, QString> activeByProfile;
   if (const auto manager = client_.properties(nm::managerPath, nm::managerInterface)) {
-    const auto actives = qdbus_cast<QList<QDBusObjectPath>>(manager->value(QStringLiteral("ActiveConnections")));
+    const auto actives = nm::objectPaths(manager->value(QStringLiteral("ActiveConnections")));
     for (const auto& active : actives) {
       if (const auto properties = client_.properties(active.path(), nm::activeInterface)) {
-        activeByProfile[objectPath(properties->value(QStringLiteral("Connection")))] = active.path();
+        activeByProfile[nm::objectPathIn(*properties, QStringLiteral("Connection"))] = active.path();
       }
     }
   }
@@ -246,10 +244,10 @@ bool NmRadio::removeLeftovers() {
   if (!replied(list)) return false;
   const QString self = client_.uniqueName();
   bool liveHotspot = false;
-  for (const auto& profile : qdbus_cast<QList<QDBusObjectPath>>(list.arguments().constFirst())) {
+  for (const auto& profile : nm::objectPaths(nm::firstArgument(list))) {
     const auto reply = client_.call(profile.path(), nm::profileInterface, QStringLiteral("GetSettings"));
     if (!replied(reply)) continue;
-    const auto settings = qdbus_cast<ProfileSettings>(reply.arguments().constFirst());
+    const auto settings = nm::profileSettings(nm::firstArgument(reply));
     const QString instance = profileInstance(settings);
     if (instance.isEmpty()) continue;  // not Brisklane's
     const auto active = activeByProfile.find(profile.path());
@@ -306,15 +304,15 @@ std::optional<NmRadio::ActiveProfile> NmRadio::activeProfile(const QString& devi
   const auto device = client_.properties(devicePath, nm::deviceInterface);
   if (!device) return std::nullopt;
   ActiveProfile profile;
-  profile.activePath = objectPath(device->value(QStringLiteral("ActiveConnection")));
+  profile.activePath = nm::objectPathIn(*device, QStringLiteral("ActiveConnection"));
   if (!isObject(profile.activePath)) return std::nullopt;
   const auto active = client_.properties(profile.activePath, nm::activeInterface);
   if (!active) return std::nullopt;
-  profile.profilePath = objectPath(active->value(QStringLiteral("Connection")));
+  profile.profilePath = nm::objectPathIn(*active, QStringLiteral("Connection"));
   const auto reply = client_.call(profile.profilePath, nm::profileInterface, QStringLiteral("GetSettings"));
   if (!replied(reply)) return std::nullopt;
-  profile.settings = qdbus_cast<ProfileSettings>(reply.arguments().constFirst());
-  profile.activated = active->value(QStringLiteral("State")).toUInt() == nm::activeStateActivated;
+  profile.settings = nm::profileSettings(nm::firstArgument(reply));
+  profile.activated = nm::numberIn(*active, QStringLiteral("State")) == nm::activeStateActivated;
   return profile;
 }
 
@@ -331,7 +329,7 @@ HotspotGuestWatch::Hotspot NmRadio::watchedHotspot(const WifiDevice& wifi, const
 std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
   const QString devicePath = QString::fromStdString(wifi.device.objectPath);
   const auto wireless = client_.properties(devicePath, nm::wirelessInterface);
-  const QString activeAccessPoint = wireless ? objectPath(wireless->value(QStringLiteral("ActiveAccessPoint"))) : QString();
+  const QString activeAccessPoint = wireless ? nm::objectPathIn(*wireless, QStringLiteral("ActiveAccessPoint")) : QString();
   const auto list = client_.call(devicePath, nm::wirelessInterface, QStringLiteral("GetAllAccessPoints"));
 
   std::map<std::tuple<std::string, bool, bool>, HeardNetwork> merged;
@@ -342,19 +340,18 @@ std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
     return it->second;
   };
 
-  const auto accessPoints = replied(list) ? qdbus_cast<QList<QDBusObjectPath>>(list.arguments().constFirst())
-                                          : QList<QDBusObjectPath>();
+  const auto accessPoints = replied(list) ? nm::objectPaths(nm::firstArgument(list)) : QList<QDBusObjectPath>();
   for (const auto& accessPoint : accessPoints) {
     const auto ap = client_.properties(accessPoint.path(), nm::accessPointInterface);
     if (!ap) continue;  // gone meanwhile
-    const std::string name = ap->value(QStringLiteral("Ssid")).toByteArray().toStdString();
+    const std::string name = nm::bytesIn(*ap, QStringLiteral("Ssid")).toStdString();
     if (name.empty()) continue;  // a hidden network
-    const auto flags = ap->value(QStringLiteral("Flags")).toUInt();
-    const auto security = ap->value(QStringLiteral("WpaFlags")).toUInt() | ap->value(QStringLiteral("RsnFlags")).toUInt();
+    const auto flags = nm::numberIn(*ap, QStringLiteral("Flags"));
+    const auto security = nm::numberIn(*ap, QStringLiteral("WpaFlags")) | nm::numberIn(*ap, QStringLiteral("RsnFlags"));
     const bool secured = (flags & nm::apFlagPrivacy) != 0 || (security & ~nm::apSecurityOwe) != 0;
-    const auto baseStation = parseHardwareAddress(ap->value(QStringLiteral("HwAddress")).toString().toStdString());
+    const auto baseStation = parseHardwareAddress(nm::textIn(*ap, QStringLiteral("HwAddress")).toStdString());
     const bool computer = baseStation && isLocallyAdministered(*baseStation);
-    const auto strength = ap->value(QStringLiteral("Strength")).toUInt();
+    const auto strength = nm::byteIn(*ap, QStringLiteral("Strength"));
 
     HeardNetwork& network = entry(name, secured, computer);
     network.shown.connected = network.shown.connected || accessPoint.path() == activeAccessPoint;
@@ -393,8 +390,7 @@ std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
 bool NmRadio::permitted(Action action, bool secured) {
   const auto reply = client_.call(nm::managerPath, nm::managerInterface, QStringLiteral("GetPermissions"));
   if (!replied(reply)) return true;  // NetworkManager itself refuses what is not allowed
-  if (auto refusal = permissionRefusal(qdbus_cast<QMap<QString, QString>>(reply.arguments().constFirst()), action,
-                                       secured)) {
+  if (auto refusal = permissionRefusal(nm::stringMap(nm::firstArgument(reply)), action, secured)) {
     setRefusal(*refusal);
     return false;
   }
@@ -417,7 +413,7 @@ RadioResult NmRadio::activate(const WifiDevice& wifi, const ProfileSettings& set
     setRefusal(reply.errorName() == nm::permissionDenied ? permissionDenied() : networkManagerRefused(reply.errorMessage()));
     return RadioResult::Failed;
   }
-  const QString activePath = objectPath(reply.arguments().at(1));
+  const QString activePath = nm::objectPath(reply.arguments().at(1));
   const auto outcome = activation.wait(activePath, options_.activationTimeout);
   switch (outcome.result) {
     case NmActivation::Result::Activated: return RadioResult::Ok;

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "linux/NmNames.h"
+#include "linux/NmReplies.h"
 
 namespace plat::lnx {
 namespace {
@@ -38,10 +39,10 @@ std::string noWifiDevice() { return "NetworkManager knows no Wi-Fi adapter on th
 std::string deviceGone() { return "That Wi-Fi adapter is no longer there: press Refresh and try again."; }
 
 Refusal readinessRefusal(const QVariantMap& manager, const NetworkDevice& device) {
-  if (!manager.value(QStringLiteral("WirelessHardwareEnabled"), true).toBool()) {
+  if (!nm::flagIn(manager, QStringLiteral("WirelessHardwareEnabled"), true)) {
     return "Wi-Fi is switched off by the computer's wireless switch or key: switch it on and try again.";
   }
-  if (!manager.value(QStringLiteral("WirelessEnabled"), true).toBool()) {
+  if (!nm::flagIn(manager, QStringLiteral("WirelessEnabled"), true)) {
     return "Wi-Fi is switched off: switch it on in the network settings (or run: nmcli radio wifi on) and try again.";
   }
   if (!device.managed) {

@@ -2,6 +2,7 @@
 // over a mocked NetworkManager and a fake sysfs: Start WiFi's sharing and
 // hotspot on the card whose GUID the connection list shows, what a crashed
 // run leaves, and a machine without NetworkManager.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -131,6 +132,82 @@ TEST_F(LinuxMachineTest, WithoutNetworkManagerTheMachineListsNoWirelessInterface
   EXPECT_EQ(interfaces.Count, 0u);
   EXPECT_EQ(BrisklaneLastRefusal(), "NetworkManager is not running: start it (systemctl start NetworkManager) and try again.");
 }
+
+// A NetworkManager that answers in shapes its API does not give: the call
+// that meets one is refused with a reason, and nothing crashes or hangs.
+struct WrongShape {
+  const char* name;       // the method or property that answers so
+  const char* signature;  // what it answers with
+  enum Call { Interfaces, Scan, StartWifi } call;
+  bool refused;  // false: only the leftover sweep reads it, and the call goes on without it
+};
+
+void PrintTo(const WrongShape& shape, std::ostream* os) { *os << shape.name << " as " << shape.signature; }
+
+class WrongShapeTest : public LinuxMachineTest, public testing::WithParamInterface<WrongShape> {};
+
+TEST_P(WrongShapeTest, IsRefusedAsAReplyTheProgramDoesNotUnderstand) {
+  // The Wi-Fi card is on a network, so that its profile is read too.
+  nmtest::NetworkSpec homeNetwork;
+  homeNetwork.ssid = "Home";
+  homeNetwork.bssid = "00:11:22:33:44:01";
+  homeNetwork.security = "open";
+  machine.networks = {homeNetwork};
+  nmtest::NetworkManagerMock nm(machine);
+  const QString home = QStringLiteral("0b5a3c1e-7f51-4a61-9d5e-1c2b3a4d5e6f");
+  nm.addProfile({{QStringLiteral("connection"),
+                  {{QStringLiteral("id"), QStringLiteral("Home")},
+                   {QStringLiteral("uuid"), home},
+                   {QStringLiteral("type"), QStringLiteral("802-11-wireless")}}},
+                 {QStringLiteral("802-11-wireless"), {{QStringLiteral("ssid"), QByteArray("Home")}}}});
+  nm.activateProfile(home, QStringLiteral("wlan0"));
+  nm.setWrongShape(QString::fromLatin1(GetParam().name), QString::fromLatin1(GetParam().signature));
+  testkit::ScopedMachine scope(Run());
+
+  const std::u16string id(wifiGuid.begin(), wifiGuid.end());
+  DWORD result = 0;
+  WIRELESS_INTERFACE_LIST interfaces{};
+  WIRELESS_NETWORK_LIST networks{};
+  switch (GetParam().call) {
+    case WrongShape::Interfaces:
+      result = EnumInterface(&interfaces);
+      EXPECT_EQ(interfaces.Count, GetParam().refused ? 0u : 1u);
+      break;
+    case WrongShape::Scan: result = GetVisibleNetworkList(id.c_str(), &networks); break;
+    case WrongShape::StartWifi: result = AddSsid(id.c_str(), u"Brisklane", u"12345"); break;
+  }
+  if (GetParam().refused) {
+    EXPECT_THAT(BrisklaneLastRefusal(), testing::StartsWith("NetworkManager sent a reply this program does not understand"));
+    if (GetParam().call != WrongShape::Interfaces) {
+      EXPECT_NE(result, 0u);
+    }
+  } else {
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(BrisklaneLastRefusal(), "");
+  }
+  EXPECT_TRUE(nm.calls(QStringLiteral("AddAndActivateConnection2")).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, WrongShapeTest,
+    testing::Values(WrongShape{"GetAll", "a{ss}", WrongShape::Interfaces, true},
+                    WrongShape{"GetAll", "as", WrongShape::Interfaces, true},
+                    WrongShape{"GetDevices", "a(o)", WrongShape::Interfaces, true},
+                    WrongShape{"GetDevices", "aao", WrongShape::Interfaces, true},
+                    WrongShape{"GetDevices", "av", WrongShape::Interfaces, true},
+                    WrongShape{"Options", "a{ss}", WrongShape::Interfaces, true},
+                    WrongShape{"GetSettings", "a{ss}", WrongShape::Interfaces, true},
+                    WrongShape{"GetSettings", "a{sa{ss}}", WrongShape::Interfaces, true},
+                    WrongShape{"PrimaryConnection", "s", WrongShape::Interfaces, true},
+                    WrongShape{"ActiveConnections", "a(o)", WrongShape::Interfaces, false},
+                    WrongShape{"ActiveConnections", "av", WrongShape::Interfaces, false},
+                    WrongShape{"ListConnections", "aao", WrongShape::Interfaces, false},
+                    WrongShape{"ListConnections", "a(o)", WrongShape::Interfaces, false},
+                    WrongShape{"GetAllAccessPoints", "a(o)", WrongShape::Scan, true},
+                    WrongShape{"GetAllAccessPoints", "aao", WrongShape::Scan, true},
+                    WrongShape{"GetAllAccessPoints", "av", WrongShape::Scan, true},
+                    WrongShape{"Ssid", "s", WrongShape::Scan, true},
+                    WrongShape{"GetPermissions", "a{sv}", WrongShape::StartWifi, true}));
 
 // A process of the program on the Linux machine, which the environment
 // chooses: it lists the wireless interfaces and returns from main, which

@@ -59,7 +59,9 @@ devices are named by interface, networks by BSSID, specs are JSON text:
   AuthorizationRequests() -> as, AddProfile(a{sa{sv}}, s persist) -> o,
   ActivateProfile(s uuid, s interface) -> o (up at once, unbound),
   CallLog() -> a(ssssav) path, interface, member, sender, arguments,
-  ClearCallLog(), Stop() (NetworkManager leaves the bus), Start(),
+  ClearCallLog(), SetWrongShape(s method or property name, s signature;
+  "" restores it: every reply or property of that name carries a small
+  value of that type from then on), Stop() (NetworkManager leaves the bus), Start(),
   Restart() (leaves and comes back with fresh objects, keeping what a
   real restart keeps).
 '''
@@ -222,6 +224,15 @@ def CallLog(self):
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='')
 def ClearCallLog(self):
     _nm(self).calls.clear()
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='')
+def SetWrongShape(self, name, signature):
+    shapes = _nm(self).wrong_shapes
+    if signature:
+        shapes[name] = signature
+    else:
+        shapes.pop(name, None)
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='')

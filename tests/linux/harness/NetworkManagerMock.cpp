@@ -134,6 +134,10 @@ void NetworkManagerMock::setPrimaryConnection(const QString& interface) {
   control(QStringLiteral("SetPrimaryConnection"), {interface});
 }
 
+void NetworkManagerMock::setWrongShape(const QString& name, const QString& signature) {
+  control(QStringLiteral("SetWrongShape"), {name, signature});
+}
+
 void NetworkManagerMock::setConnectivity(int connectivity) {
   control(QStringLiteral("SetConnectivity"), {connectivity});
 }

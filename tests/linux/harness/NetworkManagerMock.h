@@ -94,6 +94,11 @@ class NetworkManagerMock {
   std::vector<Call> calls(const QString& member);
   void clearCalls();
 
+  // A confused NetworkManager: every reply of the method, or every value of
+  // the property, of that name carries a value of `signature` ("a{ss}",
+  // "a(o)", ...) from now on; an empty signature restores it.
+  void setWrongShape(const QString& name, const QString& signature);
+
   // NetworkManager leaves the bus (objects gone), comes back, or both.
   void stop();
   void start();

@@ -50,6 +50,24 @@ def error(name, message):
     return dbus.exceptions.DBusException(message, name=name)
 
 
+class _Method:
+    """A served method whose reply a test may give another shape
+    (Manager.wrong_shapes): dbus-python reads the reply's signature from the
+    method before each call."""
+
+    def __init__(self, function, out_signature, wrong_shapes):
+        self._function = function
+        self._out_signature = out_signature
+        self._wrong_shapes = wrong_shapes
+
+    def __call__(self, *args, **keywords):
+        return self._function(*args, **keywords)
+
+    @property
+    def _dbus_out_signature(self):
+        return self._wrong_shapes.get(self.__name__, self._out_signature)
+
+
 class Exported:
     """Base of every NetworkManager object the stand-in exports."""
 
@@ -64,6 +82,7 @@ class Exported:
             self.dbus.props[name] = iface.default_properties()
         self._export(PROPERTIES, 'Set', 'ssv', '', self._write_property, logged=True)
         self._export(INTROSPECTABLE, 'Introspect', '', 's', lambda caller: self._introspect(), logged=False)
+        self._export(PROPERTIES, 'GetAll', 's', 'a{sv}', self._get_all, logged=False)
 
     def announce(self):
         """Tells ObjectManager clients the object exists, with the properties
@@ -94,6 +113,11 @@ class Exported:
         if changed and self.announced:
             self.dbus.EmitSignal(PROPERTIES, 'PropertiesChanged', 'sa{sv}as', [interface, changed, []])
 
+    def _get_all(self, caller, interface):
+        props = self.dbus.GetAll(interface)
+        wrong = self.manager.wrong_shapes
+        return {name: schema.sample(wrong[name]) if name in wrong else value for name, value in props.items()}
+
     def write_property(self, caller, interface, name, value):
         """Writes a writable property for a client; subclasses accept those they model."""
         raise error('org.freedesktop.DBus.Error.NotSupported', f"Writing '{name}' is not supported by this stand-in")
@@ -118,18 +142,20 @@ class Exported:
     def _export(self, interface, member, in_signature, out_signature, handler, logged):
         calls = self.manager.calls
         path = self.path
+        wrong = self.manager.wrong_shapes
 
         def call(_dbus_object, *args, message=None):
             caller = Caller(message)
             if logged:
                 calls.record(path, interface, member, caller.name, args)
-            return handler(caller, *args)
+            reply = handler(caller, *args)
+            return schema.sample(wrong[member]) if member in wrong else reply
 
+        call = _Method(call, out_signature, wrong)
         call.__name__ = member
         call._dbus_is_method = True
         call._dbus_interface = interface
         call._dbus_in_signature = in_signature
-        call._dbus_out_signature = out_signature
         call._dbus_args = [f'arg{i}' for i in range(len(tuple(dbus.Signature(in_signature))))]
         call._dbus_get_args_options = {'byte_arrays': True}
         call._dbus_async_callbacks = None

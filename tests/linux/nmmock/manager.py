@@ -32,6 +32,7 @@ class Manager(Exported):
         self.mock = mock
         self.running = True
         self.calls = CallLog()
+        self.wrong_shapes = {}  # method or property name -> the D-Bus type its answers carry instead
         self.counters = {}
         self.machine = machine
         super().__init__(self, ROOT, [MANAGER])

@@ -62,6 +62,21 @@ def default_value(sig):
     return 0
 
 
+def sample(sig):
+    """A small value of any D-Bus type, typed as sig names it: a reply of a
+    shape a client does not expect."""
+    def plain(sig):
+        if sig.startswith('a{'):
+            key, value = list(dbus.Signature(sig[2:-1]))
+            return {plain(key): plain(value)}
+        if sig.startswith('a'):
+            return [plain(sig[1:])]
+        if sig.startswith('('):
+            return tuple(plain(item) for item in dbus.Signature(sig[1:-1]))
+        return {'s': 'x', 'o': '/x', 'g': 's', 'v': 'x'}.get(sig, 1)
+    return typed(sig, plain(sig))
+
+
 def typed(sig, value):
     """value as the D-Bus type sig names (what the daemon would send)."""
     message = dbus.lowlevel.MethodCallMessage('a.b', '/', 'a.b', 'a')
