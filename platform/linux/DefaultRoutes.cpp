@@ -2,11 +2,15 @@
 
 #include <arpa/inet.h>
 
-#include <fstream>
 #include <sstream>
+
+#include "linux/SystemFiles.h"
 
 namespace plat::lnx {
 namespace {
+
+// Some thousands of routes at most on a host that shares its connection.
+constexpr std::size_t routeTableLimit = 4 << 20;
 
 constexpr unsigned long routeUp = 0x0001;       // RTF_UP
 constexpr unsigned long routeGateway = 0x0002;  // RTF_GATEWAY
@@ -26,7 +30,7 @@ std::string dottedAddress(unsigned long kernelNumber) {
 
 // Iface Destination Gateway Flags RefCnt Use Metric Mask ..., after a header line.
 void readIpv4(const std::filesystem::path& file, std::vector<DefaultRoute>& routes) {
-  std::ifstream in(file);
+  std::istringstream in(readSystemFile(file, routeTableLimit).value_or(""));
   std::string line;
   std::getline(in, line);
   while (std::getline(in, line)) {
@@ -42,7 +46,7 @@ void readIpv4(const std::filesystem::path& file, std::vector<DefaultRoute>& rout
 
 // Destination PrefixLength Source SourcePrefixLength NextHop Metric RefCnt Use Flags Iface.
 void readIpv6(const std::filesystem::path& file, std::vector<DefaultRoute>& routes) {
-  std::ifstream in(file);
+  std::istringstream in(readSystemFile(file, routeTableLimit).value_or(""));
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream fields(line);

@@ -1,6 +1,7 @@
 #include "linux/HotspotGuestWatch.h"
 
 #include <cstdio>
+#include <set>
 #include <system_error>
 
 namespace plat::lnx {
@@ -18,19 +19,25 @@ void HotspotGuestWatch::watch(const Hotspot& hotspot) {
   }
   const auto left = stop(hotspot.interfaceId);  // another network of that interface's before
 
-  std::lock_guard lock(mutex_);
-  if (!left.empty()) sink_(left);
-  const auto [entry, added] = watched_.try_emplace(hotspot.interfaceId, Watched{hotspot, {}, {}, {}, nullptr});
-  if (!added) return;  // a caller on another thread was first
-  try {
-    entry->second.leases = std::make_unique<FileWatch>(leaseFilePath(root_, hotspot.interfaceName), interval_,
-                                                       [this, id = hotspot.interfaceId] { lookAgain(id); });
-  } catch (const std::system_error& error) {
-    // Out of file descriptors: the guests are still read whenever asked.
-    std::fprintf(stderr, "brisklane: devices joining or leaving %s show only when the list is read anew: %s\n",
-                 hotspot.networkName.c_str(), error.what());
-    look(entry->second);
+  {
+    std::lock_guard lock(mutex_);
+    if (!left.empty()) sink_(left);
+    Watched watched;
+    watched.hotspot = hotspot;
+    watched.id = ++lastId_;
+    const auto [entry, added] = watched_.try_emplace(hotspot.interfaceId, std::move(watched));
+    if (!added) return;  // a caller on another thread was first
+    try {
+      entry->second.leases = std::make_unique<FileWatch>(leaseFilePath(root_, hotspot.interfaceName), interval_,
+                                                         [this, id = hotspot.interfaceId] { look(id); });
+      return;
+    } catch (const std::system_error& error) {
+      // Out of file descriptors: the guests are still read whenever asked.
+      std::fprintf(stderr, "brisklane: devices joining or leaving %s show only when the list is read anew: %s\n",
+                   hotspot.networkName.c_str(), error.what());
+    }
   }
+  look(hotspot.interfaceId);
 }
 
 std::vector<RadioEvent> HotspotGuestWatch::stop(const std::string& interfaceId) {
@@ -63,22 +70,45 @@ std::vector<RadioEvent> HotspotGuestWatch::stopAll() {
 }
 
 std::optional<std::vector<NetworkGuest>> HotspotGuestWatch::guests(const std::string& interfaceId) {
+  look(interfaceId);
   std::lock_guard lock(mutex_);
   const auto found = watched_.find(interfaceId);
   if (found == watched_.end()) return std::nullopt;
-  look(found->second);
   return found->second.roster.guests(now());
 }
 
-void HotspotGuestWatch::lookAgain(const std::string& interfaceId) {
+void HotspotGuestWatch::look(const std::string& interfaceId) {
+  std::string interfaceName;
+  std::uint64_t id = 0;
+  std::uint64_t reading = 0;
+  {
+    std::lock_guard lock(mutex_);
+    const auto found = watched_.find(interfaceId);
+    if (found == watched_.end()) return;
+    interfaceName = found->second.hotspot.interfaceName;
+    id = found->second.id;
+    reading = ++found->second.readings;
+  }
+  const auto files = readHotspotFiles(root_, interfaceName, std::chrono::system_clock::now());
   std::lock_guard lock(mutex_);
-  if (const auto found = watched_.find(interfaceId); found != watched_.end()) look(found->second);
+  const auto found = watched_.find(interfaceId);
+  if (found == watched_.end() || found->second.id != id || found->second.applied > reading) return;
+  found->second.applied = reading;
+  apply(found->second, files);
 }
 
-void HotspotGuestWatch::look(Watched& watched) {
-  auto present =
-      readHotspotGuests(root_, watched.hotspot.interfaceName, std::chrono::system_clock::now(), &watched.leased);
+void HotspotGuestWatch::apply(Watched& watched, const HotspotFiles& files) {
+  const auto time = std::chrono::system_clock::now();
+  auto present = hotspotGuests(files, watched.hotspot.interfaceName, time, watched.leased);
   holdBackUnleased(watched, present);
+  if (!files.settled) {
+    // Midway through a rewrite: who seems gone may be in the part still to come.
+    std::set<std::vector<std::uint8_t>> seen;
+    for (const auto& guest : present) seen.insert(guest.hardwareAddress);
+    for (auto& listed : watched.roster.guests(now())) {
+      if (seen.count(listed.hardwareAddress) == 0) present.push_back(std::move(listed));
+    }
+  }
   const auto changed = events(watched.hotspot, watched.roster.update(present, now()));
   if (!changed.empty()) sink_(changed);
 }

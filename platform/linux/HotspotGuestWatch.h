@@ -6,8 +6,10 @@
 // GuestLeft events. A device the kernel resolved that holds no lease counts
 // only once it has gone an interval without one: dnsmasq enters a device in
 // the neighbour table as it hands out the address and writes the lease a
-// moment later, so the device would otherwise join nameless. Any thread may
-// call it.
+// moment later, so the device would otherwise join nameless. A reading that
+// catches dnsmasq rewriting the lease file lets nobody leave: the reading
+// after the rewrite tells. The files are read outside the watch's lock, so
+// a caller never waits for another's reading. Any thread may call it.
 #pragma once
 
 #include <chrono>
@@ -63,15 +65,19 @@ class HotspotGuestWatch {
  private:
   struct Watched {
     Hotspot hotspot;
+    std::uint64_t id = 0;        // tells this watch from a later one of the same interface
+    std::uint64_t readings = 0;  // readings begun
+    std::uint64_t applied = 0;   // the reading last applied: an older one that ends later is dropped
     GuestRoster roster;
     LeaseHistory leased;
     std::map<std::vector<std::uint8_t>, std::uint64_t> unleasedSince;  // by hardware address, now() of first sight
     std::unique_ptr<FileWatch> leases;
   };
 
-  void lookAgain(const std::string& interfaceId);
-  // Reads the hotspot's guests and hands on what changed; under mutex_.
-  void look(Watched& watched);
+  // Reads the hotspot's guests and hands on what changed; not under mutex_.
+  void look(const std::string& interfaceId);
+  // The reading's guests into the roster; under mutex_.
+  void apply(Watched& watched, const HotspotFiles& files);
   // Leaves out of `present` the devices without a lease seen for less than an interval.
   void holdBackUnleased(Watched& watched, std::vector<NetworkGuest>& present) const;
   static std::vector<RadioEvent> events(const Hotspot& hotspot, std::vector<GuestRoster::Change> changes);
@@ -83,6 +89,7 @@ class HotspotGuestWatch {
 
   std::mutex mutex_;  // watched_, also while the sink runs: the events keep their order
   std::map<std::string, Watched> watched_;  // by interface id
+  std::uint64_t lastId_ = 0;
 };
 
 }  // namespace plat::lnx

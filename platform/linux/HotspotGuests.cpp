@@ -1,20 +1,36 @@
 #include "linux/HotspotGuests.h"
 
 #include <arpa/inet.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <optional>
-#include <sstream>
+#include <unordered_set>
 
 #include "machine/HardwareAddress.h"
+#include "linux/SystemFiles.h"
 
 namespace plat::lnx {
 namespace {
 
 constexpr std::size_t ethernetAddressBytes = 6;
 constexpr unsigned resolvedFlag = 0x2;  // ATF_COM
+// A shared hotspot hands out one /24: 253 leases of some 100 bytes; the
+// kernel keeps some thousands of neighbours at most.
+constexpr std::size_t leaseFileLimit = 1 << 20;
+constexpr std::size_t neighbourTableLimit = 4 << 20;
+// A clock set back by more than this is no rewrite going on.
+constexpr std::chrono::minutes clockSetBack{1};
+constexpr char32_t replacementCharacter = 0xFFFD;
+
+struct AddressHash {
+  std::size_t operator()(const std::vector<std::uint8_t>& address) const {
+    return std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char*>(address.data()), address.size()));
+  }
+};
+using AddressSet = std::unordered_set<std::vector<std::uint8_t>, AddressHash>;
 
 // The complete lines of the text: a last line without its line end is cut off.
 std::vector<std::string_view> completeLines(std::string_view text) {
@@ -61,12 +77,93 @@ std::optional<Number> number(std::string_view text, int base = 10) {
 
 std::string unlessStar(std::string_view text) { return text == "*" ? std::string() : std::string(text); }
 
-std::optional<std::string> readFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+std::chrono::system_clock::time_point expiryAt(std::int64_t seconds) {
+  using std::chrono::system_clock;
+  constexpr auto latest = std::chrono::duration_cast<std::chrono::seconds>(system_clock::duration::max()).count();
+  return seconds > latest ? system_clock::time_point::max()
+                          : system_clock::time_point(std::chrono::seconds(seconds));
+}
+
+// One UTF-8 sequence from text[at]; an invalid byte is consumed alone and
+// gives U+FFFD.
+char32_t nextCodePoint(std::string_view text, std::size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at++]);
+  if (lead < 0x80) return lead;
+  int length = 0;
+  char32_t codePoint = 0;
+  char32_t least = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 1, codePoint = lead & 0x1F, least = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 2, codePoint = lead & 0x0F, least = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 3, codePoint = lead & 0x07, least = 0x10000;
+  } else {
+    return replacementCharacter;
+  }
+  std::size_t next = at;
+  for (int i = 0; i < length; ++i, ++next) {
+    if (next >= text.size() || (static_cast<unsigned char>(text[next]) & 0xC0) != 0x80) return replacementCharacter;
+    codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[next]) & 0x3F);
+  }
+  if (codePoint < least || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+    return replacementCharacter;
+  }
+  at = next;
+  return codePoint;
+}
+
+// Control characters, direction marks, embeddings, overrides and isolates,
+// line and paragraph separators.
+bool hidden(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+         (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// Past an escape sequence that starts at text[at], just after its ESC: a
+// CSI ("[" ... final byte), an OSC ("]" ... BEL or ESC "\"), or one byte.
+std::size_t pastEscape(std::string_view text, std::size_t at) {
+  if (at >= text.size()) return at;
+  if (text[at] == '[') {
+    while (++at < text.size() && (text[at] < 0x40 || text[at] > 0x7E)) {
+    }
+    return std::min(at + 1, text.size());
+  }
+  if (text[at] == ']') {
+    for (++at; at < text.size(); ++at) {
+      if (text[at] == '\a') return at + 1;
+      if (text[at] == '\x1b' && at + 1 < text.size() && text[at + 1] == '\\') return at + 2;
+    }
+    return at;
+  }
+  return at + 1;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool settledAt(const std::filesystem::path& file, std::chrono::system_clock::time_point now) {
+  struct stat status {};
+  if (::stat(file.c_str(), &status) != 0) return true;
+  const auto changed = std::chrono::system_clock::time_point(
+      std::chrono::duration_cast<std::chrono::system_clock::duration>(
+          std::chrono::seconds(status.st_mtim.tv_sec) + std::chrono::nanoseconds(status.st_mtim.tv_nsec)));
+  return now - changed >= leaseFileSettleTime || changed - now > clockSetBack;
 }
 
 }  // namespace
@@ -79,11 +176,23 @@ std::vector<DhcpLease> parseDnsmasqLeases(std::string_view text) {
     const auto expiry = number<std::int64_t>(parts[0]);
     auto hardwareAddress = ethernetAddress(parts[1]);
     if (!expiry || *expiry < 0 || !hardwareAddress || !isIpv4(parts[2])) continue;
-    leases.push_back(DhcpLease{std::chrono::system_clock::time_point(std::chrono::seconds(*expiry)),
-                               std::move(*hardwareAddress), std::string(parts[2]), unlessStar(parts[3]),
-                               unlessStar(parts[4])});
+    leases.push_back(DhcpLease{expiryAt(*expiry), std::move(*hardwareAddress), std::string(parts[2]),
+                               guestName(unlessStar(parts[3])), unlessStar(parts[4])});
   }
   return leases;
+}
+
+std::string guestName(std::string_view given) {
+  std::string shown;
+  for (std::size_t at = 0; at < given.size();) {
+    const char32_t c = nextCodePoint(given, at);
+    if (c == 0x1B) {
+      at = pastEscape(given, at);
+    } else if (!hidden(c)) {
+      appendUtf8(shown, c);
+    }
+  }
+  return shown;
 }
 
 std::vector<Neighbour> parseNeighbourTable(std::string_view text) {
@@ -105,35 +214,29 @@ std::vector<NetworkGuest> joinGuests(const std::vector<DhcpLease>& leases, const
                                      const std::string& interfaceName, std::chrono::system_clock::time_point now,
                                      const LeaseHistory& formerlyLeased) {
   std::vector<const Neighbour*> resolved;
+  AddressSet resolvedAddresses;
   for (const auto& n : neighbours) {
-    if (n.complete && n.device == interfaceName) resolved.push_back(&n);
+    if (n.complete && n.device == interfaceName) {
+      resolved.push_back(&n);
+      resolvedAddresses.insert(n.hardwareAddress);
+    }
   }
-  const auto resolvedAt = [&](const std::vector<std::uint8_t>& address) {
-    return std::any_of(resolved.begin(), resolved.end(),
-                       [&](const Neighbour* n) { return n->hardwareAddress == address; });
-  };
 
   std::vector<NetworkGuest> guests;
-  const auto listed = [&](const std::vector<std::uint8_t>& address) {
-    return std::any_of(guests.begin(), guests.end(),
-                       [&](const NetworkGuest& g) { return g.hardwareAddress == address; });
-  };
+  AddressSet listed;
+  AddressSet leased;
   const std::chrono::system_clock::time_point never{};
   for (const auto& lease : leases) {
-    if ((lease.expiry != never && lease.expiry <= now) || !resolvedAt(lease.hardwareAddress)) continue;
-    if (listed(lease.hardwareAddress)) continue;  // a second lease of the same device
+    leased.insert(lease.hardwareAddress);
+    if ((lease.expiry != never && lease.expiry <= now) || resolvedAddresses.count(lease.hardwareAddress) == 0) continue;
+    if (!listed.insert(lease.hardwareAddress).second) continue;  // a second lease of the same device
     guests.push_back(NetworkGuest{lease.hostName, lease.hardwareAddress, lease.ipAddress, 0});
   }
   // A device with a lease that is over or given back, or not yet on the
   // link, is not listed by a neighbour entry the kernel keeps from earlier.
-  const auto leased = [&](const std::vector<std::uint8_t>& address) {
-    return formerlyLeased.count(address) != 0 ||
-           std::any_of(leases.begin(), leases.end(), [&](const DhcpLease& l) { return l.hardwareAddress == address; });
-  };
   for (const Neighbour* n : resolved) {
-    if (!leased(n->hardwareAddress) && !listed(n->hardwareAddress)) {
-      guests.push_back(NetworkGuest{{}, n->hardwareAddress, n->ipAddress, 0});
-    }
+    if (leased.count(n->hardwareAddress) != 0 || formerlyLeased.count(n->hardwareAddress) != 0) continue;
+    if (listed.insert(n->hardwareAddress).second) guests.push_back(NetworkGuest{{}, n->hardwareAddress, n->ipAddress, 0});
   }
   return guests;
 }
@@ -142,18 +245,32 @@ std::filesystem::path leaseFilePath(const std::filesystem::path& root, const std
   return root / "var/lib/NetworkManager" / ("dnsmasq-" + interfaceName + ".leases");
 }
 
+HotspotFiles readHotspotFiles(const std::filesystem::path& root, const std::string& interfaceName,
+                              std::chrono::system_clock::time_point now) {
+  HotspotFiles files;
+  // A kernel interface name never holds a path separator; such a name names no hotspot.
+  if (interfaceName.empty() || interfaceName.find('/') != std::string::npos) return files;
+  const auto leaseFile = leaseFilePath(root, interfaceName);
+  const auto leases = readSystemFile(leaseFile, leaseFileLimit);
+  if (!leases) return files;  // no DHCP server of NetworkManager's runs there
+  files.leaseFile = true;
+  files.settled = settledAt(leaseFile, now);
+  files.leases = parseDnsmasqLeases(*leases);
+  files.neighbours = parseNeighbourTable(readSystemFile(root / "proc/net/arp", neighbourTableLimit).value_or(""));
+  return files;
+}
+
+std::vector<NetworkGuest> hotspotGuests(const HotspotFiles& files, const std::string& interfaceName,
+                                        std::chrono::system_clock::time_point now, LeaseHistory& history) {
+  if (!files.leaseFile) return {};
+  for (const auto& lease : files.leases) history.insert(lease.hardwareAddress);
+  return joinGuests(files.leases, files.neighbours, interfaceName, now, history);
+}
+
 std::vector<NetworkGuest> readHotspotGuests(const std::filesystem::path& root, const std::string& interfaceName,
                                             std::chrono::system_clock::time_point now, LeaseHistory* history) {
-  // A kernel interface name never holds a path separator; such a name names no hotspot.
-  if (interfaceName.empty() || interfaceName.find('/') != std::string::npos) return {};
-  const auto leases = readFile(leaseFilePath(root, interfaceName));
-  if (!leases) return {};  // no DHCP server of NetworkManager's runs there
-  const auto neighbours = readFile(root / "proc/net/arp");
-  const auto current = parseDnsmasqLeases(*leases);
   LeaseHistory none;
-  LeaseHistory& known = history ? *history : none;
-  for (const auto& lease : current) known.insert(lease.hardwareAddress);
-  return joinGuests(current, parseNeighbourTable(neighbours.value_or("")), interfaceName, now, known);
+  return hotspotGuests(readHotspotFiles(root, interfaceName, now), interfaceName, now, history ? *history : none);
 }
 
 }  // namespace plat::lnx

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
+#include <sstream>
 
+#include "linux/SystemFiles.h"
 #include "machine/HardwareAddress.h"
 
 namespace plat::lnx {
@@ -12,12 +13,11 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr unsigned long interfaceUp = 0x1;  // IFF_UP
+constexpr std::size_t attributeLimit = 64 << 10;  // a sysfs attribute is a page at most; a uevent file too
 
 std::string firstLine(const fs::path& file) {
-  std::ifstream in(file);
-  std::string line;
-  std::getline(in, line);
-  return line;
+  const std::string text = readSystemFile(file, attributeLimit).value_or("");
+  return text.substr(0, text.find('\n'));
 }
 
 // A decimal or (with base 16) hexadecimal attribute; none when the file is
@@ -39,7 +39,7 @@ std::string upper(std::string text) {
 
 // The value of KEY= in a device's uevent file, or empty.
 std::string ueventValue(const fs::path& device, const std::string& key) {
-  std::ifstream in(device / "uevent");
+  std::istringstream in(readSystemFile(device / "uevent", attributeLimit).value_or(""));
   std::string line;
   while (std::getline(in, line)) {
     if (line.starts_with(key + "=")) return line.substr(key.size() + 1);

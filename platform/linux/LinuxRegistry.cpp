@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
 #include "linux/AutostartEntry.h"
+#include "linux/SystemFiles.h"
 #include "store/RegistryTree.h"
 #include "win32/AsciiCase.h"
 #include "win32/AtomicFile.h"
@@ -18,6 +18,8 @@ namespace plat::lnx {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr std::size_t autostartEntryLimit = 64 << 10;  // a desktop entry of a few lines
 
 constexpr char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char networkClassKey[] = "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
@@ -104,11 +106,9 @@ std::int32_t LinuxRegistry::queryValue(const std::string& path, const std::strin
   if (isRunKey(path)) {
     if (!usableValueName(name)) return ERROR_FILE_NOT_FOUND;
     std::lock_guard lock(autostartMutex_);
-    std::ifstream in(autostartFile(name));
-    if (!in) return ERROR_FILE_NOT_FOUND;
-    std::ostringstream text;
-    text << in.rdbuf();
-    const auto command = autostartCommand(text.str());
+    const auto text = readSystemFile(autostartFile(name), autostartEntryLimit);
+    if (!text) return ERROR_FILE_NOT_FOUND;
+    const auto command = autostartCommand(*text);
     if (!command) return ERROR_FILE_NOT_FOUND;
     value = RegistryTree::stringValue(*command);
     return ERROR_SUCCESS;

@@ -1,7 +1,8 @@
 #include "machine/GuestRoster.h"
 
-#include <algorithm>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "machine/HardwareAddress.h"
 
@@ -18,26 +19,28 @@ std::string identity(const NetworkGuest& guest) {
 }  // namespace
 
 std::vector<GuestRoster::Change> GuestRoster::update(const std::vector<NetworkGuest>& present, std::uint64_t now) {
+  std::unordered_map<std::string, const NetworkGuest*> seen;  // the first of each identity
+  for (const auto& guest : present) seen.try_emplace(identity(guest), &guest);
+
   std::vector<Change> changes;
   std::vector<Entry> kept;
+  std::unordered_set<std::string> known;
   for (auto& entry : entries_) {
-    const auto id = identity(entry.guest);
-    auto seen = std::find_if(present.begin(), present.end(), [&](const NetworkGuest& g) { return identity(g) == id; });
-    if (seen == present.end()) {
+    auto id = identity(entry.guest);
+    const auto found = seen.find(id);
+    if (found == seen.end()) {
       changes.push_back(Change{RadioEvent::Code::GuestLeft, withDuration(entry, now)});
     } else {
-      entry.guest = *seen;
+      entry.guest = *found->second;
       kept.push_back(std::move(entry));
+      known.insert(std::move(id));
     }
   }
   entries_ = std::move(kept);
 
   for (const auto& guest : present) {
-    const auto id = identity(guest);
-    if (id.empty()) continue;
-    const bool known = std::any_of(entries_.begin(), entries_.end(),
-                                   [&](const Entry& e) { return identity(e.guest) == id; });
-    if (known) continue;
+    auto id = identity(guest);
+    if (id.empty() || !known.insert(std::move(id)).second) continue;
     entries_.push_back(Entry{guest, now});
     changes.push_back(Change{RadioEvent::Code::GuestJoined, withDuration(entries_.back(), now)});
   }
