@@ -127,6 +127,10 @@ QString profileInstance(const ProfileSettings& settings) {
   return nm::stringMap(settings.value(userGroup).value(QStringLiteral("data"))).value(instanceKey);
 }
 
+QString profileUuid(const ProfileSettings& settings) {
+  return nm::textIn(settings.value(connectionGroup), QStringLiteral("uuid"));
+}
+
 QByteArray profileSsid(const ProfileSettings& settings) {
   return nm::bytesIn(settings.value(wirelessGroup), QStringLiteral("ssid"));
 }

@@ -65,6 +65,9 @@ QVariantMap activationOptions();
 // The instance that made a profile; empty when Brisklane did not make it.
 QString profileInstance(const ProfileSettings& settings);
 
+// The profile's UUID, which a copy of it does not share.
+QString profileUuid(const ProfileSettings& settings);
+
 // The network name of a Wi-Fi profile.
 QByteArray profileSsid(const ProfileSettings& settings);
 

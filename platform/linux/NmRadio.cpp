@@ -27,6 +27,12 @@ bool replied(const QDBusMessage& reply) {
   return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
 }
 
+// Whether the program can carry the name byte for byte: its texts end at a
+// zero and are UTF-8.
+bool carriedWhole(const QByteArray& name) {
+  return !name.contains('\0') && QString::fromUtf8(name).toUtf8() == name;
+}
+
 bool blankOnly(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](unsigned char c) { return c <= ' '; });
 }
@@ -121,11 +127,19 @@ RadioResult NmRadio::connect(const std::string& interfaceId, const std::string& 
     setRefusal(notInRange(name));
     return RadioResult::NotVisible;
   }
+  if (target->own) return RadioResult::Ok;
+  const std::string sentKey = key.value_or(std::string());
+  if (options_.sharesInternetTo && options_.sharesInternetTo(interfaceId)) {
+    if (sentKey.empty()) {
+      setRefusal(noJoinWhileSharing(name));
+      return RadioResult::Failed;
+    }
+    return addOwnNetwork(interfaceId, name, sentKey);
+  }
   if (target->enterprise) {
     setRefusal(needsSignIn(name));
     return RadioResult::Failed;
   }
-  const std::string sentKey = key.value_or(std::string());
   if (target->shown.secured && sentKey.empty()) {
     setRefusal(wrongKey(name));
     return RadioResult::WrongKey;
@@ -144,8 +158,9 @@ RadioResult NmRadio::disconnect(const std::string& interfaceId) {
   clearRefusal();
   const auto wifi = findDevice(interfaceId);
   if (!wifi) return RadioResult::NoSuchInterface;
-  const auto active = activeProfile(QString::fromStdString(wifi->device.objectPath));
-  return active ? deactivate(active->activePath) : RadioResult::Ok;
+  const QString devicePath = QString::fromStdString(wifi->device.objectPath);
+  const auto own = ownProfile(devicePath);
+  return own ? takeDown(devicePath, *own) : RadioResult::Ok;
 }
 
 RadioResult NmRadio::addOwnNetwork(const std::string& interfaceId, const std::string& name, const std::string& key) {
@@ -182,14 +197,10 @@ RadioResult NmRadio::deleteOwnNetwork(const std::string& interfaceId, const std:
   clearRefusal();
   const auto wifi = findDevice(interfaceId);
   if (!wifi) return RadioResult::NoSuchInterface;
-  const auto active = activeProfile(QString::fromStdString(wifi->device.objectPath));
-  if (!active || profileSsid(active->settings) != QByteArray::fromStdString(name)) return RadioResult::NotFound;
-  const auto result = deactivate(active->activePath);
-  // A volatile profile goes with its activation; this covers one that stayed.
-  if (result == RadioResult::Ok && !profileInstance(active->settings).isEmpty()) {
-    client_.call(active->profilePath, nm::profileInterface, QStringLiteral("Delete"), {}, NmClient::CallKind::Action);
-  }
-  return result;
+  const QString devicePath = QString::fromStdString(wifi->device.objectPath);
+  const auto own = ownProfile(devicePath);
+  if (!own || profileSsid(own->settings) != QByteArray::fromStdString(name)) return RadioResult::NotFound;
+  return takeDown(devicePath, *own);
 }
 
 std::string NmRadio::networkPassphrase(const std::string& key) { return hotspotPassphrase(key); }
@@ -255,6 +266,8 @@ bool NmRadio::removeLeftovers() {
       liveHotspot = liveHotspot || (isHotspotProfile(settings) && active != activeByProfile.end());
       continue;
     }
+    const auto profileProperties = client_.properties(profile.path(), nm::profileInterface);
+    if (!profileProperties || !nm::flagIn(*profileProperties, QStringLiteral("Unsaved"))) continue;  // a user's copy
     if (active != activeByProfile.end()) deactivate(active->second);
     client_.call(profile.path(), nm::profileInterface, QStringLiteral("Delete"), {}, NmClient::CallKind::Action);
   }
@@ -316,10 +329,30 @@ std::optional<NmRadio::ActiveProfile> NmRadio::activeProfile(const QString& devi
   return profile;
 }
 
-std::optional<NmRadio::ActiveProfile> NmRadio::runningHotspot(const WifiDevice& wifi) {
-  auto active = activeProfile(QString::fromStdString(wifi.device.objectPath));
-  if (!active || !active->activated || !isHotspotProfile(active->settings)) return std::nullopt;
+std::optional<NmRadio::ActiveProfile> NmRadio::ownProfile(const QString& devicePath) {
+  auto active = activeProfile(devicePath);
+  if (!active || !isOwn(devicePath, *active)) return std::nullopt;
   return active;
+}
+
+bool NmRadio::isOwn(const QString& devicePath, const ActiveProfile& active) {
+  {
+    std::lock_guard lock(createdMutex_);
+    const auto created = created_.find(devicePath);
+    if (created == created_.end() || created->second.activePath != active.activePath ||
+        created->second.profilePath != active.profilePath ||
+        created->second.uuid != profileUuid(active.settings)) {
+      return false;
+    }
+  }
+  // Object paths are numbered afresh when NetworkManager restarts.
+  return profileInstance(active.settings) == client_.uniqueName();
+}
+
+std::optional<NmRadio::ActiveProfile> NmRadio::runningHotspot(const WifiDevice& wifi) {
+  auto own = ownProfile(QString::fromStdString(wifi.device.objectPath));
+  if (!own || !own->activated || !isHotspotProfile(own->settings)) return std::nullopt;
+  return own;
 }
 
 HotspotGuestWatch::Hotspot NmRadio::watchedHotspot(const WifiDevice& wifi, const ProfileSettings& settings) {
@@ -344,13 +377,15 @@ std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
   for (const auto& accessPoint : accessPoints) {
     const auto ap = client_.properties(accessPoint.path(), nm::accessPointInterface);
     if (!ap) continue;  // gone meanwhile
-    const std::string name = nm::bytesIn(*ap, QStringLiteral("Ssid")).toStdString();
-    if (name.empty()) continue;  // a hidden network
+    const QByteArray ssid = nm::bytesIn(*ap, QStringLiteral("Ssid"));
+    if (ssid.isEmpty() || !carriedWhole(ssid)) continue;  // a hidden network, or one the program cannot name
+    const std::string name = ssid.toStdString();
     const auto flags = nm::numberIn(*ap, QStringLiteral("Flags"));
     const auto security = nm::numberIn(*ap, QStringLiteral("WpaFlags")) | nm::numberIn(*ap, QStringLiteral("RsnFlags"));
     const bool secured = (flags & nm::apFlagPrivacy) != 0 || (security & ~nm::apSecurityOwe) != 0;
     const auto baseStation = parseHardwareAddress(nm::textIn(*ap, QStringLiteral("HwAddress")).toStdString());
-    const bool computer = baseStation && isLocallyAdministered(*baseStation);
+    // Brisklane's networks always have a key: an open one is nobody's to join as such.
+    const bool computer = secured && baseStation && isLocallyAdministered(*baseStation);
     const auto strength = nm::byteIn(*ap, QStringLiteral("Strength"));
 
     HeardNetwork& network = entry(name, secured, computer);
@@ -375,6 +410,7 @@ std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
     HeardNetwork& own = entry(profileSsid(hotspot->settings).toStdString(), secured, true);
     own.shown.connected = true;
     own.shown.signal = ownSignal;
+    own.own = true;
   }
   if (wifi.device.managed && !hotspot) {
     client_.send(devicePath, nm::wirelessInterface, QStringLiteral("RequestScan"), {QVariantMap()});
@@ -414,9 +450,18 @@ RadioResult NmRadio::activate(const WifiDevice& wifi, const ProfileSettings& set
     return RadioResult::Failed;
   }
   const QString activePath = nm::objectPath(reply.arguments().at(1));
+  {
+    std::lock_guard lock(createdMutex_);
+    created_[devicePath] = Created{activePath, nm::objectPath(reply.arguments().at(0)), profileUuid(settings)};
+  }
   const auto outcome = activation.wait(activePath, options_.activationTimeout);
+  if (outcome.result == NmActivation::Result::Activated) return RadioResult::Ok;
+  {
+    std::lock_guard lock(createdMutex_);
+    created_.erase(devicePath);
+  }
   switch (outcome.result) {
-    case NmActivation::Result::Activated: return RadioResult::Ok;
+    case NmActivation::Result::Activated: break;
     case NmActivation::Result::TimedOut:
       deactivate(activePath);
       setRefusal(activationTimedOut(name, options_.activationTimeout));
@@ -450,6 +495,18 @@ RadioResult NmRadio::deactivate(const QString& activePath) {
   return RadioResult::Failed;
 }
 
+RadioResult NmRadio::takeDown(const QString& devicePath, const ActiveProfile& own) {
+  const auto result = deactivate(own.activePath);
+  if (result != RadioResult::Ok) return result;
+  {
+    std::lock_guard lock(createdMutex_);
+    created_.erase(devicePath);
+  }
+  // A volatile profile goes with its activation; this covers one that stayed.
+  client_.call(own.profilePath, nm::profileInterface, QStringLiteral("Delete"), {}, NmClient::CallKind::Action);
+  return result;
+}
+
 void NmRadio::deviceStateChanged(const QString& device, std::uint32_t newState, std::uint32_t oldState) {
   std::vector<RadioEvent> events;
   std::optional<HotspotGuestWatch::Hotspot> hotspot;
@@ -462,7 +519,9 @@ void NmRadio::deviceStateChanged(const QString& device, std::uint32_t newState, 
         const std::string name = active ? profileSsid(active->settings).toStdString() : std::string();
         onNetwork_[device] = Tracked{wifi.id, name};
         events.push_back(event(RadioEvent::Code::Connected, wifi.id, name));
-        if (active && isHotspotProfile(active->settings)) hotspot = watchedHotspot(wifi, active->settings);
+        if (active && isHotspotProfile(active->settings) && isOwn(device, *active)) {
+          hotspot = watchedHotspot(wifi, active->settings);
+        }
       }
     } else if (oldState == nm::deviceStateActivated) {
       if (auto left = onNetwork_.extract(device)) {
@@ -487,6 +546,10 @@ void NmRadio::networkManagerLeft() {
     onNetwork_.clear();
     tracking_ = false;  // the devices come back as new objects
   }
+  {
+    std::lock_guard lock(createdMutex_);
+    created_.clear();  // volatile profiles do not outlive NetworkManager
+  }
   deliver(events);
 }
 
@@ -499,7 +562,7 @@ void NmRadio::trackActiveDevices() {
     const QString path = QString::fromStdString(wifi.device.objectPath);
     if (const auto active = activeProfile(path)) {
       onNetwork_.try_emplace(path, Tracked{wifi.id, profileSsid(active->settings).toStdString()});
-      if (active->activated && isHotspotProfile(active->settings)) {
+      if (active->activated && isHotspotProfile(active->settings) && isOwn(path, *active)) {
         guestWatch_.watch(watchedHotspot(wifi, active->settings));
       }
     }

@@ -54,18 +54,28 @@ class NmRadio : public RadioBackend {
   // that do not carry the Internet; ids are the devices' GUIDs.
   std::vector<std::string> interfaces() override;
   // Heard access points, one entry per name, security and kind (the
-  // strongest); a base station with a locally administered address is a
-  // computer's. Asks for a new scan for the next call, without waiting.
+  // strongest); a secured network whose base station has a locally
+  // administered address is a computer's. A name the program cannot carry byte for byte (with a zero
+  // byte, or not UTF-8) is left out. Asks for a new scan for the next call,
+  // without waiting.
   RadioResult visibleNetworks(const std::string& interfaceId, std::vector<VisibleNetwork>& networks) override;
+  // On a device that the sharing service made the private side (Start
+  // WiFi of the computer that shares), a network of the name is hosted
+  // instead of joined: a join shares nothing, and whoever runs the network
+  // heard, a stranger's open network or a handshake with anyone in range
+  // who took the name, would get the device; without a key it refuses. Its
+  // own network is Ok as it is.
   RadioResult connect(const std::string& interfaceId, const std::string& name, const std::optional<std::string>& key,
                       std::optional<NetworkKind> kind, std::uint32_t id) override;
+  // These two take down only what this instance brought up (its own
+  // profile, which carries its tag); what others run on the device stays.
   RadioResult disconnect(const std::string& interfaceId) override;
   RadioResult addOwnNetwork(const std::string& interfaceId, const std::string& name, const std::string& key) override;
   RadioResult deleteOwnNetwork(const std::string& interfaceId, const std::string& name) override;
   // The key repeated until it is a WPA2 passphrase (hotspotPassphrase).
   std::string networkPassphrase(const std::string& key) override;
-  // The hotspot the device runs, secured with WPA2 and the key's passphrase
-  // (open when made without a key).
+  // The hotspot this instance runs on the device, secured with WPA2 and the
+  // key's passphrase (open when made without a key).
   RadioResult hostedNetwork(const std::string& interfaceId, HostedNetwork& network) override;
   // Devices with a lease from the hotspot's DHCP server that the kernel saw
   // on its link, and devices seen there with an address of their own.
@@ -73,8 +83,9 @@ class NmRadio : public RadioBackend {
   void setEventSink(EventSink sink) override;
 
   // Removes what Brisklane instances that no longer run left in
-  // NetworkManager (their profiles and activations). Returns whether a
-  // hotspot of a running instance is up.
+  // NetworkManager: their unsaved profiles and those profiles' activations.
+  // A saved profile with an instance's tag is a user's copy and stays.
+  // Returns whether a hotspot of a running instance is up.
   bool removeLeftovers();
 
  private:
@@ -95,10 +106,17 @@ class NmRadio : public RadioBackend {
     QString accessPoint;
     JoinSecurity security = JoinSecurity::Open;
     bool enterprise = false;  // needs an 802.1X sign-in
+    bool own = false;         // the network this instance hosts on the device
   };
   struct Tracked {
     std::string interfaceId;
     std::string networkName;
+  };
+  // What this instance asked NetworkManager to bring up on a device.
+  struct Created {
+    QString activePath;
+    QString profilePath;
+    QString uuid;
   };
 
   std::vector<WifiDevice> wifiDevices();
@@ -107,7 +125,11 @@ class NmRadio : public RadioBackend {
   // NetworkManager running, Wi-Fi switched on and the device managed.
   bool ready(const WifiDevice& wifi);
   std::optional<ActiveProfile> activeProfile(const QString& devicePath);
-  // The hotspot profile that is up on the device.
+  // This instance's own profile in use on the device: the one it created
+  // there, still carrying its tag.
+  std::optional<ActiveProfile> ownProfile(const QString& devicePath);
+  bool isOwn(const QString& devicePath, const ActiveProfile& active);
+  // This instance's hotspot, up on the device.
   std::optional<ActiveProfile> runningHotspot(const WifiDevice& wifi);
   static HotspotGuestWatch::Hotspot watchedHotspot(const WifiDevice& wifi, const ProfileSettings& settings);
   std::vector<HeardNetwork> hear(const WifiDevice& wifi);
@@ -116,6 +138,8 @@ class NmRadio : public RadioBackend {
   RadioResult activate(const WifiDevice& wifi, const ProfileSettings& settings, const QString& accessPoint,
                        Action action, const std::string& name);
   RadioResult deactivate(const QString& activePath);
+  // Takes this instance's own profile on the device down and deletes it.
+  RadioResult takeDown(const QString& devicePath, const ActiveProfile& own);
 
   void deviceStateChanged(const QString& device, std::uint32_t newState, std::uint32_t oldState);
   void networkManagerLeft();
@@ -132,6 +156,9 @@ class NmRadio : public RadioBackend {
 
   std::mutex sinkMutex_;
   EventSink sink_;
+
+  std::mutex createdMutex_;
+  std::map<QString, Created> created_;  // by device path; taken after trackMutex_
 
   HotspotGuestWatch guestWatch_;  // the hotspots that are up; delivers through sink_
 

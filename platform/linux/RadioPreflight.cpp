@@ -139,4 +139,9 @@ std::string networkManagerRefused(const QString& message) {
   return "NetworkManager refused: " + message.toStdString();
 }
 
+std::string noJoinWhileSharing(const std::string& network) {
+  return "This adapter shares the Internet, so it hosts " + quoted(network) +
+         " itself instead of joining a network of that name, and that needs the key: set it in Options.";
+}
+
 }  // namespace plat::lnx

@@ -57,5 +57,7 @@ std::string notInRange(const std::string& network);
 std::string activationTimedOut(const std::string& network, std::chrono::milliseconds timeout);
 std::string networkManagerStopped(const std::string& network);
 std::string networkManagerRefused(const QString& message);
+// A device that shares the Internet joins no network.
+std::string noJoinWhileSharing(const std::string& network);
 
 }  // namespace plat::lnx

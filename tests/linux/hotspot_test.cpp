@@ -11,6 +11,7 @@
 
 #include <QDBusArgument>
 #include <QDBusObjectPath>
+#include <QUuid>
 
 namespace radiotest {
 namespace {
@@ -178,6 +179,68 @@ TEST_F(RadioTest, HotspotListsADeviceWithAnAddressOfItsOwnOnceItHasGoneAnInterva
   EXPECT_EQ(joined.guest.name, "");
   EXPECT_EQ(joined.guest.hardwareAddress, plat::parseHardwareAddress("aa:bb:cc:dd:ee:02").value());
   EXPECT_EQ(joined.guest.ipAddress, "10.42.0.99");
+}
+
+// What others run on the card: Stop WiFi, Disconnect and Exit leave it up,
+// and it is not the network the QR code describes.
+TEST_F(RadioTest, WhatThisInstanceDidNotBringUpIsNeitherTakenDownNorCalledItsHotspot) {
+  auto profile = [](const char* mode) -> nmtest::NmSettings {
+    return {{"connection", {{"id", "Brisklane"}, {"uuid", QUuid::createUuid().toString(QUuid::WithoutBraces)},
+                            {"type", "802-11-wireless"}}},
+            {"802-11-wireless", {{"ssid", QByteArray("Brisklane")}, {"mode", mode}}}};
+  };
+  auto bringUp = [this](const nmtest::NmSettings& settings, const QString& persist) {
+    nm->addProfile(settings, persist);
+    nm->activateProfile(settings["connection"]["uuid"].toString(), "wlan0");
+  };
+  std::unique_ptr<plat::lnx::NmClient> otherClient;
+  std::unique_ptr<plat::lnx::NmDeviceInventory> otherInventory;
+  std::unique_ptr<plat::lnx::NmRadio> other;
+  struct Case {
+    const char* what;
+    std::function<void()> bringUp;
+  };
+  const std::vector<Case> cases{
+      {"another instance's hotspot of the same name",
+       [&] {
+         otherClient = std::make_unique<plat::lnx::NmClient>();
+         otherInventory = std::make_unique<plat::lnx::NmDeviceInventory>(*otherClient);
+         other = std::make_unique<plat::lnx::NmRadio>(*otherClient, *otherInventory, plat::lnx::NmRadio::Options{});
+         ASSERT_EQ(other->addOwnNetwork(wlan0, "Brisklane", "12345"), RadioResult::Ok) << plat::lastRefusal();
+       }},
+      {"the user's connection to a network of that name", [&] { bringUp(profile("infrastructure"), "disk"); }},
+      {"the user's own hotspot of that name", [&] { bringUp(profile("ap"), "disk"); }},
+      {"the user's saved copy of this instance's hotspot",
+       [&] {
+         ASSERT_FALSE(radio->interfaces().empty());  // on the bus: its tag is known
+         bringUp(plat::lnx::hotspotSettings({"Brisklane", "12345", {0x00, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f}, false},
+                                            {me(), client->uniqueName()}),
+                 "disk");
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    machine = nmtest::MockMachine::laptop();
+    machine.autoActivation = true;
+    machine.networks = {network("Brisklane", "02:AA:BB:CC:DD:01", "open", 60)};
+    Start();
+    c.bringUp();
+    ASSERT_EQ(nm->deviceState("wlan0"), nmtest::kActivated);
+    const auto profiles = nm->profilePaths().size();
+
+    plat::HostedNetwork hosted;
+    EXPECT_EQ(radio->hostedNetwork(wlan0, hosted), RadioResult::NotFound);
+    EXPECT_EQ(radio->deleteOwnNetwork(wlan0, "Brisklane"), RadioResult::NotFound);
+    EXPECT_EQ(radio->disconnect(wlan0), RadioResult::Ok);
+    EXPECT_EQ(Changes(), std::vector<std::string>{});
+    EXPECT_EQ(nm->deviceState("wlan0"), nmtest::kActivated);
+    EXPECT_EQ(nm->profilePaths().size(), profiles);
+    other.reset();
+    otherInventory.reset();
+    otherClient.reset();
+    radio.reset();
+    nm.reset();
+  }
 }
 
 // Each refusal names its cause, and NetworkManager was asked to change nothing.

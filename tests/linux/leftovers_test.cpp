@@ -1,5 +1,6 @@
 // What a Brisklane instance that ends without cleaning up leaves in
-// NetworkManager (nothing), and what NetworkManager restarting does to the
+// NetworkManager (nothing), what the next start removes (only what such an
+// instance left unsaved), and what NetworkManager restarting does to the
 // radio: a disconnect, after which it works on.
 #include "RadioTestSupport.h"
 
@@ -56,6 +57,9 @@ TEST_F(RadioTest, StartUpRemovesWhatInstancesThatNoLongerRunLeftAndKeepsARunning
   const QString leftUuid = left["connection"]["uuid"].toString();
   nm->addProfile(left, QStringLiteral("memory"));
   nm->activateProfile(leftUuid, "wlan1");
+  // The user's saved copy of it (nmcli connection clone) carries its tag.
+  nm->addProfile(plat::lnx::hotspotSettings({"Old", "12345", {0x00, 0x1b, 0x2c, 0x3d, 0x4e, 0x60}, false},
+                                            {QString::fromLatin1(getpwuid(geteuid())->pw_name), ":1.9999"}));
   // A running instance's hotspot on wlan0.
   plat::lnx::NmClient otherClient;
   plat::lnx::NmDeviceInventory otherInventory(otherClient);
@@ -67,7 +71,7 @@ TEST_F(RadioTest, StartUpRemovesWhatInstancesThatNoLongerRunLeftAndKeepsARunning
   EXPECT_EQ(Changes(), (std::vector<std::string>{"DeactivateConnection", "Delete"}));
   EXPECT_EQ(nm->deviceState("wlan1"), nmtest::kDisconnected);
   EXPECT_EQ(nm->deviceState("wlan0"), nmtest::kActivated);
-  EXPECT_EQ(nm->profilePaths().size(), 2) << "the wired profile and the running instance's hotspot";
+  EXPECT_EQ(nm->profilePaths().size(), 3) << "the wired profile, the running instance's hotspot and the copy";
 }
 
 TEST_F(RadioTest, NetworkManagerRestartingIsADisconnectAfterWhichTheRadioWorksOn) {

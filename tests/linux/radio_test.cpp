@@ -70,7 +70,7 @@ TEST_F(RadioTest, ScanListsOneNetworkPerNameSecurityAndHostAtItsStrongestAndAsks
   const std::vector<VisibleNetwork> expected{
       {"Cafe", NetworkKind::AccessPoint, false, true, 80, 2},
       {"Brisklane", NetworkKind::Computer, false, true, 60, 4},
-      {"Phone", NetworkKind::Computer, false, false, 50, 3},
+      {"Phone", NetworkKind::OpenAccessPoint, false, false, 50, 1},  // a Brisklane network has a key
       {"Cafe", NetworkKind::OpenAccessPoint, false, false, 30, 1},
       {"Old", NetworkKind::AccessPoint, false, true, 20, 2},
       {"Office", NetworkKind::AccessPoint, false, true, 10, 2},
@@ -86,6 +86,7 @@ TEST_F(RadioTest, ScanListsOneNetworkPerNameSecurityAndHostAtItsStrongestAndAsks
 TEST_F(RadioTest, JoinWithTheRightKeyRaisesConnectedAndLeavesAVolatileProfileBoundToTheProgram) {
   machine.networks = {brisklaneNearby};
   machine.autoActivation = true;
+  sharedInterface.clear();  // the laptop that joins shares nothing
   Start();
 
   ASSERT_EQ(radio->connect(wlan0, "Brisklane", "12345", NetworkKind::Computer, 4), RadioResult::Ok)
@@ -115,6 +116,7 @@ TEST_F(RadioTest, JoinWithTheRightKeyRaisesConnectedAndLeavesAVolatileProfileBou
 TEST_F(RadioTest, JoinWithAWrongKeyIsRefusedAsAWrongKeyAndLeavesNothing) {
   machine.networks = {brisklaneNearby};
   machine.autoActivation = true;
+  sharedInterface.clear();  // the laptop that joins shares nothing
   Start();
 
   EXPECT_EQ(radio->connect(wlan0, "Brisklane", "54321", NetworkKind::Computer, 0), RadioResult::WrongKey);
@@ -135,9 +137,44 @@ TEST_F(RadioTest, JoinOfANetworkNotInRangeSendsNothing) {
   EXPECT_EQ(Changes(), std::vector<std::string>{});
 }
 
+// The card that shares the Internet (Start WiFi) hosts the network of the
+// name instead of joining it, which takes the key; the handshake of a join
+// would give the key to whoever took the name.
+TEST_F(RadioTest, JoinOnTheCardThatSharesHostsTheNetworkInsteadWithItsKey) {
+  struct Case {
+    std::optional<std::string> key;
+    RadioResult result;
+    std::vector<std::string> changes;
+    std::string reason;
+  };
+  const std::vector<Case> cases{
+      {"12345", RadioResult::Ok, {"AddAndActivateConnection2"}, ""},
+      {std::nullopt, RadioResult::Failed, {},
+       "This adapter shares the Internet, so it hosts \"Brisklane\" itself instead of joining a network of that "
+       "name, and that needs the key: set it in Options."},
+  };
+  InstallDnsmasq();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key.value_or("no key"));
+    machine = nmtest::MockMachine::laptop();
+    machine.networks = {brisklaneNearby};
+    machine.autoActivation = true;
+    Start();
+    EXPECT_EQ(radio->connect(wlan0, "Brisklane", c.key, NetworkKind::Computer, 0), c.result);
+    EXPECT_EQ(plat::lastRefusal(), c.reason);
+    EXPECT_EQ(Changes(), c.changes);
+    for (const auto& sent : nm->calls(QStringLiteral("AddAndActivateConnection2"))) {
+      EXPECT_EQ(sent.settingsArg(0).value("802-11-wireless").value("mode"), QVariant("ap"));
+    }
+    radio.reset();
+    nm.reset();
+  }
+}
+
 TEST_F(RadioTest, JoinThatNeverComesUpIsWithdrawnWhenItsTimeIsUp) {
   machine.networks = {brisklaneNearby};
   activationTimeout = 50ms;  // activations advance only when a test steps them
+  sharedInterface.clear();  // the laptop that joins shares nothing
   Start();
 
   EXPECT_EQ(radio->connect(wlan0, "Brisklane", "12345", NetworkKind::Computer, 0), RadioResult::Failed);
