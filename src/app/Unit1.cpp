@@ -179,6 +179,11 @@ void TForm1::WireWifiEvents() {
   // in the order of the reports. Calls still queued when the window goes
   // are dropped with it, and the component stops reporting before then.
   FWifi->OnInternetStatusChange = [this](std::uint8_t status) { QueueInternetStatusChange(status); };
+  // Raised on the library's thread, like the guests' events.
+  FWifi->OnDisconnected = [this](const std::u16string& name) {
+    QMetaObject::invokeMethod(
+        this, [this, name] { RunHandler([this, &name] { WifiDisconnected(name); }); }, Qt::QueuedConnection);
+  };
   // The check thread's first report can come before the event was set: a
   // call queued now shows the status the component holds when it runs.
   // Reports queued after it carry later values; showing one twice is harmless.
@@ -250,7 +255,8 @@ bool TForm1::FormCloseQuery() {
 }
 
 void TForm1::FormDestroy() {
-  // No word of devices leaving reaches a window that goes.
+  // No word of devices or networks leaving reaches a window that goes.
+  FWifi->OnDisconnected = nullptr;
   FHotspot.reset();
   // Whatever happens to the settings, the program never leaves its network
   // or sharing behind.

@@ -258,6 +258,10 @@ class TForm1 : public QMainWindow {
   void actStartSharingUpdate();
   void actStopSharingExecute();
   void actStopSharingUpdate();
+  // An interface left a network: when it was the one Start WiFi brought up
+  // and this computer no longer hosts it, the page and the status bar stop
+  // calling it started.
+  void WifiDisconnected(const std::u16string& name);
 
   // Unit1Connect.cpp: the Connect to Hotspot page.
   void tbConnectToHotspotShow();

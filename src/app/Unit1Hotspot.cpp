@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QStatusBar>
 
 #include "app/FormKit.h"
 #include "app/MessageBoxes.h"
@@ -12,6 +13,8 @@
 #include "brisklane_refusal.h"
 #include "net/ConnectionUnit.h"
 #include "util/InternetProbe.h"
+#include "util/TextUtils.h"
+#include "wifi/WifiHotspot.h"
 #include "wifi/WifiNetwork.h"
 
 using namespace unit1;
@@ -157,6 +160,16 @@ void TForm1::actStartSharingExecute() {
                  QMessageBox::Ok);
   FWifiStarted = true;
   actRefresh2Execute();
+}
+
+void TForm1::WifiDisconnected(const std::u16string& name) {
+  // A word queued before the window went, or about a network that runs on.
+  if (!FWifiStarted || !FHotspot || name != Utf8ToUtf16(FWifi->SSID())) return;
+  if (const auto hosted = FHotspot->HostedNetwork(); hosted && hosted->Name == name) return;
+  FWifiStarted = false;
+  RefreshGuests();
+  ShowJoinCode();
+  StatusBar1->repaint();
 }
 
 void TForm1::actStopSharingExecute() {

@@ -105,6 +105,24 @@ TEST_F(Status, StatusBarTextsFollowEachState) {
   EXPECT_TRUE(form->btnStopSharing->isEnabled());
 }
 
+TEST_F(Status, TheSharingPanelFollowsTheNetworkWhenItEndsWithoutStopWifi) {
+  Start();
+  form->actHotspotTab->trigger();
+  ASSERT_TRUE(WaitFor([&] { return InternetShownAs("Internet is connected."); }));
+  form->btnStartSharing->click();
+  Idle();
+  ASSERT_EQ(PaintedStatus().first, "Internet Sharing Enabled");
+
+  // The machine ends it on its own, as when its network service restarts.
+  ASSERT_EQ(machine->simRadio().deleteOwnNetwork(WirelessGuid, "Brisklane"), plat::RadioResult::Ok);
+  EXPECT_TRUE(WaitFor([&] {
+    Idle();
+    return PaintedStatus().first == "Ready for Sharing";
+  }));
+  EXPECT_TRUE(form->btnStartSharing->isEnabled());
+  EXPECT_FALSE(form->btnStopSharing->isEnabled());
+}
+
 TEST_F(Status, StatusBarTextsAreTranslated) {
   apptest::ScopedTranslation german("de", apptest::ProgramLocaleFolder());
   Start();
