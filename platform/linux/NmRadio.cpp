@@ -97,7 +97,7 @@ std::vector<std::string> NmRadio::interfaces() {
   trackActiveDevices();
   std::vector<std::string> ids;
   for (const auto& wifi : wifiDevices()) ids.push_back(wifi.id);
-  if (ids.empty()) setRefusal(noWifiDevice());
+  if (ids.empty()) setRefusal(unreachableOr(noWifiDevice()));
   return ids;
 }
 
@@ -296,8 +296,16 @@ std::optional<NmRadio::WifiDevice> NmRadio::findDevice(const std::string& interf
   for (auto& wifi : all) {
     if (wifi.id == interfaceId) return std::move(wifi);
   }
-  setRefusal(client_.networkManagerRunning() ? deviceGone() : networkManagerNotRunning());
+  setRefusal(unreachableOr(deviceGone()));
   return std::nullopt;
+}
+
+std::string NmRadio::unreachableOr(std::string otherwise) {
+  if (!client_.networkManagerRunning()) return networkManagerNotRunning();
+  // The request the device list starts with.
+  const auto reply = client_.call(nm::managerPath, nm::managerInterface, QStringLiteral("GetDevices"));
+  if (reply.type() == QDBusMessage::ErrorMessage) return networkManagerFailing(reply.errorMessage());
+  return otherwise;
 }
 
 bool NmRadio::ready(const WifiDevice& wifi) {

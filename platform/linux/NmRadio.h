@@ -122,6 +122,9 @@ class NmRadio : public RadioBackend {
   std::vector<WifiDevice> wifiDevices();
   // The device, or the refusal why there is none.
   std::optional<WifiDevice> findDevice(const std::string& interfaceId, std::size_t* wifiCount = nullptr);
+  // Why no device was found: NetworkManager away or answering with errors,
+  // else `otherwise`.
+  std::string unreachableOr(std::string otherwise);
   // NetworkManager running, Wi-Fi switched on and the device managed.
   bool ready(const WifiDevice& wifi);
   std::optional<ActiveProfile> activeProfile(const QString& devicePath);

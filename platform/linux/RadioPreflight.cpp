@@ -34,6 +34,11 @@ std::string networkManagerNotRunning() {
   return "NetworkManager is not running: start it (systemctl start NetworkManager) and try again.";
 }
 
+std::string networkManagerFailing(const QString& message) {
+  return "NetworkManager is running but answers its requests with an error (" + message.toStdString() +
+         "): restart it (systemctl restart NetworkManager) and try again.";
+}
+
 std::string noWifiDevice() { return "NetworkManager knows no Wi-Fi adapter on this computer: plug one in or install its driver."; }
 
 std::string deviceGone() { return "That Wi-Fi adapter is no longer there: press Refresh and try again."; }

@@ -20,6 +20,8 @@ namespace plat::lnx {
 using Refusal = std::optional<std::string>;
 
 std::string networkManagerNotRunning();
+// On the bus, but answering with an error (its message) where it should list.
+std::string networkManagerFailing(const QString& message);
 std::string noWifiDevice();
 std::string deviceGone();
 

@@ -260,6 +260,10 @@ TEST_F(RadioTest, HotspotRefusalsAreExplainedBeforeAnythingChanges) {
       {"NetworkManager not running", withDnsmasq, [this] { nm->stop(); }, "12345",
        RadioResult::NoSuchInterface,
        "NetworkManager is not running: start it (systemctl start NetworkManager) and try again.", false},
+      {"NetworkManager failing every call", withDnsmasq, [this] { nm->setFailing("The daemon is broken"); },
+       "12345", RadioResult::NoSuchInterface,
+       "NetworkManager is running but answers its requests with an error (The daemon is broken): restart it "
+       "(systemctl restart NetworkManager) and try again."},
       {"Wi-Fi off", withDnsmasq, [this] { nm->setWirelessEnabled(false); }, "12345", RadioResult::Failed,
        "Wi-Fi is switched off: switch it on in the network settings (or run: nmcli radio wifi on) and try again."},
       {"Wi-Fi off by its switch", withDnsmasq, [this] { nm->setWirelessHardwareEnabled(false); }, "12345",

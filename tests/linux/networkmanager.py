@@ -61,7 +61,8 @@ devices are named by interface, networks by BSSID, specs are JSON text:
   CallLog() -> a(ssssav) path, interface, member, sender, arguments,
   ClearCallLog(), SetWrongShape(s method or property name, s signature;
   "" restores it: every reply or property of that name carries a small
-  value of that type from then on), Stop() (NetworkManager leaves the bus), Start(),
+  value of that type from then on), SetFailing(s message; "" restores:
+  every call answers org.freedesktop.DBus.Error.Failed), Stop() (NetworkManager leaves the bus), Start(),
   Restart() (leaves and comes back with fresh objects, keeping what a
   real restart keeps).
 '''
@@ -233,6 +234,11 @@ def SetWrongShape(self, name, signature):
         shapes[name] = signature
     else:
         shapes.pop(name, None)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='')
+def SetFailing(self, message):
+    _nm(self).failure = message
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='')

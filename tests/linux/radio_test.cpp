@@ -54,6 +54,32 @@ TEST_F(RadioTest, InterfacesAreTheWifiCardsThatCanHostFirstAndNamedByTheirPerman
   EXPECT_EQ(plat::lastRefusal(), "");
 }
 
+TEST_F(RadioTest, NoInterfacesAreListedWithTheReasonWhy) {
+  struct Case {
+    const char* what;
+    std::function<void()> after;
+    std::string reason;
+  };
+  const std::vector<Case> cases{
+      {"NetworkManager not running", [this] { nm->stop(); },
+       "NetworkManager is not running: start it (systemctl start NetworkManager) and try again."},
+      {"NetworkManager failing every call", [this] { nm->setFailing("The daemon is broken"); },
+       "NetworkManager is running but answers its requests with an error (The daemon is broken): restart it "
+       "(systemctl restart NetworkManager) and try again."},
+      {"no Wi-Fi card", [this] { nm->removeDevice("wlan0"); },
+       "NetworkManager knows no Wi-Fi adapter on this computer: plug one in or install its driver."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Start();
+    c.after();
+    EXPECT_EQ(radio->interfaces(), std::vector<std::string>{});
+    EXPECT_EQ(plat::lastRefusal(), c.reason);
+    radio.reset();
+    nm.reset();
+  }
+}
+
 TEST_F(RadioTest, ScanListsOneNetworkPerNameSecurityAndHostAtItsStrongestAndAsksForTheNextScan) {
   machine.networks = {network("Cafe", "00:11:22:33:44:01", "wpa2-psk", 40, "cafe-key"),
                       network("Cafe", "00:11:22:33:44:02", "wpa-wpa2-psk", 80, "cafe-key"),

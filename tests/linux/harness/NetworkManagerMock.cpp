@@ -138,6 +138,8 @@ void NetworkManagerMock::setWrongShape(const QString& name, const QString& signa
   control(QStringLiteral("SetWrongShape"), {name, signature});
 }
 
+void NetworkManagerMock::setFailing(const QString& message) { control(QStringLiteral("SetFailing"), {message}); }
+
 void NetworkManagerMock::setConnectivity(int connectivity) {
   control(QStringLiteral("SetConnectivity"), {connectivity});
 }

@@ -98,6 +98,10 @@ class NetworkManagerMock {
   // the property, of that name carries a value of `signature` ("a{ss}",
   // "a(o)", ...) from now on; an empty signature restores it.
   void setWrongShape(const QString& name, const QString& signature);
+  // A broken NetworkManager: on the bus, but every call answers with the
+  // error org.freedesktop.DBus.Error.Failed and this message from now on;
+  // an empty message restores it.
+  void setFailing(const QString& message);
 
   // NetworkManager leaves the bus (objects gone), comes back, or both.
   void stop();

@@ -140,14 +140,17 @@ class Exported:
         self.dbus.EmitSignal(interface, name, self.interfaces[interface].signals[name], list(args))
 
     def _export(self, interface, member, in_signature, out_signature, handler, logged):
-        calls = self.manager.calls
+        manager = self.manager
+        calls = manager.calls
         path = self.path
-        wrong = self.manager.wrong_shapes
+        wrong = manager.wrong_shapes
 
         def call(_dbus_object, *args, message=None):
             caller = Caller(message)
             if logged:
                 calls.record(path, interface, member, caller.name, args)
+            if manager.failure:
+                raise error('org.freedesktop.DBus.Error.Failed', manager.failure)
             reply = handler(caller, *args)
             return schema.sample(wrong[member]) if member in wrong else reply
 

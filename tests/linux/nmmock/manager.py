@@ -33,6 +33,7 @@ class Manager(Exported):
         self.running = True
         self.calls = CallLog()
         self.wrong_shapes = {}  # method or property name -> the D-Bus type its answers carry instead
+        self.failure = ''  # when set, every call answers with this error message
         self.counters = {}
         self.machine = machine
         super().__init__(self, ROOT, [MANAGER])
