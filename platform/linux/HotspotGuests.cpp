@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <optional>
 #include <unordered_set>
 
@@ -89,20 +90,21 @@ std::chrono::system_clock::time_point expiryAt(std::int64_t seconds) {
 char32_t nextCodePoint(std::string_view text, std::size_t& at) {
   const auto lead = static_cast<unsigned char>(text[at++]);
   if (lead < 0x80) return lead;
-  int length = 0;
-  char32_t codePoint = 0;
-  char32_t least = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 1, codePoint = lead & 0x1F, least = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 2, codePoint = lead & 0x0F, least = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 3, codePoint = lead & 0x07, least = 0x10000;
-  } else {
-    return replacementCharacter;
-  }
+  // The lead byte's marker, how many bytes follow it, and the least code
+  // point that needs them (a shorter form would do for less: overlong).
+  struct Form {
+    unsigned char mask, marker;
+    int following;
+    char32_t least;
+  };
+  constexpr Form forms[] = {{0xE0, 0xC0, 1, 0x80}, {0xF0, 0xE0, 2, 0x800}, {0xF8, 0xF0, 3, 0x10000}};
+  const auto form = std::find_if(std::begin(forms), std::end(forms),
+                                 [&](const Form& f) { return (lead & f.mask) == f.marker; });
+  if (form == std::end(forms)) return replacementCharacter;
+  char32_t codePoint = lead & static_cast<unsigned char>(~form->mask);
+  const char32_t least = form->least;
   std::size_t next = at;
-  for (int i = 0; i < length; ++i, ++next) {
+  for (int i = 0; i < form->following; ++i, ++next) {
     if (next >= text.size() || (static_cast<unsigned char>(text[next]) & 0xC0) != 0x80) return replacementCharacter;
     codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[next]) & 0x3F);
   }
