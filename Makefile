@@ -5,6 +5,7 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
+CTEST_FLAGS ?=
 DEPS_CHECKED = $(BUILD)/.deps-checked
 
 .PHONY: all deps configure build run run-laptop2 test bench demo deb install uninstall clean
@@ -32,8 +33,10 @@ run: build
 run-laptop2: build
 	scripts/run-second-laptop $(BUILD)
 
+# CTEST_FLAGS selects tests, e.g. CTEST_FLAGS="-LE vm" leaves out the
+# virtual machine's.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j2
+	cd $(BUILD) && ctest --output-on-failure -j2 $(CTEST_FLAGS)
 
 bench: build
 	scripts/run-benchmarks $(BUILD)

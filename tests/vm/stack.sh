@@ -34,6 +34,7 @@ move_radio() {  # move_radio INTERFACE NETNS: the radio's phy goes to the namesp
   ip netns list | grep -qw "$2" || ip netns add "$2"
   iw phy "$(phy_of "$1")" set netns name "$2" || fail "cannot move $1 to $2"
   ip -n "$2" link set lo up
+  mkdir -p "/etc/netns/$2" && : > "/etc/netns/$2/resolv.conf"
 }
 
 start_udev() {
@@ -140,19 +141,28 @@ start_internet() {
 }
 
 activate_uplink() {
+  # The gadget's link comes up a moment after the interface (the kernel
+  # tells the carrier only of an interface that is up); until then
+  # NetworkManager counts the device as unavailable.
+  ip link set "$UPLINK" up
+  wait_until 30 "the uplink's carrier" grep -qx 1 "/sys/class/net/$UPLINK/carrier"
+  wait_until 30 "NetworkManager to take the uplink" bash -c "nmcli -g GENERAL.STATE device show $UPLINK | grep -q '^30 '"
   nmcli connection add type ethernet ifname "$UPLINK" con-name Uplink ipv4.method auto ipv6.method disabled \
     connection.autoconnect no > /dev/null || fail "nmcli connection add Uplink"
   timeout 90 nmcli -w 60 connection up Uplink > /dev/null || fail "the uplink did not come up"
 }
 
-# The router: three radios (wlan1 and wlan2 go to the phones' namespaces),
-# NetworkManager and the wired uplink.
+# The router: a radio for NetworkManager (wlan0) and one for each namespace
+# named (wlan1, wlan2, ...: phones, a second laptop), the wired uplink.
 start_router_stack() {
-  load_radios 3
+  load_radios $(( $# + 1 ))
   iw reg set DE
   start_udev
-  move_radio wlan1 phone
-  move_radio wlan2 phone2
+  local radio=1 netns
+  for netns in "$@"; do
+    move_radio "wlan$radio" "$netns"
+    radio=$((radio + 1))
+  done
   make_uplink
   start_system_bus
   warm_nft
@@ -167,6 +177,41 @@ start_router_stack() {
 # run_story STORY [ARGS]: a story of this folder on the end-to-end tests'
 # virtual desktop, against the real stack.
 run_story() {
-  BRISKLANE_PROGRAM_DIR="$VM_BUILD/bin" PYTHONPATH="$VM_HERE/../e2e" \
+  BRISKLANE_E2E_TIMEOUT=120 PYTHONPATH="$VM_HERE/../e2e" PYTHONUNBUFFERED=1 \
     "$VM_HERE/../e2e/run-story" "$VM_BUILD/bin" "$VM_HERE/$1" "${@:2}"
+}
+
+# start_second_laptop NETNS: another computer in the network namespace that
+# holds its radio: a mount namespace of its own with its own /run (system
+# bus, NetworkManager's runtime files), /etc/NetworkManager and
+# /var/lib/NetworkManager, its own bus, wpa_supplicant and NetworkManager.
+# /tmp stays shared: displays and session buses are path sockets there.
+# SECOND_HOLDER is the pid whose namespaces the laptop's programs enter.
+start_second_laptop() {
+  local netns="$1"
+  echo "nameserver 10.42.0.1" > "/etc/netns/$netns/resolv.conf"
+  cat > "/tmp/$netns-holder.sh" <<HOLDER
+set -u
+mkdir -p /tmp/.out-$netns && mount --bind "$VM_OUT" /tmp/.out-$netns
+mount -t tmpfs tmpfs /run
+mkdir -p "$VM_OUT" && mount --move /tmp/.out-$netns "$VM_OUT"
+# Read-only, as in a container: this NetworkManager takes its devices as
+# they are instead of waiting for a udev that does not see them.
+mount -o remount,ro /sys
+mount -t tmpfs tmpfs /var/lib/NetworkManager
+mount -t tmpfs tmpfs /etc/NetworkManager
+. "$VM_HERE/stack.sh"
+nm_config /etc/NetworkManager dns=none
+start_system_bus
+start_networkmanager $netns-
+exec sleep infinity
+HOLDER
+  ip netns exec "$netns" unshare -m --propagation private bash "/tmp/$netns-holder.sh" \
+    > "$VM_OUT/$netns-holder.log" 2>&1 &
+  SECOND_HOLDER=$!
+  # ip netns exec, unshare and the script's last line exec in place: the pid
+  # stays, and is "sleep" once the daemons run.
+  wait_until 120 "$netns's NetworkManager" bash -c "[ \"\$(cat /proc/$SECOND_HOLDER/comm)\" = sleep ]" \
+    || { cat "$VM_OUT/$netns-holder.log"; fail "$netns did not start"; }
+  export SECOND_HOLDER
 }
