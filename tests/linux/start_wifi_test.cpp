@@ -88,16 +88,17 @@ TEST_F(StartWifi, HostsItsOwnNetworkWhateverOfThatNameIsInRangeAndJoinsNone) {
     Open();
 
     EXPECT_TRUE(wifi->ConnectOrCreate()) << wifi->RefusalReason();
-    const auto sent = nm->calls(QStringLiteral("AddAndActivateConnection2"));
-    ASSERT_EQ(sent.size(), 1u);
-    const auto settings = sent[0].settingsArg(0);
-    EXPECT_EQ(settings.value("802-11-wireless").value("mode"), QVariant("ap"));
-    EXPECT_EQ(settings.value("ipv4").value("method"), QVariant("shared"));
-    EXPECT_EQ(settings.value("802-11-wireless").value("ssid"), QVariant(QByteArray("Brisklane")));
+    std::vector<QString> modes;
+    for (const auto& sent : nm->calls(QStringLiteral("AddAndActivateConnection2"))) {
+      const auto settings = sent.settingsArg(0);
+      modes.push_back(settings.value("802-11-wireless").value("mode").toString());
+      EXPECT_EQ(settings.value("ipv4").value("method"), QVariant("shared"));
+      EXPECT_EQ(settings.value("802-11-wireless").value("ssid"), QVariant(QByteArray("Brisklane")));
+    }
+    EXPECT_EQ(modes, std::vector<QString>{"ap"});
     const auto hosted = TWifiHotspot().HostedNetwork();
-    ASSERT_TRUE(hosted.has_value());
-    EXPECT_EQ(hosted->Name, u"Brisklane");
-    EXPECT_EQ(hosted->Security, THostedSecurity::Wpa2Personal);
+    EXPECT_EQ(hosted ? hosted->Name : u"", u"Brisklane");
+    EXPECT_EQ(hosted ? hosted->Security : THostedSecurity::Open, THostedSecurity::Wpa2Personal);
     TearDown();
     radio.reset();
     nm.reset();
