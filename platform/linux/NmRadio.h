@@ -55,16 +55,15 @@ class NmRadio : public RadioBackend {
   std::vector<std::string> interfaces() override;
   // Heard access points, one entry per name, security and kind (the
   // strongest); a secured network whose base station has a locally
-  // administered address is a computer's. A name the program cannot carry byte for byte (with a zero
-  // byte, or not UTF-8) is left out. Asks for a new scan for the next call,
-  // without waiting.
+  // administered address is a computer's. A name the program cannot carry
+  // byte for byte (with a zero byte, or not UTF-8) is left out. Asks for a
+  // new scan for the next call, without waiting.
   RadioResult visibleNetworks(const std::string& interfaceId, std::vector<VisibleNetwork>& networks) override;
-  // On a device that the sharing service made the private side (Start
-  // WiFi of the computer that shares), a network of the name is hosted
-  // instead of joined: a join shares nothing, and whoever runs the network
-  // heard, a stranger's open network or a handshake with anyone in range
-  // who took the name, would get the device; without a key it refuses. Its
-  // own network is Ok as it is.
+  // Its own network is Ok as it is. On a device that the sharing service
+  // made the private side (Start WiFi of the computer that shares), the
+  // network of the name is hosted with the key instead of joined: a join
+  // shares nothing here, and its handshake would hand the key to whoever
+  // took the name; without a key it refuses.
   RadioResult connect(const std::string& interfaceId, const std::string& name, const std::optional<std::string>& key,
                       std::optional<NetworkKind> kind, std::uint32_t id) override;
   // These two take down only what this instance brought up (its own
