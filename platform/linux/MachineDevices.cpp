@@ -10,9 +10,12 @@
 namespace plat::lnx {
 namespace {
 
+// A Wi-Fi card NetworkManager leaves alone is listed all the same: chosen as
+// the wireless side, Start WiFi then says why it cannot host on it, where
+// without it the page would only ask for the Wi-Fi switch to be turned on.
 bool hasConnection(const NetworkDevice& device) {
-  return device.managed && (device.kind == DeviceKind::Ethernet || device.kind == DeviceKind::Wifi ||
-                            device.kind == DeviceKind::Modem);
+  return device.kind == DeviceKind::Wifi ||
+         (device.managed && (device.kind == DeviceKind::Ethernet || device.kind == DeviceKind::Modem));
 }
 
 const std::string& addressInterface(const NetworkDevice& device) {

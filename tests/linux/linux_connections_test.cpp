@@ -101,6 +101,17 @@ TEST_F(LinuxConnections, ListTheManagedDevicesUnderTheGuidsOfTheirPermanentAddre
   EXPECT_EQ(modem.Status, 7);
 }
 
+TEST_F(LinuxConnections, AnUnmanagedWifiCardStaysListedSoThatStartWiFiCanSayWhy) {
+  nm.setDeviceManaged(QStringLiteral("wlan0"), false);
+  TConnectionManager manager;
+  manager.Refresh();
+  ASSERT_EQ(manager.Connections.Count(), 3);
+  const TConnection& wifi = *manager.Connections.Objects(1);
+  EXPECT_EQ(wifi.GuidText, wifiGuid);
+  EXPECT_TRUE(wifi.IsWireless);
+  EXPECT_EQ(wifi.Status, 7);
+}
+
 TEST_F(LinuxConnections, ShareOnlyWhatNetworkManagerRoutesTheInternetThrough) {
   TConnectionManager manager;
   EXPECT_TRUE(manager.EnableSharing(wiredGuid, wifiGuid));
