@@ -19,11 +19,11 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include <curl/curl.h>
 
 #include "win32/AsciiCase.h"
+#include "win32/HandleTable.h"
 #include "curl/CurlLibrary.h"
 #include "curl/CurlWinInet.h"
 #include "curl/WinInetErrors.h"
@@ -97,49 +97,21 @@ struct Request : InternetObject {
   std::size_t pendingOffset = 0;
 };
 
-// The open handles. Never destroyed: a worker may still close its handles
-// while the process ends.
-class HandleTable {
- public:
-  HINTERNET add(std::shared_ptr<InternetObject> object) {
-    std::lock_guard lock(mutex_);
-    next_ += 4;
-    objects_.emplace(next_, std::move(object));
-    return reinterpret_cast<HINTERNET>(next_);
-  }
+using InternetHandles = plat::HandleTable<HINTERNET, std::shared_ptr<InternetObject>>;
 
-  template <class T>
-  std::shared_ptr<T> find(HINTERNET handle) {
-    std::lock_guard lock(mutex_);
-    auto it = objects_.find(reinterpret_cast<std::uintptr_t>(handle));
-    return it == objects_.end() ? nullptr : std::dynamic_pointer_cast<T>(it->second);
-  }
-
-  std::shared_ptr<InternetObject> remove(HINTERNET handle) {
-    std::lock_guard lock(mutex_);
-    auto it = objects_.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == objects_.end()) return nullptr;
-    auto object = std::move(it->second);
-    objects_.erase(it);
-    return object;
-  }
-
- private:
-  std::mutex mutex_;
-  std::unordered_map<std::uintptr_t, std::shared_ptr<InternetObject>> objects_;
-  std::uintptr_t next_ = 0x1000;
-};
-
-HandleTable& handles() {
-  static auto* table = new HandleTable;
+// Never destroyed: a worker may still close its handles while the process
+// ends.
+InternetHandles& handles() {
+  static auto* table = new InternetHandles(0x1004, 4);
   return *table;
 }
 
 template <class T>
 std::shared_ptr<T> findOrFail(HINTERNET handle) {
-  auto object = handles().find<T>(handle);
-  if (!object) SetLastError(ERROR_INVALID_HANDLE);
-  return object;
+  auto object = handles().find(handle);
+  auto found = object ? std::dynamic_pointer_cast<T>(*object) : nullptr;
+  if (!found) SetLastError(ERROR_INVALID_HANDLE);
+  return found;
 }
 
 bool fail(DWORD code) {
@@ -399,9 +371,9 @@ BOOL internetReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD 
 
 BOOL internetQueryOption(HINTERNET handle, DWORD option, LPVOID buffer, LPDWORD bufferLength) {
   if (bufferLength == nullptr) return fail(ERROR_INVALID_PARAMETER);
-  auto object = handles().find<InternetObject>(handle);
+  auto object = handles().find(handle);
   if (!object) return fail(ERROR_INVALID_HANDLE);
-  auto request = std::dynamic_pointer_cast<Request>(object);
+  auto request = std::dynamic_pointer_cast<Request>(*object);
   if (option != INTERNET_OPTION_URL || !request) return fail(ERROR_NOT_SUPPORTED);
   std::lock_guard lock(request->mutex);
   return copyText(request->effectiveUrl, buffer, bufferLength);
@@ -410,8 +382,8 @@ BOOL internetQueryOption(HINTERNET handle, DWORD option, LPVOID buffer, LPDWORD 
 BOOL internetCloseHandle(HINTERNET handle) {
   auto object = handles().remove(handle);
   if (!object) return fail(ERROR_INVALID_HANDLE);
-  object->closed = true;
-  object->wake();
+  (*object)->closed = true;
+  (*object)->wake();
   return TRUE;
 }
 

@@ -1,12 +1,11 @@
 // advapi32 registry stand-ins over the machine's RegistryBackend. This front
 // owns the handles (key path and granted access) and the buffer rules.
 #include <cstring>
-#include <map>
-#include <mutex>
 #include <string>
 
 #include "machine/Machine.h"
 #include "machine/RegistryBackend.h"
+#include "win32/HandleTable.h"
 #include "winreg.h"
 
 namespace {
@@ -16,39 +15,21 @@ struct OpenKey {
   REGSAM access;
 };
 
-class HandleTable {
- public:
-  HKEY add(OpenKey key) {
-    std::lock_guard lock(mutex_);
-    auto handle = reinterpret_cast<HKEY>(next_++);
-    keys_.emplace(handle, std::move(key));
-    return handle;
-  }
-  bool find(HKEY handle, OpenKey& key) {
-    if (handle == HKEY_LOCAL_MACHINE) {
-      key = OpenKey{"", KEY_ALL_ACCESS};
-      return true;
-    }
-    std::lock_guard lock(mutex_);
-    auto it = keys_.find(handle);
-    if (it == keys_.end()) return false;
-    key = it->second;
+plat::HandleTable<HKEY, OpenKey>& handles() {
+  static plat::HandleTable<HKEY, OpenKey> table(0x1000, 1);
+  return table;
+}
+
+// The key behind the handle; the root key is always open and never in the table.
+bool findKey(HKEY handle, OpenKey& key) {
+  if (handle == HKEY_LOCAL_MACHINE) {
+    key = OpenKey{"", KEY_ALL_ACCESS};
     return true;
   }
-  bool remove(HKEY handle) {
-    std::lock_guard lock(mutex_);
-    return keys_.erase(handle) == 1;
-  }
-
- private:
-  std::mutex mutex_;
-  std::uintptr_t next_ = 0x1000;
-  std::map<HKEY, OpenKey> keys_;
-};
-
-HandleTable& handles() {
-  static HandleTable table;
-  return table;
+  auto found = handles().find(handle);
+  if (!found) return false;
+  key = std::move(*found);
+  return true;
 }
 
 std::string joinPath(const std::string& parent, LPCSTR subKey) {
@@ -67,7 +48,7 @@ LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM des
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   OpenKey parent;
-  if (!handles().find(key, parent)) return ERROR_INVALID_HANDLE;
+  if (!findKey(key, parent)) return ERROR_INVALID_HANDLE;
   std::string path = joinPath(parent.path, subKey);
   if (LONG error = backend().openKey(path, desired); error != ERROR_SUCCESS) return error;
   *result = handles().add(OpenKey{path, desired});
@@ -79,7 +60,7 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   OpenKey parent;
-  if (!handles().find(key, parent)) return ERROR_INVALID_HANDLE;
+  if (!findKey(key, parent)) return ERROR_INVALID_HANDLE;
   std::string path = joinPath(parent.path, subKey);
   bool created = false;
   if (LONG error = backend().createKey(path, desired, created); error != ERROR_SUCCESS) return error;
@@ -96,7 +77,7 @@ LONG WINAPI RegCloseKey(HKEY key) {
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD /*reserved*/, LPDWORD type, LPBYTE data,
                              LPDWORD dataSize) {
   OpenKey open;
-  if (!handles().find(key, open)) return ERROR_INVALID_HANDLE;
+  if (!findKey(key, open)) return ERROR_INVALID_HANDLE;
   if ((open.access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (data != nullptr && dataSize == nullptr) return ERROR_INVALID_PARAMETER;
   plat::RegistryValue value;
@@ -122,7 +103,7 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD /*reserved*/, L
 LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD type, const BYTE* data,
                            DWORD dataSize) {
   OpenKey open;
-  if (!handles().find(key, open)) return ERROR_INVALID_HANDLE;
+  if (!findKey(key, open)) return ERROR_INVALID_HANDLE;
   if ((open.access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (data == nullptr && dataSize != 0) return ERROR_INVALID_PARAMETER;
   plat::RegistryValue value{type, std::vector<std::uint8_t>(data, data + dataSize)};
@@ -131,7 +112,7 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD
 
 LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName) {
   OpenKey open;
-  if (!handles().find(key, open)) return ERROR_INVALID_HANDLE;
+  if (!findKey(key, open)) return ERROR_INVALID_HANDLE;
   if ((open.access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
   return backend().deleteValue(open.path, valueName ? valueName : "");
 }
@@ -143,7 +124,7 @@ LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, L
     return ERROR_INVALID_PARAMETER;
   }
   OpenKey open;
-  if (!handles().find(key, open)) return ERROR_INVALID_HANDLE;
+  if (!findKey(key, open)) return ERROR_INVALID_HANDLE;
   if ((open.access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
   std::string subkey;
   if (LONG error = backend().subkeyName(open.path, index, subkey); error != ERROR_SUCCESS) return error;

@@ -3,15 +3,14 @@
 // access granted), the access checks and the status record. A handle keeps
 // talking to the machine that opened it.
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
 #include "machine/Machine.h"
 #include "machine/ServiceBackend.h"
 #include "win32/AsciiCase.h"
+#include "win32/HandleTable.h"
 #include "winsvc.h"
 
 namespace {
@@ -23,38 +22,8 @@ struct OpenHandle {
   DWORD access = 0;
 };
 
-class HandleTable {
- public:
-  SC_HANDLE add(OpenHandle handle) {
-    std::lock_guard lock(mutex_);
-    auto key = reinterpret_cast<SC_HANDLE>(next_);
-    next_ += 8;
-    handles_.emplace(key, std::move(handle));
-    return key;
-  }
-  std::optional<OpenHandle> find(SC_HANDLE key) {
-    std::lock_guard lock(mutex_);
-    auto it = handles_.find(key);
-    if (it == handles_.end()) return std::nullopt;
-    return it->second;
-  }
-  std::optional<OpenHandle> remove(SC_HANDLE key) {
-    std::lock_guard lock(mutex_);
-    auto it = handles_.find(key);
-    if (it == handles_.end()) return std::nullopt;
-    OpenHandle handle = std::move(it->second);
-    handles_.erase(it);
-    return handle;
-  }
-
- private:
-  std::mutex mutex_;
-  std::uintptr_t next_ = 0x5c000;
-  std::map<SC_HANDLE, OpenHandle> handles_;
-};
-
-HandleTable& handles() {
-  static HandleTable table;
+plat::HandleTable<SC_HANDLE, OpenHandle>& handles() {
+  static plat::HandleTable<SC_HANDLE, OpenHandle> table(0x5c000, 8);
   return table;
 }
 
