@@ -11,7 +11,7 @@ import unittest
 from desktop import Instance, wait_for
 from realstack import HOTSPOT_NET, OUT, UNSAVED, VOLATILE, NetworkManager, Phone, addresses, card_mode, \
     hotspot_dnsmasq, masquerading, nothing_of_ours_left, run
-from story_steps import CONNECT_PAGE, ROUTER_PAGE, exit_program, start_wifi
+from story_steps import ROUTER_PAGE, exit_program, start_wifi
 
 PROGRAM_DIR = os.environ["BRISKLANE_PROGRAM_DIR"]
 CARD = "wlan0"
@@ -52,13 +52,13 @@ class Router(unittest.TestCase):
     def join_details(self, router):
         """The name and passphrase How To Connect shows, and the join code's
         text as a phone camera reads it off the screen."""
-        router.press(CONNECT_PAGE)
+        router.open_menu_item("Controls", "How To \nConnect")
         router.wait_label("Scan with a phone camera to join")
         labels = router.labels()
         picture = os.path.join(self.work.name, "join-code.png")
         router.screen.photograph(picture)
         code = run("zbarimg", "-q", "--raw", picture).strip()
-        router.press(ROUTER_PAGE)
+        router.open_menu_item("Controls", "WiFi Settings")
         return (following_label(labels, "Wireless network name (SSID):"),
                 following_label(labels, "Connection Password:"), code)
 

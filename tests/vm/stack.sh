@@ -50,14 +50,19 @@ start_system_bus() {
   wait_until 10 "the system bus" test -S /run/dbus/system_bus_socket || fail "no system bus"
 }
 
-# NetworkManager gives nft a few seconds only; the first nft run under
-# emulation (nf_tables loaded over 9p) takes longer, and the hotspot would
-# come up without its masquerading rules. A throwaway table loads it first.
+# NetworkManager gives nft one second or so; the first nft run under
+# emulation (nf_tables and its modules loaded over 9p) takes longer, and the
+# hotspot then comes up without its masquerading rules: clients get an
+# address but no Internet. A throwaway table of the same kinds of rules as
+# NetworkManager's shared mode loads all of it first.
 warm_nft() {
   nft -f - <<'NFT' || log "nft warm-up failed"
 add table ip warmup
 add chain ip warmup post { type nat hook postrouting priority 100; policy accept; }
 add rule ip warmup post ip saddr 10.99.0.0/24 ip daddr != 10.99.0.0/24 masquerade
+add chain ip warmup forward { type filter hook forward priority 0; policy accept; }
+add rule ip warmup forward ip daddr 10.99.0.0/24 oifname "lo" ct state { established, related } accept
+add rule ip warmup forward iifname "lo" reject
 delete table ip warmup
 NFT
 }
