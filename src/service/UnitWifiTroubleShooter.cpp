@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QHideEvent>
 #include <QLabel>
@@ -17,6 +16,7 @@
 #include "app/MessageBoxes.h"
 #include "app/Pictures.h"
 #include "app/Translation.h"
+#include "app/WaitCursor.h"
 #include "service/ServiceControl.h"
 #include "util/SystemUtils.h"
 
@@ -36,15 +36,6 @@ bool openFirstInterface(TRegistry& registry) {
   const std::vector<std::string> interfaces = registry.GetKeyNames();
   return !interfaces.empty() && registry.OpenKey(InterfacesKey + interfaces.front(), false);
 }
-
-// The hourglass for a scope, restored in every outcome.
-class HourglassCursor {
- public:
-  HourglassCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~HourglassCursor() { QApplication::restoreOverrideCursor(); }
-  HourglassCursor(const HourglassCursor&) = delete;
-  HourglassCursor& operator=(const HourglassCursor&) = delete;
-};
 
 // Sizes the label to its text, as an auto-sized label does; a text that would
 // run past `right` wraps instead of being cut off (the desktop's font may be
@@ -275,7 +266,7 @@ bool TFrmTroubleShooter::RestartService() {
 
 void TFrmTroubleShooter::Timer1Timer() {
   Timer1->stop();
-  HourglassCursor hourglass;
+  TWaitCursor hourglass;
   const bool restarted = RestartService();
   FAnimate->Mode = restarted ? 1 : 0;
   lbl1->setText(Translate(restarted ? "The Windows WIFI service was started successfully."
