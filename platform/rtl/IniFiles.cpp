@@ -14,6 +14,8 @@ std::string TMemIniFile::ReadString(const std::string& section, const std::strin
   return profile_->value(section, ident).value_or(defaultValue);
 }
 
+void TMemIniFile::SetStrings(std::string_view text) { *profile_ = plat::ProfileText(text); }
+
 void TMemIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value) {
   profile_->setValue(section, ident, value);
 }

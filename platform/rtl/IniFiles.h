@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "SysUtils.h"
 
@@ -29,6 +30,10 @@ class TMemIniFile {
   TMemIniFile& operator=(const TMemIniFile&) = delete;
 
   const std::string& FileName() const { return fileName_; }
+
+  // Replaces what the file held, in memory, by the lines of `text`: for INI
+  // text that is not a file of its own (an encoded file, once decoded).
+  void SetStrings(std::string_view text);
 
   // The key's value without surrounding blanks and one pair of enclosing
   // quotes; `defaultValue` when the section or the key is absent.

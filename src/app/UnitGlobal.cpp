@@ -4,7 +4,6 @@
 
 #include "Classes.h"
 #include "IniFiles.h"
-#include "util/TextUtils.h"
 
 std::string ApplicationName = "Brisklane";
 std::string ProductUrl = "https://brisklane.example/";
@@ -53,36 +52,11 @@ std::string DecodeBase64Lenient(std::string_view text) {
   return out;
 }
 
-TIniSections ParseIniText(std::string_view text) {
-  TIniSections sections;
-  std::map<std::string, std::string>* current = nullptr;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    auto end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string line = Trim(text.substr(start, end - start));
-    start = end + 1;
-    if (line.empty() || line.front() == ';') continue;
-    if (line.front() == '[' && line.back() == ']') {
-      current = &sections[UpperCase(Trim(std::string_view(line).substr(1, line.size() - 2)))];
-      continue;
-    }
-    auto equals = line.find('=');
-    if (current == nullptr || equals == std::string::npos) continue;
-    current->emplace(UpperCase(Trim(std::string_view(line).substr(0, equals))),
-                     Trim(std::string_view(line).substr(equals + 1)));
-  }
-  return sections;
-}
-
 void LoadBrandingFile(const std::string& fileName) {
-  const TIniSections sections = ParseIniText(DecodeBase64Lenient(LoadFileText(fileName, BrandingFileMaxSize)));
-  auto system = sections.find("SYSTEM");
-  if (system == sections.end()) return;
-  if (auto name = system->second.find("APPLICATION_NAME"); name != system->second.end()) {
-    ApplicationName = name->second;
-  }
-  if (auto url = system->second.find("PRODUCT_URL"); url != system->second.end()) ProductUrl = url->second;
+  TMemIniFile branding("");
+  branding.SetStrings(DecodeBase64Lenient(LoadFileText(fileName, BrandingFileMaxSize)));
+  ApplicationName = branding.ReadString(SettingsSection, "APPLICATION_NAME", ApplicationName);
+  ProductUrl = branding.ReadString(SettingsSection, "PRODUCT_URL", ProductUrl);
 }
 
 bool ParseIniBoolean(std::string_view text, bool defaultValue) {

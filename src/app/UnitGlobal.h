@@ -2,7 +2,6 @@
 // the settings file setup.ini.
 #pragma once
 
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,8 +12,9 @@ extern std::string ProductUrl;       // the product's web page
 extern const std::string SupportMailAddress;
 extern const std::string DefaultNetworkName;  // "Brisklane"
 
-// Reads the branding file and sets ApplicationName and ProductUrl from the
-// keys "APPLICATION_NAME" and "PRODUCT_URL" of its section "System". Raises
+// Reads the branding file, the Base64 text of an INI file, and sets
+// ApplicationName and ProductUrl from the keys "APPLICATION_NAME" and
+// "PRODUCT_URL" of its section "System", read as setup.ini is read. Raises
 // EFOpenError "Cannot open file "<path>". <reason>" when it is missing, is not
 // a regular file, cannot be read or is larger than 64 KiB.
 void LoadBrandingFile(const std::string& fileName);
@@ -22,11 +22,6 @@ void LoadBrandingFile(const std::string& fileName);
 // The Base64 text decoded, characters outside the alphabet skipped; decoding
 // stops at the first "=".
 std::string DecodeBase64Lenient(std::string_view text);
-
-// INI lines as the branding file has them: section -> key -> value, names in
-// upper case; of duplicate keys in a section the first counts.
-using TIniSections = std::map<std::string, std::map<std::string, std::string>>;
-TIniSections ParseIniText(std::string_view text);
 
 // The seven settings of setup.ini.
 struct TSettings {

@@ -63,6 +63,31 @@ TEST_F(Branding, AbsentKeysKeepBuiltInValues) {
   EXPECT_EQ(ProductUrl, savedUrl);
 }
 
+TEST_F(Branding, NamesAndValuesFollowTheRulesOfTheSettingsFile) {
+  struct Case {
+    const char* text;
+    const char* name;  // null: the built-in name stays
+  };
+  for (auto [text, name] : {
+           Case{"[System]\nAPPLICATION_NAME=First\nAPPLICATION_NAME=Second\n", "First"},
+           Case{"[SYSTEM]\r\n\tapplication_name\t=\tTabbed\t\r\n", "Tabbed"},
+           Case{"[System]\nAPPLICATION_NAME=\" Quoted \"\n", " Quoted "},
+           Case{"[Other]\nAPPLICATION_NAME=No\n[System]\nAPPLICATION_NAME=Last line", "Last line"},
+           Case{"[System]\nAPPLICATION_NAME=a=b\n", "a=b"},
+           Case{"[System]\n;APPLICATION_NAME=Commented\n", nullptr},
+           Case{"[System]\nAPPLICATION_NAME\n", nullptr},
+           Case{"APPLICATION_NAME=Early\n[System]\n", nullptr},
+           Case{"[System]\nOTHER=1\n[System]\nAPPLICATION_NAME=Second section\n", nullptr},
+       }) {
+    SCOPED_TRACE(text);
+    ApplicationName = savedName;
+    write(base64(text));
+    LoadBrandingFile(file);
+    EXPECT_EQ(ApplicationName, name ? name : savedName);
+    EXPECT_EQ(ProductUrl, savedUrl);
+  }
+}
+
 TEST_F(Branding, EmptyOrGarbageFileChangesNothing) {
   write("");
   LoadBrandingFile(file);
