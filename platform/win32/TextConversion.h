@@ -4,14 +4,19 @@
 #include <optional>
 #include <string>
 
+#include "rtl/Utf16.h"
 #include "windows.h"
 
 namespace plat {
 
-// None for a null pointer or malformed UTF-16 (a lone surrogate).
-std::optional<std::string> toUtf8(LPCWSTR text);
+// None for a null pointer or malformed UTF-16 (a lone surrogate): the calls
+// refuse such names rather than pass on a changed one.
+inline std::optional<std::string> toUtf8(LPCWSTR text) {
+  if (text == nullptr || !IsWellFormedUtf16(text)) return std::nullopt;
+  return Utf16ToUtf8(text);
+}
 
 // Malformed UTF-8 becomes U+FFFD.
-std::u16string toUtf16(const std::string& text);
+inline std::u16string toUtf16(const std::string& text) { return Utf8ToUtf16(text); }
 
 }  // namespace plat

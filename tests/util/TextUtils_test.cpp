@@ -17,15 +17,4 @@ TEST(SameText, IgnoresAsciiLetterCaseOnly) {
   EXPECT_FALSE(SameText("a-b", "a_b"));
 }
 
-TEST(Utf, ConvertsBothWaysAndReplacesMalformedInput) {
-  EXPECT_EQ(Utf8ToUtf16("Caf\xc3\xa9 \xf0\x9f\x93\xb6"), u"Caf\u00e9 \U0001F4F6");
-  EXPECT_EQ(Utf16ToUtf8(u"Caf\u00e9 \U0001F4F6"), "Caf\xc3\xa9 \xf0\x9f\x93\xb6");
-  EXPECT_EQ(Utf8ToUtf16("a\xff"
-                        "b"),
-            u"a\uFFFDb");
-  const char16_t lone[] = {u'a', 0xD800, u'b', 0};
-  EXPECT_EQ(Utf16ToUtf8(lone), "a\xef\xbf\xbd"
-                               "b");
-}
-
 }  // namespace
