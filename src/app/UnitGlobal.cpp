@@ -53,7 +53,7 @@ std::string DecodeBase64Lenient(std::string_view text) {
 }
 
 void LoadBrandingFile(const std::string& fileName) {
-  TMemIniFile branding("");
+  TMemIniFile branding("");  // no file behind it: the decoded text is all it holds
   branding.SetStrings(DecodeBase64Lenient(LoadFileText(fileName, BrandingFileMaxSize)));
   ApplicationName = branding.ReadString(SettingsSection, "APPLICATION_NAME", ApplicationName);
   ProductUrl = branding.ReadString(SettingsSection, "PRODUCT_URL", ProductUrl);
