@@ -1,5 +1,7 @@
 #include "linux/NmActivation.h"
 
+#include <algorithm>
+
 #include "linux/NmNames.h"
 #include "linux/NmReplies.h"
 
@@ -20,8 +22,12 @@ NmActivation::NmActivation(NmClient& client, QString devicePath)
     changed_.notify_all();
   };
   listener.deviceStateChanged = [this](const QString& device, std::uint32_t newState, std::uint32_t, std::uint32_t reason) {
-    if (device != devicePath_ || newState != deviceStateFailed) return;
+    if (device != devicePath_) return;
     std::lock_guard lock(mutex_);
+    if (newState != deviceStateFailed) {
+      furthestDeviceState_ = std::max(furthestDeviceState_, newState);
+      return;
+    }
     deviceReason_ = reason;
     changed_.notify_all();
   };
@@ -55,7 +61,7 @@ NmActivation::Outcome NmActivation::wait(const QString& activePath, std::chrono:
   }
   if (deviceReason_ != 0) return {Result::Failed, 0, deviceReason_};
   if (networkManagerGone_) return {Result::NetworkManagerGone, 0, 0};
-  return {Result::TimedOut, 0, 0};
+  return {Result::TimedOut, 0, 0, furthestDeviceState_};
 }
 
 }  // namespace plat::lnx

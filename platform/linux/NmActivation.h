@@ -22,6 +22,7 @@ class NmActivation {
     Result result = Result::Failed;
     std::uint32_t activeReason = 0;  // NMActiveConnectionStateReason
     std::uint32_t deviceReason = 0;  // NMDeviceStateReason of the device's failure; 0: none seen
+    std::uint32_t furthestDeviceState = 0;  // the furthest NMDeviceState the device reached
   };
 
   // Listens from now on, so create it before asking for the activation on
@@ -49,6 +50,7 @@ class NmActivation {
   std::condition_variable changed_;
   std::map<QString, End> ends_;  // by active connection
   std::uint32_t deviceReason_ = 0;
+  std::uint32_t furthestDeviceState_ = 0;
   bool networkManagerGone_ = false;
 };
 

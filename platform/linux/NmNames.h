@@ -34,6 +34,7 @@ constexpr std::uint32_t deviceTypeModem = 8;
 // NMDeviceState
 constexpr std::uint32_t deviceStateUnmanaged = 10;
 constexpr std::uint32_t deviceStateUnavailable = 20;
+constexpr std::uint32_t deviceStateIpConfig = 70;
 constexpr std::uint32_t deviceStateActivated = 100;
 
 // NMDeviceStateReason

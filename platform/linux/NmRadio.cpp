@@ -472,7 +472,9 @@ RadioResult NmRadio::activate(const WifiDevice& wifi, const ProfileSettings& set
     case NmActivation::Result::Activated: break;
     case NmActivation::Result::TimedOut:
       deactivate(activePath);
-      setRefusal(activationTimedOut(name, options_.activationTimeout));
+      setRefusal(action == Action::Join && outcome.furthestDeviceState < nm::deviceStateIpConfig
+                     ? keyNotAcceptedInTime(name, options_.activationTimeout)
+                     : activationTimedOut(name, options_.activationTimeout));
       return RadioResult::Failed;
     case NmActivation::Result::NetworkManagerGone:
       setRefusal(networkManagerStopped(name));

@@ -136,6 +136,14 @@ std::string activationTimedOut(const std::string& network, std::chrono::millisec
          " seconds, so Brisklane gave up: try again closer to the other computer.";
 }
 
+// A WPA2/WPA3 network (what NetworkManager hosts where the driver can)
+// rejects a wrong key at the WPA3 handshake, which wpa_supplicant retries
+// without NetworkManager ever calling the key wrong.
+std::string keyNotAcceptedInTime(const std::string& network, std::chrono::milliseconds timeout) {
+  return quoted(network) + " did not accept this computer within " + std::to_string(timeout.count() / 1000) +
+         " seconds, so Brisklane gave up: check that the key in Options is the other computer's.";
+}
+
 std::string networkManagerStopped(const std::string& network) {
   return "NetworkManager stopped while bringing up " + quoted(network) + ": start it and try again.";
 }

@@ -57,6 +57,7 @@ std::string joinFailed(const std::string& network, std::uint32_t deviceReason);
 std::string wrongKey(const std::string& network);
 std::string notInRange(const std::string& network);
 std::string activationTimedOut(const std::string& network, std::chrono::milliseconds timeout);
+std::string keyNotAcceptedInTime(const std::string& network, std::chrono::milliseconds timeout);
 std::string networkManagerStopped(const std::string& network);
 std::string networkManagerRefused(const QString& message);
 // A device that shares the Internet joins no network.

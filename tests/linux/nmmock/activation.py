@@ -11,7 +11,8 @@ import dbus
 
 from . import rules
 from .air import AccessPoint, Network
-from .constants import ACTIVE, DEVICE, ActivationFlags, ActiveReason, ActiveState, DeviceState as S, Reason, WifiMode
+from .constants import ACTIVE, DEVICE, ActivationFlags, ActiveReason, ActiveState, ApSecurity, DeviceState as S, Reason, \
+    WifiMode
 from .devices import ACTIVE_STATES, Dhcp4Config, Ip4Config
 from .exported import Exported
 
@@ -31,21 +32,26 @@ def plan(device, settings, network, failure=None):
         return PREPARE + [(S.FAILED, failure)]
     if device.kind == 'wifi' and not rules.is_hotspot(settings):
         refusal = _association(settings, network)
-        if refusal:
+        if refusal is not None:
             return PREPARE + refusal
     return list(SUCCESS)
 
 
 def _association(settings, network):
-    """The states after config when a Wi-Fi client cannot join; empty when it can."""
+    """The states after config when a Wi-Fi client cannot join (none: it stays
+    in config); None when it can."""
     why = network.admits(settings) if network is not None else 'absent'
     if why in ('absent', 'incompatible'):
         return [(S.FAILED, Reason.SSID_NOT_FOUND)]
     if why == 'no-secret':
         return [(S.NEED_AUTH, Reason.NONE), (S.FAILED, Reason.NO_SECRETS)]
+    if why == 'wrong-secret' and network.rsn_flags & ApSecurity.KEY_MGMT_SAE:
+        # The WPA3 handshake rejects the key; wpa_supplicant tries again and
+        # again, and NetworkManager waits on in config.
+        return []
     if why == 'wrong-secret':
         return [(S.NEED_AUTH, Reason.SUPPLICANT_DISCONNECT), (S.FAILED, Reason.NO_SECRETS)]
-    return []
+    return None
 
 
 class Activation(Exported):

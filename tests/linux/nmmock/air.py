@@ -24,6 +24,8 @@ SECURITY = {
     'wpa2-psk': (ApFlags.PRIVACY, 0, CCMP | ApSecurity.KEY_MGMT_PSK, 'wpa-psk'),
     'wpa-wpa2-psk': (ApFlags.PRIVACY, TKIP | CCMP | ApSecurity.KEY_MGMT_PSK, CCMP | ApSecurity.KEY_MGMT_PSK, 'wpa-psk'),
     'wpa3-sae': (ApFlags.PRIVACY, 0, CCMP | ApSecurity.KEY_MGMT_SAE, 'sae'),
+    # What NetworkManager 1.42 hosts for a WPA-PSK hotspot where the driver can.
+    'wpa2-wpa3': (ApFlags.PRIVACY, 0, CCMP | ApSecurity.KEY_MGMT_PSK | ApSecurity.KEY_MGMT_SAE, 'wpa-psk'),
     'wpa2-eap': (ApFlags.PRIVACY, 0, CCMP | ApSecurity.KEY_MGMT_802_1X, 'wpa-eap'),
 }
 
