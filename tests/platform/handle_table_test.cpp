@@ -1,5 +1,4 @@
 // The table behind the registry, service and internet handles.
-#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -35,19 +34,6 @@ TEST(HandleTable, HandsOutNumbersFromTheFirstByStepAndNeverAgain) {
     EXPECT_EQ(table.find(b), "b");
     EXPECT_EQ(table.find(nullptr), std::nullopt);
   }
-}
-
-TEST(HandleTable, RemoveGivesTheLastReferenceToTheCaller) {
-  plat::HandleTable<Handle, std::shared_ptr<int>> table(0x1000, 4);
-  const Handle handle = table.add(std::make_shared<int>(7));
-  auto found = table.find(handle);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->use_count(), 2);
-  found.reset();
-  auto removed = table.remove(handle);
-  ASSERT_TRUE(removed);
-  EXPECT_EQ(removed->use_count(), 1);
-  EXPECT_EQ(**removed, 7);
 }
 
 TEST(HandleTable, ThreadsOpeningAndClosingAtOnceGetDistinctHandles) {
