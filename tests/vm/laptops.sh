@@ -8,7 +8,7 @@ run_story laptops_test.py || status=1
 
 /usr/lib/polkit-1/polkitd --no-debug > "$VM_OUT/polkitd.log" 2>&1 &
 wait_until 30 "polkit on the bus" busctl --system status org.freedesktop.PolicyKit1
-useradd --create-home --uid 1000 alice
+useradd --create-home alice
 chmod 1777 "$VM_OUT"
 as_alice() { runuser -u alice -- env HOME=/home/alice VM_OUT="$VM_OUT" VM_BUILD="$VM_BUILD" bash -c '. "$0"; "$@"' "$VM_HERE/stack.sh" "$@"; }
 as_alice run_story user_test.py refused || status=1

@@ -57,6 +57,13 @@ class NetworkManager:
         interface = NM + ".Connection.Active"
         return [(str(self._get(p, interface, "Connection")), int(self._get(p, interface, "State"))) for p in paths]
 
+    def active_wifi(self):
+        """The Wi-Fi profiles being activated or active (NetworkManager 1.42
+        also counts the loopback as an active connection)."""
+        profiles = self.profiles()
+        return [path for path, _ in self.active()
+                if profiles.get(path, ({}, 0))[0].get("connection", {}).get("type") == "802-11-wireless"]
+
 
 def card_mode(interface, netns=None):
     info = run(*(["ip", "netns", "exec", netns] if netns else []), "iw", "dev", interface, "info", check=False)
