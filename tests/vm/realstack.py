@@ -149,3 +149,42 @@ class Phone:
                 run("kill", file.read().strip(), check=False)
             os.remove(self.pidfile)
         self._in("ip", "-4", "addr", "flush", "dev", self.interface, check=False)
+
+
+class UpstreamNetwork:
+    """A Wi-Fi network of the Internet namespace (wpa_supplicant in
+    access-point mode on a radio moved there, with dnsmasq handing out
+    192.0.3.x and answering DNS), for a router whose Internet comes over
+    Wi-Fi."""
+
+    NAME, PASSPHRASE = "Upstream", "upstream-key"
+
+    def __init__(self, interface, netns="inet"):
+        self.interface, self.netns = interface, netns
+        self.pids = []
+
+    def _in(self, *command, **options):
+        return run("ip", "netns", "exec", self.netns, *command, **options)
+
+    def start(self):
+        config = f"/run/{self.netns}-ap.conf"
+        with open(config, "w") as file:
+            file.write(f'network={{\n  ssid="{self.NAME}"\n  mode=2\n  frequency=2437\n  key_mgmt=WPA-PSK\n'
+                       f'  proto=RSN\n  pairwise=CCMP\n  group=CCMP\n  psk="{self.PASSPHRASE}"\n}}\n')
+        self._in("ip", "addr", "add", "192.0.3.1/24", "dev", self.interface)
+        self._in("ip", "link", "set", self.interface, "up")
+        self._in("wpa_supplicant", "-B", "-i", self.interface, "-c", config, "-P", f"/run/{self.netns}-ap.pid",
+                 "-f", f"{OUT}/{self.netns}-ap.log")
+        self._in("dnsmasq", "--conf-file=/dev/null", "--bind-interfaces", f"--interface={self.interface}",
+                 "--except-interface=lo", "--no-resolv", "--no-hosts", "--address=/#/192.0.2.1", "--local=/#/",
+                 "--dhcp-range=192.0.3.100,192.0.3.150,255.255.255.0,1h", f"--pid-file=/run/{self.netns}-ap-dns.pid",
+                 "--dhcp-leasefile=/run/upstream.leases")
+        return self
+
+    def stop(self):
+        for pidfile in (f"/run/{self.netns}-ap.pid", f"/run/{self.netns}-ap-dns.pid"):
+            if os.path.exists(pidfile):
+                with open(pidfile) as file:
+                    run("kill", file.read().strip(), check=False)
+                os.remove(pidfile)
+        self._in("ip", "addr", "flush", "dev", self.interface, check=False)

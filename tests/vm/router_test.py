@@ -4,18 +4,27 @@ wpa_supplicant and dnsmasq on simulated radios, with a wired uplink to the
 
 import os
 import signal
-import subprocess
 import tempfile
 import unittest
 
+import pyatspi
+
 from desktop import Instance, wait_for
-from realstack import HOTSPOT_NET, OUT, UNSAVED, VOLATILE, NetworkManager, Phone, addresses, card_mode, \
-    hotspot_dnsmasq, masquerading, nothing_of_ours_left, run
+from realstack import HOTSPOT_NET, OUT, UNSAVED, VOLATILE, NetworkManager, Phone, UpstreamNetwork, addresses, \
+    card_mode, hotspot_dnsmasq, masquerading, nothing_of_ours_left, run
 from story_steps import ROUTER_PAGE, exit_program, start_wifi
 
 PROGRAM_DIR = os.environ["BRISKLANE_PROGRAM_DIR"]
 CARD = "wlan0"
 REFUSED = "The wireless network could not be started."
+
+
+def do(step):
+    """A step of a case: a function, or a command to run."""
+    if callable(step):
+        step()
+    else:
+        run(*step)
 
 
 def soft_block(on):
@@ -79,6 +88,7 @@ class Router(unittest.TestCase):
 
         name, passphrase, code = self.join_details(router)
         self.assertEqual(self.nm.secret(path), passphrase)
+        self.assertEqual(passphrase, "6091760917")  # the default key, twice: WPA2 needs 8 characters
         self.assertEqual(code, f"WIFI:T:WPA;S:{name};P:{passphrase};;")
 
         address = self.phone.join(name, passphrase)
@@ -127,6 +137,36 @@ class Router(unittest.TestCase):
         self.assertEqual(self.nm.profiles().keys(), before.keys())
         exit_program(router)
 
+    def internet_over_the_only_card(self):
+        """The case of a router whose only Wi-Fi card is on the network that
+        brings its Internet, the cable unplugged: the page offers nothing to
+        share, as without any Internet connection to share."""
+        upstream = UpstreamNetwork("wlan2")
+
+        def join():
+            upstream.start()
+            wait_for("the upstream network in the scan", lambda: UpstreamNetwork.NAME in run(
+                "nmcli", "-g", "SSID", "device", "wifi", "list", "--rescan", "yes"), timeout=60, interval=2)
+            run("nmcli", "-w", "60", "device", "wifi", "connect", UpstreamNetwork.NAME, "password",
+                UpstreamNetwork.PASSPHRASE, "ifname", CARD, timeout=90)
+            run("nmcli", "connection", "down", "Uplink")
+
+        def leave():
+            run("nmcli", "connection", "delete", UpstreamNetwork.NAME, check=False)
+            upstream.stop()
+            run("nmcli", "-w", "60", "connection", "up", "Uplink", timeout=90)
+
+        return "the only card carries the Internet", None, join, leave
+
+    def assert_not_offered(self):
+        """The page offers no sharing: with no connection but the card's
+        carrying the Internet, there is no source to share."""
+        router = self.laptop(ready=False)
+        router.wait_label("Your current connection is not available for sharing your Internet.")
+        button = router.wait_find("push button", "Start WiFi")
+        self.assertFalse(button.getState().contains(pyatspi.STATE_ENABLED))
+        exit_program(router)
+
     def test_3_refusals_before_anything_is_sent(self):
         cases = [
             ("wi-fi switched off", "switched off", ["nmcli", "radio", "wifi", "off"], ["nmcli", "radio", "wifi", "on"]),
@@ -136,13 +176,16 @@ class Router(unittest.TestCase):
             ("no dnsmasq", "dnsmasq", ["mv", "/usr/sbin/dnsmasq", "/usr/sbin/dnsmasq.hidden"],
              ["mv", "/usr/sbin/dnsmasq.hidden", "/usr/sbin/dnsmasq"]),
         ]
-        for what, reason, break_it, mend_it in cases:
+        for what, reason, break_it, mend_it in cases + [self.internet_over_the_only_card()]:
             with self.subTest(what):
-                run(*break_it)
+                do(break_it)
                 try:
-                    self.assert_refused(reason)
+                    if reason:
+                        self.assert_refused(reason)
+                    else:
+                        self.assert_not_offered()
                 finally:
-                    run(*mend_it)
+                    do(mend_it)
                     wait_for(f"{CARD} to be back", lambda: "disconnected" in run("nmcli", "-g", "GENERAL.STATE",
                                                                                 "device", "show", CARD))
 

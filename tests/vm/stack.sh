@@ -113,7 +113,7 @@ make_uplink() {
   wait_until 30 "the USB Ethernet pair" uplink_pair || fail "no USB Ethernet pair"
   timeout 30 udevadm settle -t 30
   uplink_pair
-  ip netns add inet
+  ip netns list | grep -qw inet || ip netns add inet
   ip -n inet link set lo up
   ip link set "$GADGET" netns inet
   ip -n inet addr add 192.0.2.1/24 dev "$GADGET"
