@@ -14,11 +14,10 @@ fail() { log "FAIL: $*"; exit 1; }
 
 # wait_until SECONDS WHAT COMMAND...: polls every 0.2 s.
 wait_until() {
-  local limit=$(( $1 * 5 )) what="$2"
+  local deadline=$((SECONDS + $1)) what="$2"
   shift 2
   until "$@" > /dev/null 2>&1; do
-    limit=$((limit - 1))
-    [ "$limit" -gt 0 ] || { log "timed out waiting for $what"; return 1; }
+    [ "$SECONDS" -lt "$deadline" ] || { log "timed out waiting for $what"; return 1; }
     sleep 0.2
   done
 }
@@ -149,8 +148,20 @@ activate_uplink() {
   # The gadget's link comes up a moment after the interface (the kernel
   # tells the carrier only of an interface that is up); until then
   # NetworkManager counts the device as unavailable.
+  # Now and then the emulated USB link comes up without a carrier; binding
+  # the gadget to its controller again brings it.
   ip link set "$UPLINK" up
-  wait_until 30 "the uplink's carrier" grep -qx 1 "/sys/class/net/$UPLINK/carrier"
+  local try
+  for try in 1 2 3; do
+    wait_until 20 "the uplink's carrier" grep -qx 1 "/sys/class/net/$UPLINK/carrier" && break
+    log "binding the USB gadget again (try $try)"
+    echo "" > /sys/kernel/config/usb_gadget/uplink/UDC
+    ls /sys/class/udc > /sys/kernel/config/usb_gadget/uplink/UDC
+    # The gadget's interface stays in its namespace; the host side comes anew.
+    wait_until 30 "the uplink again" test -e "/sys/class/net/$UPLINK"
+    ip -n inet link set "$GADGET" up
+    ip link set "$UPLINK" up
+  done
   wait_until 30 "NetworkManager to take the uplink" bash -c "nmcli -g GENERAL.STATE device show $UPLINK | grep -q '^30 '"
   nmcli connection add type ethernet ifname "$UPLINK" con-name Uplink ipv4.method auto ipv6.method disabled \
     connection.autoconnect no > /dev/null || fail "nmcli connection add Uplink"
