@@ -21,7 +21,8 @@ NmRadio::Options radioOptions(NmRadio::Options options, LinuxNetwork& network) {
 LinuxMachine::LinuxMachine() : LinuxMachine(Options{}) {}
 
 LinuxMachine::LinuxMachine(Options options)
-    : inventory_(client_),
+    : client_(options.firstLook),
+      inventory_(client_),
       backends_(options.backends(inventory_)),
       radio_(client_, inventory_, radioOptions(std::move(options.radio), *backends_.network)) {}
 
@@ -54,7 +55,10 @@ void LinuxMachine::removeLeftoversOnce() {
   std::lock_guard lock(leftoversMutex_);
   if (leftoversRemoved_) return;
   try {
-    if (!radio_.removeLeftovers()) backends_.network->resetSharing();
+    // Tried again at the next use until NetworkManager's profiles are in.
+    const auto liveHotspot = radio_.removeLeftovers();
+    if (!liveHotspot) return;
+    if (!*liveHotspot) backends_.network->resetSharing();
   } catch (const nm::UnexpectedReply& reply) {
     // Nothing is swept when what is there cannot be read; the call that
     // brought us here goes on, and says so itself if it meets the same.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,8 @@ class LinuxMachine : public Machine {
     std::function<LinuxBackends(DeviceInventory&)> backends = LinuxBackends::forUser;
     // Its sharesInternetTo is the network's.
     NmRadio::Options radio;
+    // How long the first question waits for NetworkManager's objects.
+    std::chrono::milliseconds firstLook = std::chrono::milliseconds(40);
   };
 
   // For the user who runs the program. Throws std::runtime_error naming

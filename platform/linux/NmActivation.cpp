@@ -42,8 +42,10 @@ NmActivation::NmActivation(NmClient& client, QString devicePath)
 
 NmActivation::~NmActivation() { client_.removeListener(listener_); }
 
-NmActivation::Outcome NmActivation::wait(const QString& activePath, std::chrono::milliseconds timeout) {
-  // Covers an activation that ended before its signals could be told apart.
+NmActivation::Outcome NmActivation::wait(const QString& activePath, std::chrono::milliseconds timeout,
+                                         std::stop_token stop) {
+  // Covers an activation that ended before its signals could be told apart:
+  // the cache has its state.
   if (const auto active = client_.properties(activePath, nm::activeInterface)) {
     const auto state = nm::numberIn(*active, QStringLiteral("State"));
     if (state == nm::activeStateActivated || state == nm::activeStateDeactivated) {
@@ -53,14 +55,14 @@ NmActivation::Outcome NmActivation::wait(const QString& activePath, std::chrono:
   }
 
   std::unique_lock lock(mutex_);
-  changed_.wait_for(lock, timeout, [&] {
-    return ends_.count(activePath) != 0 || deviceReason_ != 0 || networkManagerGone_;
-  });
+  client_.await(changed_, lock, stop, timeout,
+                [&] { return ends_.count(activePath) != 0 || deviceReason_ != 0 || networkManagerGone_; });
   if (const auto end = ends_.find(activePath); end != ends_.end()) {
     return {end->second.activated ? Result::Activated : Result::Failed, end->second.reason, deviceReason_};
   }
   if (deviceReason_ != 0) return {Result::Failed, 0, deviceReason_};
   if (networkManagerGone_) return {Result::NetworkManagerGone, 0, 0};
+  if (stop.stop_requested()) return {Result::GivenUp, 0, 0};
   return {Result::TimedOut, 0, 0, furthestDeviceState_};
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <stop_token>
 
 #include <QString>
 
@@ -17,7 +18,7 @@ namespace plat::lnx {
 
 class NmActivation {
  public:
-  enum class Result { Activated, Failed, TimedOut, NetworkManagerGone };
+  enum class Result { Activated, Failed, TimedOut, NetworkManagerGone, GivenUp };
   struct Outcome {
     Result result = Result::Failed;
     std::uint32_t activeReason = 0;  // NMActiveConnectionStateReason
@@ -33,8 +34,9 @@ class NmActivation {
   NmActivation& operator=(const NmActivation&) = delete;
 
   // Waits until the active connection (its object path) ends its
-  // activation, at most `timeout`.
-  Outcome wait(const QString& activePath, std::chrono::milliseconds timeout);
+  // activation, at most `timeout`, until `stop` is requested (GivenUp) or
+  // briefly once the application quits (TimedOut).
+  Outcome wait(const QString& activePath, std::chrono::milliseconds timeout, std::stop_token stop = {});
 
  private:
   struct End {
@@ -47,7 +49,7 @@ class NmActivation {
   NmClient::ListenerId listener_ = 0;
 
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable_any changed_;
   std::map<QString, End> ends_;  // by active connection
   std::uint32_t deviceReason_ = 0;
   std::uint32_t furthestDeviceState_ = 0;

@@ -38,11 +38,8 @@ std::vector<NetworkDevice> NmDeviceInventory::devices() {
   const auto manager = client_.properties(nm::managerPath, nm::managerInterface);
   if (!manager) return {};
   const QString primary = nm::objectPathIn(*manager, QStringLiteral("PrimaryConnection"));
-  const auto reply = client_.call(nm::managerPath, nm::managerInterface, QStringLiteral("GetDevices"));
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
-
   std::vector<NetworkDevice> devices;
-  for (const auto& path : nm::objectPaths(nm::firstArgument(reply))) {
+  for (const auto& path : nm::objectPaths(manager->value(QStringLiteral("Devices")))) {
     const auto device = client_.properties(path.path(), nm::deviceInterface);
     if (!device) continue;  // gone meanwhile
     NetworkDevice d;

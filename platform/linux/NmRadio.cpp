@@ -91,7 +91,7 @@ NmRadio::~NmRadio() { client_.removeListener(listener_); }
 std::vector<std::string> NmRadio::interfaces() {
   clearRefusal();
   if (!client_.networkManagerRunning()) {
-    setRefusal(networkManagerNotRunning());
+    setRefusal(unreachableOr(std::string()));
     return {};
   }
   trackActiveDevices();
@@ -149,13 +149,13 @@ RadioResult NmRadio::connect(const std::string& interfaceId, const std::string& 
     setRefusal(unsuitableKey());
     return RadioResult::WrongKey;
   }
-  if (!permitted(Action::Join, target->shown.secured)) return RadioResult::Failed;
   return activate(*wifi, joinSettings(name, target->security, sentKey, owner()), target->accessPoint, Action::Join,
                   name);
 }
 
 RadioResult NmRadio::disconnect(const std::string& interfaceId) {
   clearRefusal();
+  givePendingUp(interfaceId);
   const auto wifi = findDevice(interfaceId);
   if (!wifi) return RadioResult::NoSuchInterface;
   const QString devicePath = QString::fromStdString(wifi->device.objectPath);
@@ -188,13 +188,13 @@ RadioResult NmRadio::addOwnNetwork(const std::string& interfaceId, const std::st
       return RadioResult::Failed;
     }
   }
-  if (!permitted(Action::Host, !key.empty())) return RadioResult::Failed;
   const HotspotProfile hotspot{name, key, wifi->device.permanentHardwareAddress, shared};
   return activate(*wifi, hotspotSettings(hotspot, owner()), QString(), Action::Host, name);
 }
 
 RadioResult NmRadio::deleteOwnNetwork(const std::string& interfaceId, const std::string& name) {
   clearRefusal();
+  givePendingUp(interfaceId);
   const auto wifi = findDevice(interfaceId);
   if (!wifi) return RadioResult::NoSuchInterface;
   const QString devicePath = QString::fromStdString(wifi->device.objectPath);
@@ -240,36 +240,33 @@ void NmRadio::setEventSink(EventSink sink) {
   sink_ = std::move(sink);
 }
 
-bool NmRadio::removeLeftovers() {
-  if (!client_.networkManagerRunning()) return false;
+std::optional<bool> NmRadio::removeLeftovers() {
+  const NmObjectCache& objects = client_.objects();
+  if (!objects.settled()) return std::nullopt;
+  const auto manager = objects.properties(nm::managerPath, nm::managerInterface);
+  const auto settingsService = objects.properties(nm::settingsPath, nm::settingsInterface);
+  if (!manager || !settingsService) return std::nullopt;
   std::map<QString, QString> activeByProfile;
-  if (const auto manager = client_.properties(nm::managerPath, nm::managerInterface)) {
-    const auto actives = nm::objectPaths(manager->value(QStringLiteral("ActiveConnections")));
-    for (const auto& active : actives) {
-      if (const auto properties = client_.properties(active.path(), nm::activeInterface)) {
-        activeByProfile[nm::objectPathIn(*properties, QStringLiteral("Connection"))] = active.path();
-      }
+  for (const auto& active : nm::objectPaths(manager->value(QStringLiteral("ActiveConnections")))) {
+    if (const auto properties = objects.properties(active.path(), nm::activeInterface)) {
+      activeByProfile[nm::objectPathIn(*properties, QStringLiteral("Connection"))] = active.path();
     }
   }
-  const auto list = client_.call(nm::settingsPath, nm::settingsInterface, QStringLiteral("ListConnections"));
-  if (!replied(list)) return false;
   const QString self = client_.uniqueName();
   bool liveHotspot = false;
-  for (const auto& profile : nm::objectPaths(nm::firstArgument(list))) {
-    const auto reply = client_.call(profile.path(), nm::profileInterface, QStringLiteral("GetSettings"));
-    if (!replied(reply)) continue;
-    const auto settings = nm::profileSettings(nm::firstArgument(reply));
-    const QString instance = profileInstance(settings);
+  for (const auto& profile : nm::objectPaths(settingsService->value(QStringLiteral("Connections")))) {
+    const auto settings = objects.settings(profile.path());
+    if (!settings) continue;  // arrived after the look began
+    const QString instance = profileInstance(*settings);
     if (instance.isEmpty()) continue;  // not Brisklane's
     const auto active = activeByProfile.find(profile.path());
     if (instance == self || client_.nameHasOwner(instance)) {
-      liveHotspot = liveHotspot || (isHotspotProfile(settings) && active != activeByProfile.end());
+      liveHotspot = liveHotspot || (isHotspotProfile(*settings) && active != activeByProfile.end());
       continue;
     }
-    const auto profileProperties = client_.properties(profile.path(), nm::profileInterface);
+    const auto profileProperties = objects.properties(profile.path(), nm::profileInterface);
     if (!profileProperties || !nm::flagIn(*profileProperties, QStringLiteral("Unsaved"))) continue;  // a user's copy
-    if (active != activeByProfile.end()) deactivate(active->second);
-    client_.call(profile.path(), nm::profileInterface, QStringLiteral("Delete"), {}, NmClient::CallKind::Action);
+    withdraw(client_, active != activeByProfile.end() ? active->second : QString(), profile.path());
   }
   return liveHotspot;
 }
@@ -301,11 +298,14 @@ std::optional<NmRadio::WifiDevice> NmRadio::findDevice(const std::string& interf
 }
 
 std::string NmRadio::unreachableOr(std::string otherwise) {
-  if (!client_.networkManagerRunning()) return networkManagerNotRunning();
-  // The request the device list starts with.
-  const auto reply = client_.call(nm::managerPath, nm::managerInterface, QStringLiteral("GetDevices"));
-  if (reply.type() == QDBusMessage::ErrorMessage) return networkManagerFailing(reply.errorMessage());
-  return otherwise;
+  const NmObjectCache& objects = client_.objects();
+  switch (objects.state()) {
+    case NmObjectCache::State::Filled: return otherwise;
+    case NmObjectCache::State::Waiting: return networkManagerSilent();
+    case NmObjectCache::State::Unreachable: break;
+  }
+  const QString reason = objects.unreachableReason();
+  return reason.isEmpty() ? networkManagerNotRunning() : reason.toStdString();
 }
 
 bool NmRadio::ready(const WifiDevice& wifi) {
@@ -330,9 +330,18 @@ std::optional<NmRadio::ActiveProfile> NmRadio::activeProfile(const QString& devi
   const auto active = client_.properties(profile.activePath, nm::activeInterface);
   if (!active) return std::nullopt;
   profile.profilePath = nm::objectPathIn(*active, QStringLiteral("Connection"));
-  const auto reply = client_.call(profile.profilePath, nm::profileInterface, QStringLiteral("GetSettings"));
-  if (!replied(reply)) return std::nullopt;
-  profile.settings = nm::profileSettings(nm::firstArgument(reply));
+  {
+    std::lock_guard lock(createdMutex_);
+    const auto created = created_.find(devicePath);
+    if (created != created_.end() && created->second.profilePath == profile.profilePath) {
+      profile.settings = created->second.settings;
+    }
+  }
+  if (profile.settings.isEmpty()) {
+    const auto settings = client_.objects().settings(profile.profilePath);
+    if (!settings) return std::nullopt;  // not arrived yet
+    profile.settings = *settings;
+  }
   profile.activated = nm::numberIn(*active, QStringLiteral("State")) == nm::activeStateActivated;
   return profile;
 }
@@ -349,7 +358,7 @@ bool NmRadio::isOwn(const QString& devicePath, const ActiveProfile& active) {
     const auto created = created_.find(devicePath);
     if (created == created_.end() || created->second.activePath != active.activePath ||
         created->second.profilePath != active.profilePath ||
-        created->second.uuid != profileUuid(active.settings)) {
+        profileUuid(created->second.settings) != profileUuid(active.settings)) {
       return false;
     }
   }
@@ -358,6 +367,7 @@ bool NmRadio::isOwn(const QString& devicePath, const ActiveProfile& active) {
 }
 
 std::optional<NmRadio::ActiveProfile> NmRadio::runningHotspot(const WifiDevice& wifi) {
+  if (!wifi.device.activated) return std::nullopt;
   auto own = ownProfile(QString::fromStdString(wifi.device.objectPath));
   if (!own || !own->activated || !isHotspotProfile(own->settings)) return std::nullopt;
   return own;
@@ -371,7 +381,6 @@ std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
   const QString devicePath = QString::fromStdString(wifi.device.objectPath);
   const auto wireless = client_.properties(devicePath, nm::wirelessInterface);
   const QString activeAccessPoint = wireless ? nm::objectPathIn(*wireless, QStringLiteral("ActiveAccessPoint")) : QString();
-  const auto list = client_.call(devicePath, nm::wirelessInterface, QStringLiteral("GetAllAccessPoints"));
 
   std::map<std::tuple<std::string, bool, bool>, HeardNetwork> merged;
   auto entry = [&](const std::string& name, bool secured, bool computer) -> HeardNetwork& {
@@ -381,7 +390,8 @@ std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
     return it->second;
   };
 
-  const auto accessPoints = replied(list) ? nm::objectPaths(nm::firstArgument(list)) : QList<QDBusObjectPath>();
+  const auto accessPoints = wireless ? nm::objectPaths(wireless->value(QStringLiteral("AccessPoints")))
+                                     : QList<QDBusObjectPath>();
   for (const auto& accessPoint : accessPoints) {
     const auto ap = client_.properties(accessPoint.path(), nm::accessPointInterface);
     if (!ap) continue;  // gone meanwhile
@@ -431,8 +441,14 @@ std::vector<NmRadio::HeardNetwork> NmRadio::hear(const WifiDevice& wifi) {
   return heard;
 }
 
-bool NmRadio::permitted(Action action, bool secured) {
-  const auto reply = client_.call(nm::managerPath, nm::managerInterface, QStringLiteral("GetPermissions"));
+bool NmRadio::permitted(Action action, bool secured, std::stop_token stop) {
+  const auto reply = client_.call(nm::managerPath, nm::managerInterface, QStringLiteral("GetPermissions"), {},
+                                  NmClient::CallKind::Query, stop);
+  if (reply.type() == QDBusMessage::ErrorMessage) {
+    // A daemon that fails or does not answer this would not carry out the rest.
+    setRefusal(networkManagerFailing(reply.errorMessage()));
+    return false;
+  }
   if (!replied(reply)) return true;  // NetworkManager itself refuses what is not allowed
   if (auto refusal = permissionRefusal(nm::stringMap(nm::firstArgument(reply)), action, secured)) {
     setRefusal(*refusal);
@@ -445,33 +461,66 @@ ProfileOwner NmRadio::owner() { return ProfileOwner{QString::fromStdString(optio
 
 RadioResult NmRadio::activate(const WifiDevice& wifi, const ProfileSettings& settings, const QString& accessPoint,
                               Action action, const std::string& name) {
+  const std::stop_token stop = beginPending(wifi.id);
+  const auto result = activateUnlessGivenUp(wifi, settings, accessPoint, action, name, stop);
+  endPending(wifi.id);
+  return result;
+}
+
+RadioResult NmRadio::activateUnlessGivenUp(const WifiDevice& wifi, const ProfileSettings& settings,
+                                           const QString& accessPoint, Action action, const std::string& name,
+                                           std::stop_token stop) {
+  const bool secured = action == Action::Host ? hotspotSecurity(settings) != NetworkSecurity::Open
+                                              : !settings.value(QStringLiteral("802-11-wireless-security")).isEmpty();
+  if (!permitted(action, secured, stop)) return RadioResult::Failed;
   const QString devicePath = QString::fromStdString(wifi.device.objectPath);
   NmActivation activation(client_, devicePath);
+  // What comes after the caller gave up goes again at once, also when the
+  // radio has gone by then.
+  const auto late = [&client = client_](const QDBusMessage& reply) {
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 2) return;
+    try {
+      withdraw(client, nm::objectPath(reply.arguments().at(1)), nm::objectPath(reply.arguments().at(0)));
+    } catch (const nm::UnexpectedReply&) {
+      // Nothing this client can name to take down; the profile is bound to
+      // the client and goes with it.
+    }
+  };
   const auto reply = client_.call(
       nm::managerPath, nm::managerInterface, QStringLiteral("AddAndActivateConnection2"),
       {QVariant::fromValue(settings), QVariant::fromValue(QDBusObjectPath(devicePath)),
        QVariant::fromValue(QDBusObjectPath(isObject(accessPoint) ? accessPoint : nm::noObject)),
        activationOptions()},
-      NmClient::CallKind::Action);
+      NmClient::CallKind::Action, stop, late);
+  if (stop.stop_requested()) {
+    if (reply.type() == QDBusMessage::ReplyMessage) late(reply);
+    setRefusal(givenUp(name));
+    return RadioResult::Failed;
+  }
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 2) {
     setRefusal(reply.errorName() == nm::permissionDenied ? permissionDenied() : networkManagerRefused(reply.errorMessage()));
     return RadioResult::Failed;
   }
   const QString activePath = nm::objectPath(reply.arguments().at(1));
+  const QString profilePath = nm::objectPath(reply.arguments().at(0));
   {
     std::lock_guard lock(createdMutex_);
-    created_[devicePath] = Created{activePath, nm::objectPath(reply.arguments().at(0)), profileUuid(settings)};
+    created_[devicePath] = Created{activePath, profilePath, settings};
   }
-  const auto outcome = activation.wait(activePath, options_.activationTimeout);
-  if (outcome.result == NmActivation::Result::Activated) return RadioResult::Ok;
+  const auto outcome = activation.wait(activePath, options_.activationTimeout, stop);
+  if (outcome.result == NmActivation::Result::Activated && !stop.stop_requested()) return RadioResult::Ok;
   {
     std::lock_guard lock(createdMutex_);
     created_.erase(devicePath);
   }
   switch (outcome.result) {
-    case NmActivation::Result::Activated: break;
+    case NmActivation::Result::Activated:
+    case NmActivation::Result::GivenUp:
+      withdraw(client_, activePath, profilePath);
+      setRefusal(givenUp(name));
+      return RadioResult::Failed;
     case NmActivation::Result::TimedOut:
-      deactivate(activePath);
+      withdraw(client_, activePath, profilePath);
       setRefusal(action == Action::Join && outcome.furthestDeviceState < nm::deviceStateIpConfig
                      ? keyNotAcceptedInTime(name, options_.activationTimeout)
                      : activationTimedOut(name, options_.activationTimeout));
@@ -503,6 +552,30 @@ RadioResult NmRadio::deactivate(const QString& activePath) {
   if (reply.type() == QDBusMessage::ReplyMessage) return RadioResult::Ok;
   setRefusal(reply.errorName() == nm::permissionDenied ? permissionDenied() : networkManagerRefused(reply.errorMessage()));
   return RadioResult::Failed;
+}
+
+void NmRadio::withdraw(NmClient& client, const QString& activePath, const QString& profilePath) {
+  if (isObject(activePath)) {
+    client.send(nm::managerPath, nm::managerInterface, QStringLiteral("DeactivateConnection"),
+                 {QVariant::fromValue(QDBusObjectPath(activePath))});
+  }
+  // A volatile profile goes with its activation; this covers one that stayed.
+  if (isObject(profilePath)) client.send(profilePath, nm::profileInterface, QStringLiteral("Delete"));
+}
+
+std::stop_token NmRadio::beginPending(const std::string& interfaceId) {
+  std::lock_guard lock(pendingMutex_);
+  return pending_.insert_or_assign(interfaceId, std::stop_source()).first->second.get_token();
+}
+
+void NmRadio::endPending(const std::string& interfaceId) {
+  std::lock_guard lock(pendingMutex_);
+  pending_.erase(interfaceId);
+}
+
+void NmRadio::givePendingUp(const std::string& interfaceId) {
+  std::lock_guard lock(pendingMutex_);
+  if (const auto pending = pending_.find(interfaceId); pending != pending_.end()) pending->second.request_stop();
 }
 
 RadioResult NmRadio::takeDown(const QString& devicePath, const ActiveProfile& own) {

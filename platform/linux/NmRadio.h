@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,9 @@ class NmRadio : public RadioBackend {
                       std::optional<NetworkKind> kind, std::uint32_t id) override;
   // These two take down only what this instance brought up (its own
   // profile, which carries its tag); what others run on the device stays.
+  // A join or hotspot of this instance still coming up on the device is
+  // given up first: the caller waiting for it hears so, and what
+  // NetworkManager brings up for it late is taken down.
   RadioResult disconnect(const std::string& interfaceId) override;
   RadioResult addOwnNetwork(const std::string& interfaceId, const std::string& name, const std::string& key) override;
   RadioResult deleteOwnNetwork(const std::string& interfaceId, const std::string& name) override;
@@ -82,10 +86,12 @@ class NmRadio : public RadioBackend {
   void setEventSink(EventSink sink) override;
 
   // Removes what Brisklane instances that no longer run left in
-  // NetworkManager: their unsaved profiles and those profiles' activations.
-  // A saved profile with an instance's tag is a user's copy and stays.
-  // Returns whether a hotspot of a running instance is up.
-  bool removeLeftovers();
+  // NetworkManager: their unsaved profiles and those profiles' activations,
+  // without waiting for it to carry that out. A saved profile with an
+  // instance's tag is a user's copy and stays. Whether a hotspot of a
+  // running instance is up; none, and nothing done, while NetworkManager's
+  // profiles have not all arrived.
+  std::optional<bool> removeLeftovers();
 
  private:
   struct WifiDevice {
@@ -115,7 +121,7 @@ class NmRadio : public RadioBackend {
   struct Created {
     QString activePath;
     QString profilePath;
-    QString uuid;
+    ProfileSettings settings;
   };
 
   std::vector<WifiDevice> wifiDevices();
@@ -135,11 +141,21 @@ class NmRadio : public RadioBackend {
   std::optional<ActiveProfile> runningHotspot(const WifiDevice& wifi);
   static HotspotGuestWatch::Hotspot watchedHotspot(const WifiDevice& wifi, const ProfileSettings& settings);
   std::vector<HeardNetwork> hear(const WifiDevice& wifi);
-  bool permitted(Action action, bool secured);
+  bool permitted(Action action, bool secured, std::stop_token stop);
   ProfileOwner owner();
   RadioResult activate(const WifiDevice& wifi, const ProfileSettings& settings, const QString& accessPoint,
                        Action action, const std::string& name);
+  RadioResult activateUnlessGivenUp(const WifiDevice& wifi, const ProfileSettings& settings,
+                                    const QString& accessPoint, Action action, const std::string& name,
+                                    std::stop_token stop);
   RadioResult deactivate(const QString& activePath);
+  // Takes down, without waiting, what an activation brought up.
+  static void withdraw(NmClient& client, const QString& activePath, const QString& profilePath);
+  // A stop for the activation about to start on the device; released with
+  // endPending.
+  std::stop_token beginPending(const std::string& interfaceId);
+  void endPending(const std::string& interfaceId);
+  void givePendingUp(const std::string& interfaceId);
   // Takes this instance's own profile on the device down and deletes it.
   RadioResult takeDown(const QString& devicePath, const ActiveProfile& own);
 
@@ -158,6 +174,9 @@ class NmRadio : public RadioBackend {
 
   std::mutex sinkMutex_;
   EventSink sink_;
+
+  std::mutex pendingMutex_;
+  std::map<std::string, std::stop_source> pending_;  // by interface id
 
   std::mutex createdMutex_;
   std::map<QString, Created> created_;  // by device path; taken after trackMutex_

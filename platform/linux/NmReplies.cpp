@@ -6,8 +6,22 @@
 namespace plat::lnx::nm {
 namespace {
 
+// A kept value of a shape the program never reads.
+struct UnreadValue {
+  QString signature;
+};
+
+}  // namespace
+}  // namespace plat::lnx::nm
+
+Q_DECLARE_METATYPE(plat::lnx::nm::UnreadValue)
+
+namespace plat::lnx::nm {
+namespace {
+
 QString signatureOf(const QVariant& value) {
   if (value.metaType() == QMetaType::fromType<QDBusArgument>()) return value.value<QDBusArgument>().currentSignature();
+  if (value.metaType() == QMetaType::fromType<UnreadValue>()) return value.value<UnreadValue>().signature;
   const char* signature = QDBusMetaType::typeToSignature(value.metaType());
   return signature ? QString::fromLatin1(signature) : QString::fromLatin1(value.metaType().name());
 }
@@ -57,6 +71,59 @@ ProfileSettings profileSettings(const QVariant& value) { return container<Profil
 QMap<QString, QString> stringMap(const QVariant& value) { return container<QMap<QString, QString>>(value, "a{ss}"); }
 
 QString objectPath(const QVariant& value) { return scalar<QDBusObjectPath>(value, "o").path(); }
+
+QString text(const QVariant& value) { return scalar<QString>(value, "s"); }
+
+QStringList texts(const QVariant& value) { return container<QStringList>(value, "as"); }
+
+QVariantMap detached(const QVariantMap& map) {
+  QVariantMap kept;
+  for (auto entry = map.constBegin(); entry != map.constEnd(); ++entry) {
+    const QVariant& value = entry.value();
+    if (value.metaType() != QMetaType::fromType<QDBusArgument>()) {
+      kept.insert(entry.key(), value);
+      continue;
+    }
+    const QString signature = value.value<QDBusArgument>().currentSignature();
+    if (signature == QLatin1String("ao")) {
+      kept.insert(entry.key(), QVariant::fromValue(objectPaths(value)));
+    } else if (signature == QLatin1String("a{sv}")) {
+      kept.insert(entry.key(), detached(propertyMap(value)));
+    } else if (signature == QLatin1String("a{ss}")) {
+      kept.insert(entry.key(), QVariant::fromValue(stringMap(value)));
+    } else {
+      kept.insert(entry.key(), QVariant::fromValue(UnreadValue{signature}));
+    }
+  }
+  return kept;
+}
+
+InterfaceProperties interfaceProperties(const QVariant& value) {
+  InterfaceProperties interfaces = container<InterfaceProperties>(value, "a{sa{sv}}");
+  for (auto& properties : interfaces) properties = detached(properties);
+  return interfaces;
+}
+
+ManagedObjects managedObjects(const QVariant& value) {
+  constexpr const char* signature = "a{oa{sa{sv}}}";
+  if (!value.isValid()) return {};
+  if (value.metaType() != QMetaType::fromType<QDBusArgument>()) refuse(value, signature);
+  const auto argument = value.value<QDBusArgument>();
+  if (argument.currentSignature() != QLatin1String(signature)) refuse(value, signature);
+  ManagedObjects objects;
+  argument.beginMap();
+  while (!argument.atEnd()) {
+    QDBusObjectPath path;
+    InterfaceProperties interfaces;
+    argument.beginMapEntry();
+    argument >> path >> interfaces;
+    argument.endMapEntry();
+    for (auto& properties : interfaces) properties = detached(properties);
+    objects.insert(path.path(), std::move(interfaces));
+  }
+  argument.endMap();
+  return objects;
+}
 
 QString objectPathIn(const QVariantMap& map, const QString& name) { return objectPath(map.value(name)); }
 

@@ -15,6 +15,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
 
@@ -40,6 +41,21 @@ QList<QDBusObjectPath> objectPaths(const QVariant& value);   // ao
 ProfileSettings profileSettings(const QVariant& value);      // a{sa{sv}}
 QMap<QString, QString> stringMap(const QVariant& value);     // a{ss}
 QString objectPath(const QVariant& value);                   // o
+QString text(const QVariant& value);                         // s
+QStringList texts(const QVariant& value);                    // as
+
+// Objects with their interfaces' properties, as NetworkManager's object
+// manager hands them over, by object path.
+using InterfaceProperties = QMap<QString, QVariantMap>;      // a{sa{sv}}
+using ManagedObjects = QMap<QString, InterfaceProperties>;   // a{oa{sa{sv}}}
+ManagedObjects managedObjects(const QVariant& value);
+InterfaceProperties interfaceProperties(const QVariant& value);
+
+// The map with every value converted out of the message it came in, so that
+// it can be kept and read by any thread any number of times. A value of a
+// shape none of the readers below takes keeps only its signature: reading
+// it throws.
+QVariantMap detached(const QVariantMap& map);
 
 // One entry of a property map (or a profile's group), of the type named.
 QString objectPathIn(const QVariantMap& map, const QString& name);   // o

@@ -34,6 +34,11 @@ std::string networkManagerNotRunning() {
   return "NetworkManager is not running: start it (systemctl start NetworkManager) and try again.";
 }
 
+std::string networkManagerSilent() {
+  return "NetworkManager has not answered yet: wait a moment and press Refresh; if it stays silent, restart it "
+         "(systemctl restart NetworkManager).";
+}
+
 std::string networkManagerFailing(const QString& message) {
   return "NetworkManager is running but answers its requests with an error (" + message.toStdString() +
          "): restart it (systemctl restart NetworkManager) and try again.";
@@ -129,6 +134,10 @@ std::string wrongKey(const std::string& network) {
 
 std::string notInRange(const std::string& network) {
   return "No network called " + quoted(network) + " is in range: press Refresh and try again.";
+}
+
+std::string givenUp(const std::string& network) {
+  return "Bringing up \"" + network + "\" was stopped before it finished; nothing of it stays.";
 }
 
 std::string activationTimedOut(const std::string& network, std::chrono::milliseconds timeout) {

@@ -20,6 +20,8 @@ namespace plat::lnx {
 using Refusal = std::optional<std::string>;
 
 std::string networkManagerNotRunning();
+// On the bus, but its objects have not arrived yet.
+std::string networkManagerSilent();
 // On the bus, but answering with an error (its message) where it should list.
 std::string networkManagerFailing(const QString& message);
 std::string noWifiDevice();
@@ -56,6 +58,8 @@ std::string hostingFailed(const NetworkDevice& device, std::uint32_t deviceReaso
 std::string joinFailed(const std::string& network, std::uint32_t deviceReason);
 std::string wrongKey(const std::string& network);
 std::string notInRange(const std::string& network);
+// The caller stopped waiting (Stop, Disconnect or the program's end).
+std::string givenUp(const std::string& network);
 std::string activationTimedOut(const std::string& network, std::chrono::milliseconds timeout);
 std::string keyNotAcceptedInTime(const std::string& network, std::chrono::milliseconds timeout);
 std::string networkManagerStopped(const std::string& network);

@@ -23,6 +23,7 @@
 #include <QToolButton>
 
 #include "app/AboutUnit.h"
+#include "app/BackgroundAction.h"
 #include "app/FormKit.h"
 #include "app/MessageBoxes.h"
 #include "app/OptionsUnit.h"
@@ -147,6 +148,8 @@ void TForm1::FormCreate() {
   // 7. FStartMinimized decides in ShowOnStart.
   // 8.-10. The wireless component, its first scan (which still compares with
   // the component's own default name), then the settings' name and key.
+  FAction = std::make_unique<TBackgroundAction>(this);
+  FGivingUp = std::make_unique<TBackgroundAction>(this);
   FWifi = std::make_unique<TWifiConnection>();
   WireWifiEvents();
   FWifi->Refresh();
@@ -265,10 +268,20 @@ void TForm1::FormDestroy() {
   } else {
     RunHandler([this] { SaveSettings(); });
   }
-  try {
-    FWifi->DeleteNetwork();
-  } catch (...) {
-  }
+  // The first deletion also gives up a join or hotspot still coming up, so
+  // that an action waiting for it ends; the second takes what came up before
+  // that reached it.
+  const bool acting = FAction->Running() || FGivingUp->Running();
+  const auto deleteNetwork = [this] {
+    try {
+      FWifi->DeleteNetwork();
+    } catch (...) {
+    }
+  };
+  deleteNetwork();
+  FAction.reset();
+  FGivingUp.reset();
+  if (acting) deleteNetwork();
   try {
     FConnectionManager->DisableSharing();
   } catch (...) {

@@ -37,6 +37,7 @@ class QToolButton;
 class QTreeWidget;
 
 class TAboutBox;
+class TBackgroundAction;
 class TCheckUpdateThread;
 class TConnection;
 class TConnectionManager;
@@ -258,6 +259,8 @@ class TForm1 : public QMainWindow {
   void actStartSharingUpdate();
   void actStopSharingExecute();
   void actStopSharingUpdate();
+  // Stop WiFi's end: the box, and the page and status bar follow.
+  void StoppedSharing();
   // An interface left a network: when it was the one Start WiFi brought up
   // and this computer no longer hosts it, the page and the status bar stop
   // calling it started.
@@ -307,6 +310,9 @@ class TForm1 : public QMainWindow {
   // changed, so that the status bar follows the state.
   void RefreshStatusPanels();
   void actRefresh2Execute();
+  // What the action running says in the status bar's first panel; empty:
+  // the panel's own text again.
+  void ShowActionStatus(const QString& text);
 
   // Owned components, in the order FormDestroy releases them.
   std::unique_ptr<TWifiConnection> FWifi;
@@ -314,6 +320,13 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TConnectionManager> FConnectionManager;
   // A handle on the update check; destroying it abandons a check still going.
   std::unique_ptr<TCheckUpdateThread> FUpdateThread;
+  // Start WiFi, Stop WiFi, Connect and Disconnect, one at a time, and Stop
+  // WiFi giving up a Start WiFi still waiting.
+  std::unique_ptr<TBackgroundAction> FAction;
+  std::unique_ptr<TBackgroundAction> FGivingUp;
+  bool FStarting = false;       // FAction runs Start WiFi
+  bool FStartGivenUp = false;   // Stop WiFi was pressed while it did
+  QString FMachineNotice;       // the first panel's own text
   bool FSharingAvailable = false;
   std::string FSourceGuid;
   std::string FDestGuid;

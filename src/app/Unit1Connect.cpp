@@ -10,6 +10,7 @@
 #include <QPixmap>
 
 #include "app/JoinCode.h"
+#include "app/BackgroundAction.h"
 #include "app/MessageBoxes.h"
 #include "app/Translation.h"
 #include "app/Unit1.h"
@@ -44,29 +45,44 @@ void TForm1::WifiNetworkFound(const std::u16string& name) {
   lblSabrevaneFound->setText(QStringLiteral("Signal [%1] found nearby").arg(QString::fromStdU16String(name)));
 }
 
-void TForm1::actConnectUpdate() { actConnect->setEnabled(!FSharingAvailable); }
+void TForm1::actConnectUpdate() { actConnect->setEnabled(!FSharingAvailable && !FAction->Running()); }
 
-void TForm1::actDisconnectUpdate() { actDisconnect->setEnabled(!FSharingAvailable); }
+void TForm1::actDisconnectUpdate() { actDisconnect->setEnabled(!FSharingAvailable && !FAction->Running()); }
 
+// Connect and Disconnect wait on the machine off the window's thread, as
+// Start WiFi does.
 void TForm1::actConnectExecute() {
-  TWaitCursor hourglass;
-  if (FWifi->ConnectOrCreate()) {
-    ShowMessageBox(this, QStringLiteral("Done! Please wait a few seconds to finish the connecting..."), MessageCaption,
-                   QMessageBox::Information, QMessageBox::Ok);
-  } else {
-    ShowFailureMessage(this, QStringLiteral("Could not connect to the wireless network."), MessageCaption,
-                       FWifi->RefusalReason());
-  }
-  ShowJoinCode();  // Connect creates this laptop's network when none is near
+  if (FAction->Running()) return;
+  auto reason = std::make_shared<std::optional<std::string>>();
+  ShowActionStatus(QStringLiteral("Connecting\u2026"));
+  FAction->Start(
+      [this, reason] {
+        if (!FWifi->ConnectOrCreate()) *reason = FWifi->RefusalReason();
+      },
+      [this, reason] {
+        ShowActionStatus({});
+        if (!*reason) {
+          ShowMessageBox(this, QStringLiteral("Done! Please wait a few seconds to finish the connecting..."),
+                         MessageCaption, QMessageBox::Information, QMessageBox::Ok);
+        } else {
+          ShowFailureMessage(this, QStringLiteral("Could not connect to the wireless network."), MessageCaption,
+                             **reason);
+        }
+        ShowJoinCode();  // Connect creates this laptop's network when none is near
+      });
 }
 
 void TForm1::actDisconnectExecute() {
-  TWaitCursor hourglass;
-  FWifi->DeleteNetwork();
-  QCoreApplication::processEvents();
-  ShowMessageBox(this, QStringLiteral("Disconnected successfully!"), MessageCaption, QMessageBox::Information,
-                 QMessageBox::Ok);
-  ShowJoinCode();
+  if (FAction->Running()) return;
+  ShowActionStatus(QStringLiteral("Disconnecting\u2026"));
+  FAction->Start([this] { FWifi->DeleteNetwork(); },
+                 [this] {
+                   ShowActionStatus({});
+                   QCoreApplication::processEvents();
+                   ShowMessageBox(this, QStringLiteral("Disconnected successfully!"), MessageCaption,
+                                  QMessageBox::Information, QMessageBox::Ok);
+                   ShowJoinCode();
+                 });
 }
 
 void TForm1::ShowJoinCode() {

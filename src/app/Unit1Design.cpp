@@ -296,8 +296,8 @@ void TForm1::CreateBars() {
   // The first panel is plain: it keeps saying what the machine is when the
   // platform has something to notice (a simulated laptop), else it is empty.
   const BRISKLANE_MACHINE_DESCRIPTION machine = BrisklaneDescribeMachine();
-  const QString notice = Translate(QString::fromStdString(machine.Notice), QString::fromStdString(machine.Detail));
-  StatusBarPanel1 = Named(new QLabel(notice, StatusBar1), "StatusBarPanel1");
+  FMachineNotice = Translate(QString::fromStdString(machine.Notice), QString::fromStdString(machine.Detail));
+  StatusBarPanel1 = Named(new QLabel(FMachineNotice, StatusBar1), "StatusBarPanel1");
   StatusBarPanel1->setFixedWidth(200);
   StatusBarPanel2 = Named(new TStatusPanel(1, 160, StatusBar1), "StatusBarPanel2");
   StatusBarPanel3 = Named(new TStatusPanel(2, 200, StatusBar1), "StatusBarPanel3");

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include "app/BackgroundAction.h"
 #include "app/FormKit.h"
 #include "app/MessageBoxes.h"
 #include "app/SelectNetworkFormUnit.h"
@@ -136,30 +137,65 @@ void TForm1::btnSelectDestClick() {
   UpdateSharingAvailability();
 }
 
-void TForm1::actStartSharingUpdate() { actStartSharing->setEnabled(FSharingAvailable && !FWifiStarted); }
+// Start WiFi and Stop WiFi wait on the machine, off the window's thread (see
+// BackgroundAction.h); while one runs, the other actions wait, except that
+// Stop WiFi gives up a Start WiFi still waiting.
+void TForm1::actStartSharingUpdate() {
+  actStartSharing->setEnabled(FSharingAvailable && !FWifiStarted && !FAction->Running());
+}
 
-void TForm1::actStopSharingUpdate() { actStopSharing->setEnabled(FWifiStarted); }
+void TForm1::actStopSharingUpdate() {
+  actStopSharing->setEnabled(FAction->Running() ? FStarting && !FGivingUp->Running() : FWifiStarted);
+}
 
 void TForm1::actStartSharingExecute() {
-  TWaitCursor hourglass;
-  FConnectionManager->DisableSharing();
-  if (!FConnectionManager->EnableSharing(FSourceGuid, FDestGuid)) {
-    const std::string reason = BrisklaneLastRefusal();
-    FConnectionManager->DisableSharing();  // one end may have been switched on
-    ShowFailureMessage(this, QStringLiteral("Internet sharing could not be switched on."), MessageCaption, reason);
-    return;
-  }
-  if (!FWifi->ConnectOrCreate()) {
-    const std::string reason = FWifi->RefusalReason();
-    // Sharing into a network that does not exist helps nobody.
-    FConnectionManager->DisableSharing();
-    ShowFailureMessage(this, QStringLiteral("The wireless network could not be started."), MessageCaption, reason);
-    return;
-  }
-  ShowMessageBox(this, QStringLiteral("Wi-Fi started successfully!"), MessageCaption, QMessageBox::Information,
-                 QMessageBox::Ok);
-  FWifiStarted = true;
-  actRefresh2Execute();
+  if (FAction->Running()) return;
+  struct TOutcome {
+    QString failure;
+    std::string reason;
+  };
+  auto outcome = std::make_shared<TOutcome>();
+  FStarting = true;
+  ShowActionStatus(QStringLiteral("Starting Wi-Fi\u2026"));
+  FAction->Start(
+      [this, outcome, source = FSourceGuid, dest = FDestGuid] {
+        FConnectionManager->DisableSharing();
+        if (!FConnectionManager->EnableSharing(source, dest)) {
+          outcome->reason = BrisklaneLastRefusal();
+          FConnectionManager->DisableSharing();  // one end may have been switched on
+          outcome->failure = QStringLiteral("Internet sharing could not be switched on.");
+          return;
+        }
+        if (!FWifi->ConnectOrCreate()) {
+          outcome->reason = FWifi->RefusalReason();
+          // Sharing into a network that does not exist helps nobody.
+          FConnectionManager->DisableSharing();
+          outcome->failure = QStringLiteral("The wireless network could not be started.");
+        }
+      },
+      [this, outcome] {
+        FStarting = false;
+        ShowActionStatus({});
+        if (FStartGivenUp) {
+          // Stop WiFi was pressed meanwhile: what came up anyway goes too.
+          FStartGivenUp = false;
+          if (outcome->failure.isEmpty()) {
+            FWifiStarted = true;
+            actStopSharingExecute();
+          } else {
+            StoppedSharing();
+          }
+          return;
+        }
+        if (!outcome->failure.isEmpty()) {
+          ShowFailureMessage(this, outcome->failure, MessageCaption, outcome->reason);
+          return;
+        }
+        ShowMessageBox(this, QStringLiteral("Wi-Fi started successfully!"), MessageCaption, QMessageBox::Information,
+                       QMessageBox::Ok);
+        FWifiStarted = true;
+        actRefresh2Execute();
+      });
 }
 
 void TForm1::WifiDisconnected(const std::u16string& name) {
@@ -173,9 +209,27 @@ void TForm1::WifiDisconnected(const std::u16string& name) {
 }
 
 void TForm1::actStopSharingExecute() {
-  TWaitCursor hourglass;
-  FConnectionManager->DisableSharing();
-  FWifi->DeleteNetwork();
+  if (FAction->Running()) {
+    if (!FStarting || FGivingUp->Running()) return;
+    // Gives up the start still waiting; its end tells the user.
+    FStartGivenUp = true;
+    ShowActionStatus(QStringLiteral("Stopping Wi-Fi\u2026"));
+    FGivingUp->Start([this] { FWifi->DeleteNetwork(); }, [] {});
+    return;
+  }
+  ShowActionStatus(QStringLiteral("Stopping Wi-Fi\u2026"));
+  FAction->Start(
+      [this] {
+        FConnectionManager->DisableSharing();
+        FWifi->DeleteNetwork();
+      },
+      [this] {
+        ShowActionStatus({});
+        StoppedSharing();
+      });
+}
+
+void TForm1::StoppedSharing() {
   ShowMessageBox(this, QStringLiteral("Wi-Fi stopped successfully!"), MessageCaption, QMessageBox::Information,
                  QMessageBox::Ok);
   FWifiStarted = false;

@@ -75,6 +75,10 @@ void TForm1::RefreshStatusPanels() {
   }
 }
 
+void TForm1::ShowActionStatus(const QString& text) {
+  StatusBarPanel1->setText(text.isEmpty() ? FMachineNotice : Translate(text));
+}
+
 void TForm1::actRefresh2Execute() {
   TWaitCursor hourglass;
   RefreshConnections();

@@ -9,10 +9,12 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -143,6 +145,18 @@ class Unit1Test : public testing::Test {
   template <class Condition>
   static bool WaitFor(Condition condition, int milliseconds = 15000) {
     return QTest::qWaitFor(condition, milliseconds);
+  }
+
+  // Presses the button or action and waits, as a user does, until the
+  // hourglass of what it started has gone.
+  template <class Control>
+  void Press(Control* control) {
+    if constexpr (std::is_base_of_v<QAction, Control>) {
+      control->trigger();
+    } else {
+      control->click();
+    }
+    ASSERT_TRUE(WaitFor([] { return QApplication::overrideCursor() == nullptr; })) << "the action never ended";
   }
 
   // Lets the posted start-up message and queued reports run.

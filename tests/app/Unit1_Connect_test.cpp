@@ -114,7 +114,7 @@ TEST_F(Connect, ConnectJoinsTheVisibleNetworkAndDisconnectLeavesIt) {
   StartGuest();
   Broadcast("Brisklane");
   form->sBitBtn2->click();
-  form->btnConnect->click();
+  Press(form->btnConnect);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Text, "Done! Please wait a few seconds to finish the connecting...");
   EXPECT_EQ(boxes[0].Caption, "Message");
@@ -123,7 +123,7 @@ TEST_F(Connect, ConnectJoinsTheVisibleNetworkAndDisconnectLeavesIt) {
   EXPECT_EQ(Joined(), "Brisklane");
   EXPECT_EQ(HeardByNeighbour(), std::vector<std::string>{});  // joined, not created
 
-  form->btnDisconnect1->click();
+  Press(form->btnDisconnect1);
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].Text, "Disconnected successfully!");
   EXPECT_EQ(boxes[1].Icon, QMessageBox::Information);
@@ -136,13 +136,13 @@ TEST_F(Connect, ConnectKeepsTheNameAndKeyOfTheStartWhenOptionsChangeThem) {
   Broadcast("Brisklane");  // with the key the guest started with
   ChangeNameAndKeyInOptions("Other Name", "abcde");
   form->sBitBtn2->click();
-  form->btnConnect->click();
+  Press(form->btnConnect);
   EXPECT_EQ(Joined(), "Brisklane");
 }
 
 TEST_F(Connect, ConnectWithoutTheNetworkNearbyCreatesIt) {
   StartGuest();
-  form->btnConnect->click();
+  Press(form->btnConnect);
   EXPECT_EQ(Messages(), std::vector<QString>{"Done! Please wait a few seconds to finish the connecting..."});
   EXPECT_EQ(HeardByNeighbour(), std::vector<std::string>{"Brisklane"});
 }
@@ -157,8 +157,8 @@ TEST_F(Connect, ConnectThatFailsSaysSoWithTheMachinesReasonAndDisconnectStillRep
     ~RefusalScope() { plat::clearRefusal(); }
   } refusal;
   Start();
-  form->actConnect->trigger();
-  form->actDisconnect->trigger();
+  Press(form->actConnect);
+  Press(form->actDisconnect);
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].Text, "Could not connect to the wireless network.\r\nWi-Fi is switched off: switch it on.");
   EXPECT_EQ(boxes[0].Caption, "Message");

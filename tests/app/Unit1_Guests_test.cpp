@@ -22,13 +22,13 @@ class Guests : public Unit1Test {
     form->actHotspotTab->trigger();
     Idle();
     ASSERT_TRUE(form->actStartSharing->isEnabled());
-    form->actStartSharing->trigger();
+    Press(form->actStartSharing);
     ASSERT_EQ(Messages().back(), "Wi-Fi started successfully!");
   }
   void StopSharing() {
     Idle();
     ASSERT_TRUE(form->actStopSharing->isEnabled());
-    form->actStopSharing->trigger();
+    Press(form->actStopSharing);
   }
 
   // The second laptop of the story, in the same air.

@@ -226,7 +226,7 @@ TEST_F(Hotspot, PickersOfferTheirConnectionsAndAConfirmedChoiceIsShownAndSaved) 
   // The same connection at both ends: sharing refuses it.
   Idle();
   ASSERT_TRUE(form->actStartSharing->isEnabled());
-  form->btnStartSharing->click();
+  Press(form->btnStartSharing);
   ASSERT_EQ(Messages(), std::vector<QString>{"Internet sharing could not be switched on."});
   End();
   EXPECT_NE(Settings().find("SourceGUID=" + WirelessGuid + "\nDestGUID=" + WirelessGuid + "\n"), std::string::npos);
@@ -234,7 +234,7 @@ TEST_F(Hotspot, PickersOfferTheirConnectionsAndAConfirmedChoiceIsShownAndSaved) 
 
 TEST_F(Hotspot, StartWifiSharesTheSourceIntoTheNewNetworkAndStopWifiUndoesIt) {
   Open();
-  form->btnStartSharing->click();
+  Press(form->btnStartSharing);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Text, "Wi-Fi started successfully!");
   EXPECT_EQ(boxes[0].Caption, "Message");
@@ -253,7 +253,7 @@ TEST_F(Hotspot, StartWifiSharesTheSourceIntoTheNewNetworkAndStopWifiUndoesIt) {
   EXPECT_FALSE(form->btnStartSharing->isEnabled());
   EXPECT_TRUE(form->btnStopSharing->isEnabled());
 
-  form->btnStopSharing->click();
+  Press(form->btnStopSharing);
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].Text, "Wi-Fi stopped successfully!");
   EXPECT_EQ(boxes[1].Icon, QMessageBox::Information);
@@ -266,14 +266,14 @@ TEST_F(Hotspot, StartWifiSharesTheSourceIntoTheNewNetworkAndStopWifiUndoesIt) {
   EXPECT_FALSE(form->btnStopSharing->isEnabled());
 
   // Stop WiFi reports success even when there was no network.
-  form->actStopSharing->trigger();
+  Press(form->actStopSharing);
   EXPECT_EQ(Messages().back(), "Wi-Fi stopped successfully!");
 }
 
 TEST_F(Hotspot, StartWifiWhoseSharingFailsSaysSoAndLeavesEverythingUnshared) {
   Open();
   Network().failEnableSharing(WirelessGuid, E_FAIL_RESULT);
-  form->btnStartSharing->click();
+  Press(form->btnStartSharing);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Text, "Internet sharing could not be switched on.");
   EXPECT_EQ(boxes[0].Caption, "Message");
@@ -289,7 +289,7 @@ TEST_F(Hotspot, StartWifiWhoseSharingFailsSaysSoAndLeavesEverythingUnshared) {
 TEST_F(Hotspot, StartWifiWhoseNetworkCannotBeStartedSwitchesSharingOffAgainAndStaysStopped) {
   scenario["wireless"]["interfaces"] = nlohmann::json::array();  // the adapter's radio is off
   Open();
-  form->btnStartSharing->click();
+  Press(form->btnStartSharing);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Text, "The wireless network could not be started.");
   EXPECT_EQ(boxes[0].Caption, "Message");
@@ -304,7 +304,7 @@ TEST_F(Hotspot, StartWifiWhoseNetworkCannotBeStartedSwitchesSharingOffAgainAndSt
 
 TEST_F(Hotspot, AStartedHotspotStaysStoppableWhenARefreshFindsSharingUnavailable) {
   Open();
-  form->btnStartSharing->click();
+  Press(form->btnStartSharing);
   Network().setConnectionStatus(WiredGuid, 7);
   form->actRefresh2->trigger();
   Idle();

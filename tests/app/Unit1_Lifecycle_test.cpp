@@ -66,7 +66,7 @@ class Lifecycle : public Unit1Test {
     form->actHotspotTab->trigger();
     Idle();
     ASSERT_TRUE(form->actStartSharing->isEnabled());
-    form->btnStartSharing->click();
+    Press(form->btnStartSharing);
     ASSERT_EQ(HeardByNeighbour(), std::vector<std::string>{expectedName});
     ASSERT_EQ(Network().sharedConnection(SharingRole::publicSide), WiredGuid);
   }
@@ -299,7 +299,7 @@ TEST_F(Lifecycle, EveryShutdownDeletesTheNetworkAndSwitchesSharingOffEvenWithout
   Start();
   form->actConnectToHotspot->trigger();
   Idle();
-  form->btnConnect->click();
+  Press(form->btnConnect);
   ASSERT_EQ(HeardByNeighbour(), std::vector<std::string>{"Brisklane"});
   ASSERT_EQ(Network().sharedConnection(SharingRole::publicSide), guestWired);
   End();

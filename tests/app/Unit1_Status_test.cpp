@@ -93,7 +93,7 @@ TEST_F(Status, StatusBarTextsFollowEachState) {
   EXPECT_EQ(form->StatusBarPanel1->text(), "Simulated laptop: laptop");
   EXPECT_TRUE(form->StatusBarPanel1->isVisible());
 
-  form->btnStartSharing->click();
+  Press(form->btnStartSharing);
   Idle();
   EXPECT_EQ(PaintedStatus().first, "Internet Sharing Enabled");
 
@@ -109,7 +109,7 @@ TEST_F(Status, TheSharingPanelFollowsTheNetworkWhenItEndsWithoutStopWifi) {
   Start();
   form->actHotspotTab->trigger();
   ASSERT_TRUE(WaitFor([&] { return InternetShownAs("Internet is connected."); }));
-  form->btnStartSharing->click();
+  Press(form->btnStartSharing);
   Idle();
   ASSERT_EQ(PaintedStatus().first, "Internet Sharing Enabled");
 

@@ -17,6 +17,8 @@
 #include "harness/Waiting.h"
 #include "linux/DeviceGuid.h"
 #include "linux/NmClient.h"
+#include "linux/NmNames.h"
+#include "linux/NmReplies.h"
 #include "linux/NmDeviceInventory.h"
 #include "linux/NmRadio.h"
 #include "machine/HardwareAddress.h"
@@ -33,6 +35,13 @@ using plat::VisibleNetwork;
 
 inline std::string guidOf(const std::string& hardwareAddress) {
   return plat::lnx::deviceGuid(plat::parseHardwareAddress(hardwareAddress).value());
+}
+
+// Returns once the client has heard what NetworkManager announced before:
+// the reply to a call of the client's comes after the signals sent before it.
+inline void hearAll(plat::lnx::NmClient& client) {
+  client.call(plat::lnx::nm::managerPath, plat::lnx::nm::propertiesInterface, QStringLiteral("Get"),
+              {plat::lnx::nm::managerInterface, QStringLiteral("Version")});
 }
 
 inline nmtest::NetworkSpec network(std::string ssid, std::string bssid, std::string security, unsigned strength,
@@ -68,7 +77,8 @@ class RadioTest : public testing::Test {
   void StartRadio() {
     radio.reset();
     inventory.reset();
-    client = std::make_unique<plat::lnx::NmClient>();
+    // The mock answers at once, but a loaded machine may be slow.
+    client = std::make_unique<plat::lnx::NmClient>(std::chrono::seconds(5));
     inventory = std::make_unique<plat::lnx::NmDeviceInventory>(*client);
     plat::lnx::NmRadio::Options options;
     options.activationTimeout = activationTimeout;
@@ -119,6 +129,20 @@ class RadioTest : public testing::Test {
   }
   bool WaitForEvents(std::size_t count) {
     return nmtest::waitUntil([&] { return Events().size() >= count; });
+  }
+
+  // Waits until the radio's client has heard of everything NetworkManager
+  // announced so far, every profile's settings included: a reply to a call
+  // of the client's comes after the signals sent before it.
+  bool WaitUntilHeard() {
+    hearAll(*client);
+    return nmtest::waitUntil([&] {
+      const auto& objects = client->objects();
+      const auto settings = objects.properties(plat::lnx::nm::settingsPath, plat::lnx::nm::settingsInterface);
+      return objects.settled() && settings &&
+             plat::lnx::nm::objectPaths(settings->value(QStringLiteral("Connections"))).size() ==
+                 nm->profilePaths().size();
+    });
   }
 
   // The methods this radio called that change NetworkManager's state.

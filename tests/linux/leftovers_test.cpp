@@ -42,7 +42,8 @@ TEST_F(RadioTest, AKilledInstancesHotspotGoesWithItAndTheNextInstanceFindsNothin
   EXPECT_TRUE(nmtest::waitUntil([&] {
     return nm->deviceState("wlan0") == nmtest::kDisconnected && nm->profilePaths().size() == 1;
   }));
-  EXPECT_FALSE(radio->removeLeftovers());
+  ASSERT_TRUE(WaitUntilHeard());
+  EXPECT_EQ(radio->removeLeftovers(), std::optional<bool>(false));
   EXPECT_EQ(Changes(), std::vector<std::string>{});
 }
 
@@ -67,9 +68,11 @@ TEST_F(RadioTest, StartUpRemovesWhatInstancesThatNoLongerRunLeftAndKeepsARunning
   ASSERT_EQ(other.addOwnNetwork(wlan0, "Brisklane", "12345"), RadioResult::Ok) << plat::lastRefusal();
   nm->clearCalls();
 
-  EXPECT_TRUE(radio->removeLeftovers()) << "a running instance's hotspot is up";
+  ASSERT_TRUE(WaitUntilHeard());
+  EXPECT_EQ(radio->removeLeftovers(), std::optional<bool>(true)) << "a running instance's hotspot is up";
+  // Sent without waiting for NetworkManager.
+  EXPECT_TRUE(nmtest::waitUntil([&] { return nm->deviceState("wlan1") == nmtest::kDisconnected; }));
   EXPECT_EQ(Changes(), (std::vector<std::string>{"DeactivateConnection", "Delete"}));
-  EXPECT_EQ(nm->deviceState("wlan1"), nmtest::kDisconnected);
   EXPECT_EQ(nm->deviceState("wlan0"), nmtest::kActivated);
   EXPECT_EQ(nm->profilePaths().size(), 3) << "the wired profile, the running instance's hotspot and the copy";
 }

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "brisklane_refusal.h"
+#include "RadioTestSupport.h"
 #include "harness/NetworkManagerMock.h"
 #include "linux/DeviceGuid.h"
 #include "linux/LinuxNetwork.h"
@@ -119,6 +120,7 @@ TEST_F(LinuxConnections, ShareOnlyWhatNetworkManagerRoutesTheInternetThrough) {
   EXPECT_TRUE(manager.DisableSharing());
 
   nm.setCarrier(QStringLiteral("eth0"), false);  // the cable is pulled: no default route any more
+  radiotest::hearAll(client);
   EXPECT_FALSE(manager.EnableSharing(wiredGuid, wifiGuid));
   EXPECT_EQ(BrisklaneLastRefusal(),
             "Ethernet (eth0) cannot be the shared Internet connection: NetworkManager has no connection that carries "

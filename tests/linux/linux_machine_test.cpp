@@ -46,6 +46,7 @@ class LinuxMachineTest : public testing::Test {
   // what outlives a run in the test's state folder.
   std::shared_ptr<plat::lnx::LinuxMachine> Run() {
     plat::lnx::LinuxMachine::Options options;
+    options.firstLook = std::chrono::seconds(5);  // the mock answers at once, but a loaded machine may be slow
     options.backends = [this](plat::lnx::DeviceInventory& inventory) {
       plat::lnx::LinuxBackends backends;
       backends.devices = std::make_unique<plat::lnx::DeviceView>(inventory, root.path());
@@ -94,6 +95,53 @@ TEST_F(LinuxMachineTest, StartWifiSharesTheCableIntoAHotspotOnTheCardOfTheSameGu
   EXPECT_EQ(DeleteSsid(interfaces.Interface[0].Identifier, u"Brisklane"), 0u);
   EXPECT_TRUE(manager.DisableSharing());
   EXPECT_TRUE(nmtest::waitUntil([&] { return nm.profilePaths().size() == 1; })) << "only the wired profile stays";
+}
+
+// What a Refresh of the window asks: the connections, the wireless
+// interfaces and what each hears, all read from what the machine already
+// heard from NetworkManager. The one call left asks for a fresh scan, and a
+// card that hosts a network is not asked to scan.
+TEST_F(LinuxMachineTest, ARefreshReadsWhatTheMachineHeardAndOnlyAsksForAScan) {
+  for (int i = 0; i < 60; ++i) {
+    nmtest::NetworkSpec heard;
+    heard.ssid = "Network " + std::to_string(i);
+    heard.bssid = "00:11:22:33:" + std::to_string(10 + i / 10) + ":" + std::to_string(10 + i % 10);
+    machine.networks.push_back(heard);
+  }
+  nmtest::NetworkManagerMock nm(machine);
+  testkit::ScopedMachine scope(Run());
+  TConnectionManager manager;
+  WIRELESS_INTERFACE_LIST interfaces{};
+  WIRELESS_NETWORK_LIST networks{};
+  const auto refresh = [&] {
+    manager.Refresh();
+    ASSERT_EQ(EnumInterface(&interfaces), 0u);
+    ASSERT_EQ(interfaces.Count, 1u);
+    ASSERT_EQ(GetVisibleNetworkList(interfaces.Interface[0].Identifier, &networks), 0u);
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> before;
+    std::vector<QString> calls;
+  };
+  const std::vector<Case> cases{
+      {"on no network", [] {}, {QStringLiteral("RequestScan")}},
+      {"hosting", [&] {
+         ASSERT_TRUE(manager.EnableSharing(wiredGuid, wifiGuid)) << BrisklaneLastRefusal();
+         ASSERT_EQ(AddSsid(interfaces.Interface[0].Identifier, u"Brisklane", u"12345"), 0u) << BrisklaneLastRefusal();
+       }, {}},
+  };
+  refresh();
+  EXPECT_EQ(networks.Count, 60u);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.before();
+    nm.clearCalls();
+    refresh();
+    std::vector<QString> calls;
+    for (const auto& call : nm.calls()) calls.push_back(call.member);
+    EXPECT_EQ(calls, c.calls);
+  }
 }
 
 TEST_F(LinuxMachineTest, ARunAfterACrashFindsNoSharingLeftUnlessAnotherInstancesHotspotIsUp) {
@@ -190,22 +238,24 @@ TEST_P(WrongShapeTest, IsRefusedAsAReplyTheProgramDoesNotUnderstand) {
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, WrongShapeTest,
-    testing::Values(WrongShape{"GetAll", "a{ss}", WrongShape::Interfaces, true},
-                    WrongShape{"GetAll", "as", WrongShape::Interfaces, true},
-                    WrongShape{"GetDevices", "a(o)", WrongShape::Interfaces, true},
-                    WrongShape{"GetDevices", "aao", WrongShape::Interfaces, true},
-                    WrongShape{"GetDevices", "av", WrongShape::Interfaces, true},
+    testing::Values(WrongShape{"GetManagedObjects", "a{sv}", WrongShape::Interfaces, true},
+                    WrongShape{"GetManagedObjects", "a{oa{ss}}", WrongShape::Interfaces, true},
+                    WrongShape{"GetManagedObjects", "av", WrongShape::Interfaces, true},
+                    WrongShape{"Devices", "a(o)", WrongShape::Interfaces, true},
+                    WrongShape{"Devices", "aao", WrongShape::Interfaces, true},
+                    WrongShape{"Devices", "av", WrongShape::Interfaces, true},
                     WrongShape{"Options", "a{ss}", WrongShape::Interfaces, true},
-                    WrongShape{"GetSettings", "a{ss}", WrongShape::Interfaces, true},
-                    WrongShape{"GetSettings", "a{sa{ss}}", WrongShape::Interfaces, true},
                     WrongShape{"PrimaryConnection", "s", WrongShape::Interfaces, true},
+                    // A profile whose settings cannot be read is nobody's the program knows.
+                    WrongShape{"GetSettings", "a{ss}", WrongShape::Interfaces, false},
+                    WrongShape{"GetSettings", "a{sa{ss}}", WrongShape::Interfaces, false},
                     WrongShape{"ActiveConnections", "a(o)", WrongShape::Interfaces, false},
                     WrongShape{"ActiveConnections", "av", WrongShape::Interfaces, false},
-                    WrongShape{"ListConnections", "aao", WrongShape::Interfaces, false},
-                    WrongShape{"ListConnections", "a(o)", WrongShape::Interfaces, false},
-                    WrongShape{"GetAllAccessPoints", "a(o)", WrongShape::Scan, true},
-                    WrongShape{"GetAllAccessPoints", "aao", WrongShape::Scan, true},
-                    WrongShape{"GetAllAccessPoints", "av", WrongShape::Scan, true},
+                    WrongShape{"Connections", "aao", WrongShape::Interfaces, false},
+                    WrongShape{"Connections", "a(o)", WrongShape::Interfaces, false},
+                    WrongShape{"AccessPoints", "a(o)", WrongShape::Scan, true},
+                    WrongShape{"AccessPoints", "aao", WrongShape::Scan, true},
+                    WrongShape{"AccessPoints", "av", WrongShape::Scan, true},
                     WrongShape{"Ssid", "s", WrongShape::Scan, true},
                     WrongShape{"GetPermissions", "a{sv}", WrongShape::StartWifi, true}));
 

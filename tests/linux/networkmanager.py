@@ -80,6 +80,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from nmmock.constants import BUS_NAME  # noqa: E402
 from nmmock.manager import Manager  # noqa: E402
 from nmmock.air import Network  # noqa: E402
+from nmmock.exported import serve_managed_objects  # noqa: E402
 
 MAIN_OBJ = '/org/freedesktop'
 SYSTEM_BUS = True
@@ -88,6 +89,7 @@ IS_OBJECT_MANAGER = True
 
 def load(mock, parameters):
     mock.networkmanager = Manager(mock, dict(parameters or {}))
+    serve_managed_objects(mock)
     mock.networkmanager_stopped = None
 
 

@@ -68,6 +68,54 @@ class _Method:
         return self._wrong_shapes.get(self.__name__, self._out_signature)
 
 
+def serve(mock_object, interface, member, in_signature, out_signature, function, wrong_shapes):
+    """Serves member of interface on a dbusmock object with
+    function(dbus_object, *args, message=...), replying in the shape a test
+    may have given it (wrong_shapes)."""
+    call = _Method(function, out_signature, wrong_shapes)
+    call.__name__ = member
+    call._dbus_is_method = True
+    call._dbus_interface = interface
+    call._dbus_in_signature = in_signature
+    call._dbus_args = [f'arg{i}' for i in range(len(tuple(dbus.Signature(in_signature))))]
+    call._dbus_get_args_options = {'byte_arrays': True}
+    call._dbus_async_callbacks = None
+    call._dbus_sender_keyword = None
+    call._dbus_path_keyword = None
+    call._dbus_rel_path_keyword = None
+    call._dbus_destination_keyword = None
+    call._dbus_message_keyword = 'message'
+    call._dbus_connection_keyword = None
+    mock_object.methods.setdefault(interface, {})[member] = (in_signature, out_signature, '', call)
+
+
+def serve_managed_objects(mock):
+    """The object manager's GetManagedObjects, as dbusmock answers it, but
+    failing and taking wrong shapes (of itself or of any property) as every
+    other call of the daemon that runs (mock.networkmanager) does."""
+    root = mock.path + '/'
+
+    class Shapes:
+        @staticmethod
+        def get(name, default=None):
+            manager = mock.networkmanager
+            return manager.wrong_shapes.get(name, default) if manager else default
+
+    def managed_objects(_dbus_object, message=None):
+        manager = mock.networkmanager
+        if manager and manager.failure:
+            raise error('org.freedesktop.DBus.Error.Failed', manager.failure)
+        wrong = manager.wrong_shapes if manager else {}
+        if 'GetManagedObjects' in wrong:
+            return schema.sample(wrong['GetManagedObjects'])
+        return {dbus.ObjectPath(path): {interface: {name: schema.sample(wrong[name]) if name in wrong else value
+                                                    for name, value in properties.items()}
+                                        for interface, properties in found.props.items()}
+                for path, found in dbusmock.mockobject.objects.items() if path.startswith(root)}
+
+    serve(mock, OBJECT_MANAGER, 'GetManagedObjects', '', 'a{oa{sa{sv}}}', managed_objects, Shapes())
+
+
 class Exported:
     """Base of every NetworkManager object the stand-in exports."""
 
@@ -154,21 +202,7 @@ class Exported:
             reply = handler(caller, *args)
             return schema.sample(wrong[member]) if member in wrong else reply
 
-        call = _Method(call, out_signature, wrong)
-        call.__name__ = member
-        call._dbus_is_method = True
-        call._dbus_interface = interface
-        call._dbus_in_signature = in_signature
-        call._dbus_args = [f'arg{i}' for i in range(len(tuple(dbus.Signature(in_signature))))]
-        call._dbus_get_args_options = {'byte_arrays': True}
-        call._dbus_async_callbacks = None
-        call._dbus_sender_keyword = None
-        call._dbus_path_keyword = None
-        call._dbus_rel_path_keyword = None
-        call._dbus_destination_keyword = None
-        call._dbus_message_keyword = 'message'
-        call._dbus_connection_keyword = None
-        self.dbus.methods.setdefault(interface, {})[member] = (in_signature, out_signature, '', call)
+        serve(self.dbus, interface, member, in_signature, out_signature, call, wrong)
 
     def _introspect(self):
         node = ET.fromstring(_STANDARD_INTERFACES)
