@@ -1,9 +1,6 @@
 #include "service/UnitWifiTroubleShooter.h"
 
-#include <chrono>
-#include <exception>
 #include <string>
-#include <vector>
 
 #include <QGuiApplication>
 #include <QHideEvent>
@@ -12,30 +9,15 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "Registry.h"
 #include "app/MessageBoxes.h"
 #include "app/Pictures.h"
 #include "app/Translation.h"
 #include "app/WaitCursor.h"
-#include "service/ServiceControl.h"
+#include "service/AnimateThread.h"
+#include "service/WifiServiceRepair.h"
 #include "util/SystemUtils.h"
 
 namespace {
-
-// The leading backslash makes the path start at the root key.
-const std::string InterfacesKey = "\\SOFTWARE\\Microsoft\\WZCSVC\\Parameters\\Interfaces\\";
-const std::string ControlFlags = "ControlFlags";
-// The flag by which the wireless service takes charge of the interface.
-constexpr int InterfaceFlag = 0x8000;
-
-constexpr auto FramePause = std::chrono::milliseconds(500);
-
-// Opens the key of the first wireless interface, in the registry's order.
-bool openFirstInterface(TRegistry& registry) {
-  if (!registry.OpenKey(InterfacesKey, false)) return false;
-  const std::vector<std::string> interfaces = registry.GetKeyNames();
-  return !interfaces.empty() && registry.OpenKey(InterfacesKey + interfaces.front(), false);
-}
 
 // Sizes the label to its text, as an auto-sized label does; a text that would
 // run past `right` wraps instead of being cut off (the desktop's font may be
@@ -63,108 +45,8 @@ QLabel* newPicture(QWidget* form, const char* name, TPicture picture, int left, 
 void ExecuteTroubleShooter(QWidget* owner) {
   if (GetWindowsVersionTag().find("winxp") == std::string::npos) return;
   auto troubleShooter = std::make_unique<TFrmTroubleShooter>(owner);
-  if (troubleShooter->NeedsServiceStart()) troubleShooter->ShowModal();
+  if (troubleShooter->Repair().NeedsServiceStart()) troubleShooter->ShowModal();
 }
-
-// --- TAnimateThread ---------------------------------------------------------
-
-TAnimateThread::TAnimateThread() = default;
-
-TAnimateThread::~TAnimateThread() {
-  Terminate();
-  WaitFor();
-  if (Owner != nullptr && Owner->isVisible()) {
-    for (QLabel* picture : {Owner->imgAnimate0, Owner->imgAnimate1, Owner->imgAnimate2}) picture->hide();
-  }
-}
-
-void TAnimateThread::Start() {
-  thread_ = std::jthread([this](std::stop_token stop) { Execute(stop); });
-}
-
-void TAnimateThread::Terminate() { thread_.request_stop(); }
-
-void TAnimateThread::WaitFor() {
-  if (!thread_.joinable()) return;
-  std::unique_lock lock(mutex_);
-  while (!finished_) {
-    changed_.wait(lock, [this] { return finished_ || handOffPending_; });
-    if (handOffPending_) {
-      lock.unlock();
-      CheckSynchronize();
-      lock.lock();
-    }
-  }
-  lock.unlock();
-  thread_.join();
-}
-
-bool TAnimateThread::WaitingForHandOff() {
-  std::lock_guard lock(mutex_);
-  return handOffPending_;
-}
-
-void TAnimateThread::Execute(std::stop_token stop) {
-  Frame = 0;
-  while (!stop.stop_requested()) {
-    Synchronize();
-    Frame = (Frame + 1) % 3;
-    std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, stop, FramePause, [] { return false; });
-  }
-  {
-    std::lock_guard lock(mutex_);
-    finished_ = true;
-  }
-  changed_.notify_all();
-}
-
-void TAnimateThread::Synchronize() {
-  {
-    std::lock_guard lock(mutex_);
-    handOffPending_ = true;
-  }
-  // A UI thread already in WaitFor carries the hand-off out itself.
-  changed_.notify_all();
-  QMetaObject::invokeMethod(&receiver_, [this] { CheckSynchronize(); }, Qt::QueuedConnection);
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return !handOffPending_; });
-}
-
-void TAnimateThread::CheckSynchronize() {
-  {
-    std::lock_guard lock(mutex_);
-    if (!handOffPending_) return;
-  }
-  ShowFrame();
-  {
-    std::lock_guard lock(mutex_);
-    handOffPending_ = false;
-  }
-  changed_.notify_all();
-}
-
-void TAnimateThread::ShowFrame() {
-  if (Owner == nullptr || !Owner->isVisible()) return;
-  int shown = 0;
-  switch (Mode) {
-    case -1:
-      shown = Frame;
-      break;
-    case 0:
-      shown = 0;
-      break;
-    case 1:
-      shown = 2;
-      break;
-    default:
-      return;
-  }
-  QLabel* const pictures[] = {Owner->imgAnimate0, Owner->imgAnimate1, Owner->imgAnimate2};
-  for (int i = 0; i < 3; ++i) pictures[i]->setVisible(i == shown);
-}
-
-// --- TFrmTroubleShooter -----------------------------------------------------
 
 TFrmTroubleShooter::TFrmTroubleShooter(QWidget* owner) : TModalForm(owner) {
   setObjectName("FrmTroubleShooter");
@@ -207,22 +89,16 @@ void TFrmTroubleShooter::FormCreate() {
   imgAnimate2->move(imgAnimate0->pos());
   TranslateComponent(this);
   fitLabel(lbl1, 71, 16, width() - 8);
-  FServiceControl = std::make_unique<TServiceControl>("wzcsvc", "");
-  FAnimate = std::make_unique<TAnimateThread>();
-  FAnimate->Owner = this;
-  FAnimate->Mode = -1;
+  FRepair = std::make_unique<TWifiServiceRepair>();
+  FAnimate = std::make_unique<TAnimateThread>(*this, std::array{imgAnimate0, imgAnimate1, imgAnimate2});
   FAnimate->Start();
   Timer1->start();
 }
 
 void TFrmTroubleShooter::FormDestroy() {
   Timer1->stop();
-  if (FAnimate) {
-    FAnimate->Terminate();
-    FAnimate->WaitFor();
-    FAnimate.reset();
-  }
-  FServiceControl.reset();
+  FAnimate.reset();
+  FRepair.reset();
 }
 
 void TFrmTroubleShooter::hideEvent(QHideEvent* event) {
@@ -233,41 +109,10 @@ void TFrmTroubleShooter::hideEvent(QHideEvent* event) {
   TModalForm::hideEvent(event);
 }
 
-bool TFrmTroubleShooter::NeedsServiceStart() {
-  return FServiceControl->State() != ServiceState::Running || InterfaceFlagMissing();
-}
-
-bool TFrmTroubleShooter::InterfaceFlagMissing() {
-  TRegistry registry(KEY_ALL_ACCESS);
-  if (!openFirstInterface(registry)) return false;
-  return (registry.ReadInteger(ControlFlags) & InterfaceFlag) == 0;
-}
-
-bool TFrmTroubleShooter::SetInterfaceFlag() {
-  TRegistry registry(KEY_ALL_ACCESS);
-  if (!openFirstInterface(registry)) return false;
-  registry.WriteInteger(ControlFlags, registry.ReadInteger(ControlFlags) | InterfaceFlag);
-  return true;
-}
-
-bool TFrmTroubleShooter::RestartService() {
-  FServiceControl->Stop();
-  bool flagSet = false;
-  std::exception_ptr error;
-  try {
-    flagSet = SetInterfaceFlag();
-  } catch (...) {
-    error = std::current_exception();
-  }
-  FServiceControl->Start();
-  if (error) std::rethrow_exception(error);
-  return flagSet;
-}
-
 void TFrmTroubleShooter::Timer1Timer() {
   Timer1->stop();
   TWaitCursor hourglass;
-  const bool restarted = RestartService();
+  const bool restarted = FRepair->RestartService();
   FAnimate->Mode = restarted ? 1 : 0;
   lbl1->setText(Translate(restarted ? "The Windows WIFI service was started successfully."
                                     : "The Windows WIFI service is not started."));

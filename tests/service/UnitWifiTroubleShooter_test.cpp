@@ -12,14 +12,13 @@
 
 #include "app/AppTestSupport.h"
 #include "rtl/Registry.h"
+#include "service/AnimateThread.h"
 #include "service/UnitWifiTroubleShooter.h"
 #include "sim/SimServices.h"
 #include "store/RegistryStore.h"
 #include "testkit/SimMachineBuilder.h"
 
 namespace {
-
-using plat::ServiceRunState;
 
 const char InterfacesKey[] = "SOFTWARE\\Microsoft\\WZCSVC\\Parameters\\Interfaces";
 const char InterfaceKey[] =
@@ -61,10 +60,6 @@ class TroubleShooterTest : public testing::Test {
     TRegistry registry(KEY_READ);
     EXPECT_TRUE(registry.OpenKeyReadOnly(InterfaceKey));
     return registry.ReadInteger("ControlFlags");
-  }
-  static void runningService(nlohmann::json& json) { json["services"][0]["state"] = "running"; }
-  static void setFlags(nlohmann::json& json, nlohmann::json value) {
-    json["registry"][InterfaceKey]["ControlFlags"] = std::move(value);
   }
 
   std::shared_ptr<plat::sim::SimMachine> machine;
@@ -110,108 +105,6 @@ TEST_F(TroubleShooterTest, TextsInGerman) {
   expectWholeTextInside(form, form.lbl1);
 }
 
-TEST_F(TroubleShooterTest, NeedsServiceStartDecisions) {
-  struct Case {
-    const char* name;
-    const char* scenario;
-    std::function<void(nlohmann::json&)> edit;
-    bool needed;
-  };
-  const Case cases[] = {
-      {"service stopped, flag missing", "xp-laptop", {}, true},
-      {"service running, flag set", "xp-laptop-ok", {}, false},
-      {"service running, flag missing", "xp-laptop", runningService, true},
-      // A value the registry could not read as a number proves that it is not read.
-      {"service stopped: no registry read", "xp-laptop-ok",
-       [](nlohmann::json& json) {
-         json["services"][0]["state"] = "stopped";
-         setFlags(json, "not a number");
-       },
-       true},
-      {"service start pending", "xp-laptop-ok", [](nlohmann::json& json) { json["services"][0]["state"] = "startPending"; },
-       true},
-      {"no interface subkey: flag counts as present", "xp-laptop",
-       [](nlohmann::json& json) {
-         runningService(json);
-         json["registry"].erase(InterfaceKey);
-         json["registry"][InterfacesKey] = nlohmann::json::object();
-       },
-       false},
-      {"no interfaces key", "xp-laptop",
-       [](nlohmann::json& json) {
-         runningService(json);
-         json["registry"].erase(InterfaceKey);
-       },
-       false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    install(c.scenario, c.edit);
-    TFrmTroubleShooter form;
-    EXPECT_EQ(form.NeedsServiceStart(), c.needed);
-  }
-}
-
-TEST_F(TroubleShooterTest, FlagIsBit8000OfTheFirstInterfaceOnly) {
-  install("xp-laptop", [](nlohmann::json& json) {
-    runningService(json);
-    // Subkeys keep the registry's order: the first one decides.
-    json["registry"][std::string(InterfacesKey) + "\\{0000-FIRST}"]["ControlFlags"] = 0x7FFF;
-    setFlags(json, 0xFFFF);
-  });
-  TFrmTroubleShooter form;
-  EXPECT_TRUE(form.InterfaceFlagMissing());
-  EXPECT_TRUE(form.SetInterfaceFlag());
-  EXPECT_FALSE(form.InterfaceFlagMissing());
-  EXPECT_EQ(controlFlags(), 0xFFFF) << "the other interface is left alone";
-}
-
-TEST_F(TroubleShooterTest, RegistryErrorsOfTheControlFlagsValue) {
-  const std::pair<nlohmann::json, const char*> cases[] = {
-      {nullptr, "Failed to get data for 'ControlFlags'"},
-      {"49154", "Invalid data type for 'ControlFlags'"},
-  };
-  for (const auto& [value, message] : cases) {
-    SCOPED_TRACE(message);
-    install("xp-laptop", [&](nlohmann::json& json) {
-      runningService(json);
-      if (value.is_null()) {
-        json["registry"][InterfaceKey].erase("ControlFlags");
-      } else {
-        setFlags(json, value);
-      }
-    });
-    TFrmTroubleShooter form;
-    for (const auto& operation : std::vector<std::function<void()>>{[&] { form.NeedsServiceStart(); },
-                                                                    [&] { form.SetInterfaceFlag(); }}) {
-      try {
-        operation();
-        ADD_FAILURE() << "no error raised";
-      } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.Message(), message);
-      }
-    }
-  }
-}
-
-TEST_F(TroubleShooterTest, MissingServiceRaisesFromNeedsServiceStart) {
-  install("xp-laptop", [](nlohmann::json& json) { json["services"] = nlohmann::json::array(); });
-  TFrmTroubleShooter form;
-  EXPECT_THROW(form.NeedsServiceStart(), EOSError);
-}
-
-TEST_F(TroubleShooterTest, RestartStopsSetsTheFlagAndStarts) {
-  install("xp-laptop", runningService);
-  TFrmTroubleShooter form;
-  EXPECT_TRUE(form.RestartService());
-  EXPECT_EQ(controlFlags(), 0x4002 | 0x8000);
-  EXPECT_EQ(services().serviceState("wzcsvc"), ServiceRunState::Running);
-  EXPECT_EQ(services().stopRequests("wzcsvc"), 1);
-  EXPECT_EQ(services().startRequests("wzcsvc"), 1);
-  EXPECT_EQ(services().openHandles(), 0);
-  EXPECT_FALSE(form.NeedsServiceStart());
-}
-
 TEST_F(TroubleShooterTest, WithoutInterfaceSubkeyRestartStillRestartsAndReportsFailure) {
   install("xp-laptop", [](nlohmann::json& json) {
     json["registry"].erase(InterfaceKey);
@@ -227,49 +120,6 @@ TEST_F(TroubleShooterTest, WithoutInterfaceSubkeyRestartStillRestartsAndReportsF
   EXPECT_FALSE(form.imgAnimate0->isHidden());
   EXPECT_TRUE(form.imgAnimate1->isHidden());
   EXPECT_TRUE(form.imgAnimate2->isHidden());
-  EXPECT_EQ(services().stopRequests("wzcsvc"), 1);
-  EXPECT_EQ(services().startRequests("wzcsvc"), 1);
-  EXPECT_EQ(services().serviceState("wzcsvc"), ServiceRunState::Running);
-}
-
-TEST_F(TroubleShooterTest, StartFollowsAStopThatReturnedFalse) {
-  const std::pair<const char*, nlohmann::json> stops[] = {
-      {"refused", {{"refuse", 1053}}},
-      {"never stops", {{"hang", true}, {"waitHint", 20000}}},
-  };
-  for (const auto& [name, stop] : stops) {
-    SCOPED_TRACE(name);
-    install("xp-laptop", [&](nlohmann::json& json) {
-      runningService(json);
-      json["services"][0]["stop"] = stop;
-    });
-    TFrmTroubleShooter form;
-    EXPECT_TRUE(form.RestartService());
-    EXPECT_EQ(controlFlags() & 0x8000, 0x8000);
-    EXPECT_EQ(services().startRequests("wzcsvc"), 1);
-  }
-}
-
-TEST_F(TroubleShooterTest, ErrorFromStopKeepsFlagAndServiceAsTheyAre) {
-  install("xp-laptop", [](nlohmann::json& json) {
-    runningService(json);
-    json["services"][0]["deny"] = {"control"};
-  });
-  TFrmTroubleShooter form;
-  EXPECT_THROW(form.RestartService(), EOSError);
-  EXPECT_EQ(controlFlags(), 0x4002);
-  EXPECT_EQ(services().startRequests("wzcsvc"), 0);
-}
-
-TEST_F(TroubleShooterTest, ServiceStartsAgainWhenSettingTheFlagRaised) {
-  install("xp-laptop", [](nlohmann::json& json) {
-    runningService(json);
-    json["registry"][InterfaceKey].erase("ControlFlags");
-  });
-  TFrmTroubleShooter form;
-  EXPECT_THROW(form.RestartService(), ERegistryException);
-  EXPECT_EQ(services().startRequests("wzcsvc"), 1);
-  EXPECT_EQ(services().serviceState("wzcsvc"), ServiceRunState::Running);
 }
 
 TEST_F(TroubleShooterTest, TimerShowsSuccessAndRestoresTheCursor) {
@@ -320,42 +170,6 @@ TEST_F(TroubleShooterTest, CancelBeforeTheRestartTouchesNothing) {
   EXPECT_EQ(controlFlags(), 0x4002);
 }
 
-TEST_F(TroubleShooterTest, ShowFrameDecisions) {
-  install("xp-laptop");
-  TFrmTroubleShooter form;
-  form.show();
-  struct Case {
-    int mode;
-    int frame;
-    int shown;  // -1: the pictures stay as they were
-  };
-  const Case cases[] = {{-1, 0, 0}, {-1, 1, 1}, {-1, 2, 2}, {0, 1, 0}, {0, 2, 0}, {1, 0, 2}, {1, 1, 2}, {7, 1, -1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "mode " << c.mode << " frame " << c.frame);
-    // A thread object that is never started: ShowFrame alone.
-    TAnimateThread animation;
-    animation.Owner = &form;
-    form.imgAnimate0->show();
-    form.imgAnimate1->hide();
-    form.imgAnimate2->show();
-    animation.Mode = c.mode;
-    animation.Frame = c.frame;
-    animation.ShowFrame();
-    const bool unchanged = c.shown == -1;
-    EXPECT_EQ(form.imgAnimate0->isVisible(), unchanged || c.shown == 0);
-    EXPECT_EQ(form.imgAnimate1->isVisible(), !unchanged && c.shown == 1);
-    EXPECT_EQ(form.imgAnimate2->isVisible(), unchanged || c.shown == 2);
-    animation.Owner = nullptr;
-  }
-  form.hide();
-  TAnimateThread hidden;
-  hidden.Owner = &form;
-  hidden.Frame = 1;
-  hidden.ShowFrame();
-  EXPECT_TRUE(form.imgAnimate1->isHidden()) << "nothing changes while the window is hidden";
-  hidden.Owner = nullptr;
-}
-
 TEST_F(TroubleShooterTest, AnimationCyclesThroughTheFramesWhileShown) {
   install("xp-laptop");
   TFrmTroubleShooter form;
@@ -380,22 +194,6 @@ TEST_F(TroubleShooterTest, DestructionCarriesOutThePendingHandOffInsteadOfDeadlo
     while (!form->Animation()->WaitingForHandOff()) std::this_thread::yield();
     form.reset();
   }
-}
-
-TEST_F(TroubleShooterTest, DestroyingTheThreadHidesThePicturesOfAVisibleWindow) {
-  install("xp-laptop");
-  TFrmTroubleShooter form;
-  form.show();
-  auto animation = std::make_unique<TAnimateThread>();
-  animation->Owner = &form;
-  animation->Start();
-  ASSERT_TRUE(processEventsUntil([&] { return form.imgAnimate0->isVisible(); }));
-  animation->Terminate();
-  animation->WaitFor();
-  animation.reset();
-  EXPECT_TRUE(form.imgAnimate0->isHidden());
-  EXPECT_TRUE(form.imgAnimate1->isHidden());
-  EXPECT_TRUE(form.imgAnimate2->isHidden());
 }
 
 // --- the start-up check ------------------------------------------------------
