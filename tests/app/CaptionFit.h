@@ -17,6 +17,8 @@
 #include <QStyleOptionButton>
 #include <QToolButton>
 
+#include "app/Unit1StatusPanel.h"
+
 namespace apptest {
 
 namespace captionfit {
@@ -77,6 +79,12 @@ inline std::optional<Caption> CaptionOf(const QWidget& widget) {
     }
     // A tool button's text under its picture: the room its style asks for both.
     return Caption{button->rect(), QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, button->sizeHint(), button->rect())};
+  }
+  if (const auto* panel = qobject_cast<const TStatusPanel*>(&widget)) {
+    if (panel->Text().isEmpty()) return std::nullopt;
+    // The owner draws one line beside the panel's 16-pixel picture.
+    const QRect room = panel->rect().adjusted(20, 2, 0, 0);
+    return Caption{room, Placed(panel->fontMetrics(), room, Qt::AlignLeft | Qt::AlignTop, panel->Text())};
   }
   if (const auto* group = qobject_cast<const QGroupBox*>(&widget)) {
     if (group->title().isEmpty()) return std::nullopt;

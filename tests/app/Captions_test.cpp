@@ -1,7 +1,7 @@
-// Every caption of the dialogs and of the main window's pages shows whole,
-// in English and in German. ctest runs these tests twice: at the default text
-// size and with text half as large again (a screen of 144 dpi, as Windows at
-// 150 %), where the windows keep their designed geometry.
+// Every caption of the dialogs and of the main window's pages and status bar
+// shows whole, in English and in German. ctest runs these tests twice: at the
+// default text size and with text half as large again (a screen of 144 dpi,
+// as Windows at 150 %), where the windows keep their designed geometry.
 #include <cstdlib>
 #include <set>
 
@@ -61,8 +61,11 @@ const KnownClipped KnownClippedCaptions[] = {
     {"MainWindow", nullptr, 150, "lblWirelessStatus"},
     {"MainWindow", nullptr, 150, "mmoSrcConnDescription"},
     {"MainWindow", nullptr, 150, "mmoWirelessDescription"},
-    // The status bar's first panel is 200 pixels wide.
+    // The status bar's panels have fixed widths: the first one's German
+    // notice and the sharing and Internet states are cut.
     {"MainWindow", "German", 150, "StatusBarPanel1"},
+    {"MainWindow", nullptr, 150, "StatusBarPanel2"},
+    {"MainWindow", nullptr, 150, "StatusBarPanel3"},
     // Two lines of instruction at the default size; more than the 26 pixels
     // the label has at 150 %.
     {"SelectNetworkForm", nullptr, 150, "lblCaption"},
