@@ -3,6 +3,7 @@
 // default text size and with text half as large again (a screen of 144 dpi,
 // as Windows at 150 %), where the windows keep their designed geometry.
 #include <cstdlib>
+#include <ostream>
 #include <set>
 
 #include <QApplication>
@@ -180,6 +181,8 @@ const FitCase FitCases[] = {
     {"WrappedIntoTwoLines", "Start minimized now", "minimized now", 2, true, true},
     {"WrappedNeedsThreeLines", "Start minimized now or later", "minimized now", 2, true, false},
 };
+
+void PrintTo(const FitCase& row, std::ostream* out) { *out << row.label; }
 
 class CaptionFit : public testing::TestWithParam<FitCase> {};
 
