@@ -39,7 +39,10 @@ class TAboutBox : public TModalForm {
   // Opens the web page in the desktop's browser.
   void URLClick();
 
-  // Controls, owned by the box.
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
   QLabel* imgProgramIcon;
   QLabel* sLabel1;
   QLabel* MachineName;  // what the program runs on
@@ -48,9 +51,6 @@ class TAboutBox : public TModalForm {
   QLabel* Copyright;
   TLinkLabel* URL;
   QPushButton* OKButton;
-
- protected:
-  void showEvent(QShowEvent* event) override;
 };
 
 // Opens a new message to the support address in the desktop's mail program:

@@ -20,22 +20,24 @@ class TOptionsForm : public TModalForm {
   // characters (both trimmed); otherwise says what is wrong and stays open.
   void Button1Click();
 
-  // Controls, owned by the form.
-  QLabel* sStickyLabel1;
+  // The controls the main window fills and reads, and its tests press;
+  // owned by the form.
   QLineEdit* edtSSID;
-  QLabel* Label3;
-  QLabel* sStickyLabel2;
   QLineEdit* edtPassword;
-  QLabel* Label4;
-  QLabel* Label5;
-  QLabel* Label6;
   QCheckBox* chkAutoRun;
   QCheckBox* chkStartMin;
-  QFrame* Bevel1;
   QPushButton* Button1;
   QPushButton* Button2;
 
  private:
+  QLabel* sStickyLabel1;
+  QLabel* Label3;
+  QLabel* sStickyLabel2;
+  QLabel* Label4;
+  QLabel* Label5;
+  QLabel* Label6;
+  QFrame* Bevel1;
+
   void FormCreate();
   void showError(const char* text);
 };

@@ -108,6 +108,8 @@ TSelectNetworkForm::TSelectNetworkForm(QWidget* owner)
   applyAnchors(DesignClientSize);
 }
 
+void TSelectNetworkForm::SetCaption(const QString& caption) { lblCaption->setText(caption); }
+
 void TSelectNetworkForm::ClearConnections() { ListBox1->clear(); }
 
 void TSelectNetworkForm::AddConnection(TConnection* connection) {

@@ -31,6 +31,9 @@ class TSelectNetworkForm : public TModalForm {
  public:
   explicit TSelectNetworkForm(QWidget* owner = nullptr);
 
+  // The instruction above the list.
+  void SetCaption(const QString& caption);
+
   // Items of ListBox1. The connections are not owned: they must live while
   // the dialog shows them.
   void ClearConnections();
@@ -48,12 +51,9 @@ class TSelectNetworkForm : public TModalForm {
   static constexpr int ItemHeight = 60;
   static const QColor SelectionColor;  // orange: separators and the selected item's texts
 
-  // Controls, owned by the form.
+  // The controls the main window's tests reach; owned by the form.
   QLabel* lblCaption;
-  QFrame* Panel1;
   QListWidget* ListBox1;
-  QPushButton* btnOK;
-  QPushButton* btnCancel;
   std::array<QPixmap, 4> ImageList1;  // 48 x 48
 
  protected:
@@ -61,4 +61,8 @@ class TSelectNetworkForm : public TModalForm {
 
  private:
   void applyAnchors(const QSize& clientSize);
+
+  QFrame* Panel1;
+  QPushButton* btnOK;
+  QPushButton* btnCancel;
 };

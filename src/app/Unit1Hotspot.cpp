@@ -110,7 +110,7 @@ void TForm1::UpdateSharingAvailability() {
 }
 
 TConnection* TForm1::PickConnection(const QString& caption, bool (*offered)(const TConnection&)) {
-  SelectNetworkForm->lblCaption->setText(caption);
+  SelectNetworkForm->SetCaption(caption);
   SelectNetworkForm->ClearConnections();
   for (const auto& entry : FConnectionManager->Connections) {
     if (entry.object && offered(*entry.object)) SelectNetworkForm->AddConnection(entry.object.get());

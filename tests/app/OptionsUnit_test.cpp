@@ -1,4 +1,4 @@
-// The options dialog: its design, the OK validation and its two messages,
+// The options dialog: what it shows, the OK validation and its two messages,
 // the keys and buttons that end it, and its German captions.
 #include <QCheckBox>
 #include <QFrame>
@@ -9,10 +9,13 @@
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "FindWidget.h"
 #include "app/OptionsUnit.h"
 #include "testkit/TempDir.h"
 
 namespace {
+
+using apptest::Find;
 
 const char* const NameMessage = "Please input network name!";
 const char* const KeyMessage = "Password MUST be 5 or 13 digits or letters.";
@@ -43,15 +46,33 @@ const ValidationCase ValidationCases[] = {
 
 class OptionsValidation : public testing::TestWithParam<ValidationCase> {};
 
+// The controls a user fills and presses.
+struct OptionsControls {
+  explicit OptionsControls(TOptionsForm& form)
+      : name(Find<QLineEdit>(form, "edtSSID")),
+        key(Find<QLineEdit>(form, "edtPassword")),
+        autoRun(Find<QCheckBox>(form, "chkAutoRun")),
+        startMinimized(Find<QCheckBox>(form, "chkStartMin")),
+        ok(Find<QPushButton>(form, "Button1")),
+        cancel(Find<QPushButton>(form, "Button2")) {}
+  QLineEdit& name;
+  QLineEdit& key;
+  QCheckBox& autoRun;
+  QCheckBox& startMinimized;
+  QPushButton& ok;
+  QPushButton& cancel;
+};
+
 TEST_P(OptionsValidation, OkClosesOnlyWithNameAndKeyOf5Or13) {
   const ValidationCase& row = GetParam();
   apptest::MessageBoxRecorder boxes;
   TOptionsForm form;
-  form.edtSSID->setText(QString::fromUtf8(row.name));
-  form.edtPassword->setText(QString::fromUtf8(row.key));
+  OptionsControls controls(form);
+  controls.name.setText(QString::fromUtf8(row.name));
+  controls.key.setText(QString::fromUtf8(row.key));
   bool openAfterClick = false;
   const int result = apptest::RunModal(form, [&] {
-    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QTest::mouseClick(&controls.ok, Qt::LeftButton);
     openAfterClick = form.isVisible();
   });
 
@@ -76,11 +97,12 @@ INSTANTIATE_TEST_SUITE_P(Table, OptionsValidation, testing::ValuesIn(ValidationC
 TEST(OptionsForm, OkAfterCorrectingTheKeyCloses) {
   apptest::MessageBoxRecorder boxes;
   TOptionsForm form;
-  form.edtPassword->setText("1234");
+  OptionsControls controls(form);
+  controls.key.setText("1234");
   const int result = apptest::RunModal(form, [&] {
-    form.Button1Click();
-    form.edtPassword->setText("12345");
-    form.Button1Click();
+    controls.ok.click();
+    controls.key.setText("12345");
+    controls.ok.click();
   });
   EXPECT_EQ(result, mrOk);
   EXPECT_EQ(boxes.boxes.size(), 1u);
@@ -89,12 +111,14 @@ TEST(OptionsForm, OkAfterCorrectingTheKeyCloses) {
 TEST(OptionsForm, EnterIsOk) {
   apptest::MessageBoxRecorder boxes;
   TOptionsForm form;
-  form.edtSSID->setText("Home");
-  form.edtPassword->setText("12345");
-  EXPECT_EQ(apptest::RunModal(form, [&] { QTest::keyClick(form.edtPassword, Qt::Key_Return); }), mrOk);
+  OptionsControls controls(form);
+  EXPECT_TRUE(controls.ok.isDefault());
+  controls.name.setText("Home");
+  controls.key.setText("12345");
+  EXPECT_EQ(apptest::RunModal(form, [&] { QTest::keyClick(&controls.key, Qt::Key_Return); }), mrOk);
 
-  form.edtPassword->setText("123");
-  EXPECT_EQ(apptest::RunModal(form, [&] { QTest::keyClick(form.edtSSID, Qt::Key_Return); }), apptest::LeftOpen);
+  controls.key.setText("123");
+  EXPECT_EQ(apptest::RunModal(form, [&] { QTest::keyClick(&controls.name, Qt::Key_Return); }), apptest::LeftOpen);
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].Text.toStdString(), KeyMessage);
 }
@@ -102,115 +126,86 @@ TEST(OptionsForm, EnterIsOk) {
 TEST(OptionsForm, CancelAndCloseBoxGiveCancelWithoutValidating) {
   apptest::MessageBoxRecorder boxes;
   TOptionsForm form;
-  form.edtSSID->setText("");
-  EXPECT_EQ(apptest::RunModal(form, [&] { QTest::mouseClick(form.Button2, Qt::LeftButton); }), mrCancel);
+  OptionsControls controls(form);
+  controls.name.setText("");
+  EXPECT_EQ(apptest::RunModal(form, [&] { QTest::mouseClick(&controls.cancel, Qt::LeftButton); }), mrCancel);
   EXPECT_EQ(apptest::RunModal(form, [&] { form.close(); }), mrCancel);
   EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST(OptionsForm, ControlsKeepTheirValuesBetweenShowings) {
   TOptionsForm form;
-  form.edtSSID->setText("Kept");
-  form.chkStartMin->setChecked(true);
-  apptest::RunModal(form, [&] { form.Button2->click(); });
-  EXPECT_EQ(form.edtSSID->text(), "Kept");
-  EXPECT_TRUE(form.chkStartMin->isChecked());
+  OptionsControls controls(form);
+  controls.name.setText("Kept");
+  controls.startMinimized.setChecked(true);
+  apptest::RunModal(form, [&] { controls.cancel.click(); });
+  EXPECT_EQ(controls.name.text(), "Kept");
+  EXPECT_TRUE(controls.startMinimized.isChecked());
 }
 
 TEST(OptionsForm, Design) {
   testkit::TempDir noCatalog;
   apptest::ScopedTranslation english("de", noCatalog.path());
   TOptionsForm form;
-  EXPECT_EQ(form.objectName(), "OptionsForm");
+  OptionsControls controls(form);
   EXPECT_EQ(form.windowTitle(), "Options");
-  EXPECT_EQ(form.size(), QSize(370, 278));
   EXPECT_EQ(form.minimumSize(), form.maximumSize());
-  EXPECT_EQ(form.font().pointSize(), 8);
-
-  EXPECT_EQ(form.edtSSID->geometry(), QRect(154, 16, 185, 21));
-  EXPECT_EQ(form.edtPassword->geometry(), QRect(154, 50, 185, 21));
-  EXPECT_EQ(form.edtPassword->echoMode(), QLineEdit::Normal);
-  EXPECT_EQ(form.edtPassword->text(), "60917");
-  EXPECT_TRUE(form.chkAutoRun->isChecked());
-  EXPECT_FALSE(form.chkStartMin->isChecked());
+  EXPECT_EQ(controls.key.echoMode(), QLineEdit::Normal);
+  EXPECT_EQ(controls.key.text(), "60917");
+  EXPECT_TRUE(controls.autoRun.isChecked());
+  EXPECT_FALSE(controls.startMinimized.isChecked());
 
   struct LabelCase {
-    QLabel* label;
+    const char* name;
     const char* text;
     QColor color;
     bool bold;
   };
   const LabelCase labels[] = {
-      {form.sStickyLabel1, "Network Name (SSID) :  ", QColor(59, 90, 130), true},
-      {form.sStickyLabel2, "Connection Password :  ", QColor(59, 90, 130), true},
-      {form.Label3, " * ", QColor(255, 0, 0), true},
-      {form.Label4, " * ", QColor(255, 0, 0), true},
-      {form.Label5, "Password MUST be 5 or 13 digits or letters.", QColor(0, 0, 128), false},
-      {form.Label6, "* Application restart required.", QColor(255, 0, 0), false},
+      {"sStickyLabel1", "Network Name (SSID) :  ", QColor(59, 90, 130), true},
+      {"sStickyLabel2", "Connection Password :  ", QColor(59, 90, 130), true},
+      {"Label3", " * ", QColor(255, 0, 0), true},
+      {"Label4", " * ", QColor(255, 0, 0), true},
+      {"Label5", "Password MUST be 5 or 13 digits or letters.", QColor(0, 0, 128), false},
+      {"Label6", "* Application restart required.", QColor(255, 0, 0), false},
   };
   for (const auto& row : labels) {
-    EXPECT_EQ(row.label->text().toStdString(), row.text);
-    EXPECT_EQ(row.label->palette().color(QPalette::WindowText), row.color) << row.text;
-    EXPECT_EQ(row.label->font().bold(), row.bold) << row.text;
-    EXPECT_GE(row.label->x(), 0) << row.text;
-    EXPECT_LE(row.label->geometry().right(), form.width()) << row.text;
-    EXPECT_LT(row.label->geometry().bottom(), form.chkAutoRun->y()) << row.text;
+    const QLabel& label = Find<QLabel>(form, row.name);
+    EXPECT_EQ(label.text().toStdString(), row.text);
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), row.color) << row.name;
+    EXPECT_EQ(label.font().bold(), row.bold) << row.name;
   }
-  // Every caption shows whole: on one line, or wrapped where the font is wider.
-  for (const auto& row : labels) {
-    const QRect needed = row.label->fontMetrics().boundingRect(QRect(0, 0, row.label->width(), 1000),
-                                                               Qt::TextWordWrap, row.label->text());
-    EXPECT_LE(needed.width(), row.label->width()) << row.text;
-    EXPECT_LE(needed.height(), row.label->height()) << row.text;
+  // Each caption names the edit box beside it: level with it, just left of it.
+  for (const auto& [caption, edit] : {std::pair{"sStickyLabel1", &controls.name}, {"sStickyLabel2", &controls.key}}) {
+    const QRect shown = Find<QLabel>(form, caption).geometry();
+    EXPECT_LE(shown.right(), edit->x()) << caption;
+    EXPECT_GT(shown.bottom(), edit->geometry().center().y()) << caption;
+    EXPECT_LT(shown.top(), edit->geometry().center().y()) << caption;
   }
-  EXPECT_LT(form.Label5->geometry().bottom(), form.Label6->y());
-  EXPECT_EQ(form.Label3->pos(), QPoint(345, 20));
-  EXPECT_EQ(form.Label4->pos(), QPoint(345, 54));
-  EXPECT_EQ(form.Label5->pos(), QPoint(151, 77));
-  EXPECT_EQ(form.Label6->pos(), QPoint(24, 106));
-  // The caption labels end where their edit boxes begin, level with them.
-  EXPECT_EQ(form.sStickyLabel1->geometry().right() + 1, form.edtSSID->x());
-  EXPECT_EQ(form.sStickyLabel2->geometry().right() + 1, form.edtPassword->x());
-  EXPECT_NEAR(form.sStickyLabel1->geometry().center().y(), form.edtSSID->geometry().center().y(), 1);
-
-  EXPECT_EQ(form.chkAutoRun->text(), "Autorun with Windows");
-  EXPECT_EQ(form.chkAutoRun->pos(), QPoint(24, 165));
-  EXPECT_EQ(form.chkStartMin->text(), "Start minimized");
-  EXPECT_EQ(form.chkStartMin->pos(), QPoint(24, 188));
-  EXPECT_EQ(form.Bevel1->geometry(), QRect(0, 215, 489, 14));
-  EXPECT_EQ(form.Button1->text(), "&OK");
-  EXPECT_EQ(form.Button1->geometry(), QRect(156, 242, 75, 25));
-  EXPECT_TRUE(form.Button1->isDefault());
-  EXPECT_EQ(form.Button2->text(), "&Cancel");
-  EXPECT_EQ(form.Button2->geometry(), QRect(247, 242, 75, 25));
-  for (const char* name : {"sStickyLabel1", "edtSSID", "Label3", "sStickyLabel2", "edtPassword", "Label4", "Label5",
-                           "Label6", "chkAutoRun", "chkStartMin", "Bevel1", "Button1", "Button2"}) {
-    EXPECT_NE(form.findChild<QWidget*>(name), nullptr) << name;
-  }
+  EXPECT_EQ(controls.autoRun.text(), "Autorun with Windows");
+  EXPECT_EQ(controls.startMinimized.text(), "Start minimized");
+  EXPECT_EQ(controls.ok.text(), "&OK");
+  EXPECT_EQ(controls.cancel.text(), "&Cancel");
 }
 
 TEST(OptionsForm, GermanCaptionsButEnglishMessages) {
   apptest::ScopedTranslation german("de", apptest::ProgramLocaleFolder());
   apptest::MessageBoxRecorder boxes;
   TOptionsForm form;
+  OptionsControls controls(form);
   EXPECT_EQ(form.windowTitle(), "Optionen");
-  EXPECT_EQ(form.sStickyLabel1->text(), "Netzwerkname (SSID) :  ");
-  EXPECT_EQ(form.sStickyLabel2->text(), "WLAN-Kennwort :  ");
-  EXPECT_EQ(form.Label5->text(), "Kennwort MUSS 5 oder 13 Zeichen lang sein.");
-  EXPECT_EQ(form.Label6->text(), "* Neustart des Programms erforderlich.");
-  EXPECT_EQ(form.chkAutoRun->text(), "Mit Windows starten");
-  EXPECT_EQ(form.chkStartMin->text(), "Minimiert starten");
-  EXPECT_EQ(form.Button2->text(), "&Abbrechen");
-  // The longer German captions still end at their edit boxes, inside the form.
-  EXPECT_EQ(form.sStickyLabel1->geometry().right() + 1, form.edtSSID->x());
-  EXPECT_GE(form.sStickyLabel1->x(), 0);
-  EXPECT_LE(form.Label5->geometry().right(), form.width());
-  EXPECT_LT(form.Label5->geometry().bottom(), form.Label6->y());
+  EXPECT_EQ(Find<QLabel>(form, "sStickyLabel1").text(), "Netzwerkname (SSID) :  ");
+  EXPECT_EQ(Find<QLabel>(form, "sStickyLabel2").text(), "WLAN-Kennwort :  ");
+  EXPECT_EQ(Find<QLabel>(form, "Label5").text(), "Kennwort MUSS 5 oder 13 Zeichen lang sein.");
+  EXPECT_EQ(Find<QLabel>(form, "Label6").text(), "* Neustart des Programms erforderlich.");
+  EXPECT_EQ(controls.autoRun.text(), "Mit Windows starten");
+  EXPECT_EQ(controls.startMinimized.text(), "Minimiert starten");
+  EXPECT_EQ(controls.cancel.text(), "&Abbrechen");
   // The design text of the edit box is no caption.
-  EXPECT_EQ(form.edtPassword->text(), "60917");
+  EXPECT_EQ(controls.key.text(), "60917");
 
-  form.edtSSID->setText("");
-  apptest::RunModal(form, [&] { form.Button1Click(); });
+  controls.name.setText("");
+  apptest::RunModal(form, [&] { controls.ok.click(); });
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].Text.toStdString(), NameMessage);
 }

@@ -12,10 +12,13 @@
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "FindWidget.h"
 #include "app/SelectNetworkFormUnit.h"
 #include "net/ConnectionUnit.h"
 
 namespace {
+
+using apptest::Find;
 
 TConnection makeConnection(const std::string& name, std::int32_t status, bool wireless,
                            const std::string& device = "Device") {
@@ -77,7 +80,7 @@ class TileDrawing : public testing::Test {
     form.ListBox1DrawItem(canvas, 0, TileRect, state);
     return image;
   }
-  QColor window() const { return form.ListBox1->palette().color(QPalette::Base); }
+  QColor window() const { return list.palette().color(QPalette::Base); }
 
   // Counts pixels of the text column (left + 58 onwards, inside the tile).
   template <class Test>
@@ -90,6 +93,7 @@ class TileDrawing : public testing::Test {
   }
 
   TSelectNetworkForm form;
+  QListWidget& list = Find<QListWidget>(form, "ListBox1");
   TConnection wireless = makeConnection("Wireless Network Connection", 2, true, "Intel WiFi Link 5100");
 };
 
@@ -135,7 +139,7 @@ TEST_F(TileDrawing, TextsBlackNormallyOrangeWhenSelectedWithoutHighlightBar) {
 
 TEST_F(TileDrawing, ThreeTextRowsAtTop8And24And40) {
   const QImage image = draw(&wireless, QStyle::State_Enabled);
-  const int lineHeight = form.ListBox1->fontMetrics().height();
+  const int lineHeight = list.fontMetrics().height();
   auto rowHasText = [&](int top) {
     for (int y = top; y < top + lineHeight && y < 59; ++y) {
       for (int x = 58; x < image.width(); ++x) {
@@ -190,29 +194,32 @@ TEST_F(TileDrawing, FocusedItemGetsADottedRectangle) {
 class Picker : public testing::Test {
  protected:
   Picker() {
-    form.lblCaption->setText("Please select the connection through which Internet is connected.");
+    form.SetCaption("Please select the connection through which Internet is connected.");
     form.ClearConnections();
     for (TConnection* c : {&wired, &wireless}) form.AddConnection(c);
   }
 
-  QRect itemRect(int row) const { return form.ListBox1->visualItemRect(form.ListBox1->item(row)); }
+  QRect itemRect(int row) const { return list.visualItemRect(list.item(row)); }
 
   TSelectNetworkForm form;
+  QListWidget& list = Find<QListWidget>(form, "ListBox1");
+  QPushButton& ok = Find<QPushButton>(form, "btnOK");
+  QPushButton& cancel = Find<QPushButton>(form, "btnCancel");
   TConnection wired = makeConnection("Local Area Connection", 2, false);
   TConnection wireless = makeConnection("Wireless Network Connection", 7, true);
 };
 
 TEST_F(Picker, OkWithASelectionGivesItsConnection) {
   const int result = apptest::RunModal(form, [&] {
-    QTest::mouseClick(form.ListBox1->viewport(), Qt::LeftButton, {}, itemRect(1).center());
-    QTest::mouseClick(form.btnOK, Qt::LeftButton);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, itemRect(1).center());
+    QTest::mouseClick(&ok, Qt::LeftButton);
   });
   EXPECT_EQ(result, mrOk);
   EXPECT_EQ(form.SelectedConnection(), &wireless);
 }
 
 TEST_F(Picker, OkWithoutASelectionChoosesNothing) {
-  EXPECT_EQ(apptest::RunModal(form, [&] { form.btnOK->click(); }), mrOk);
+  EXPECT_EQ(apptest::RunModal(form, [&] { ok.click(); }), mrOk);
   EXPECT_EQ(form.SelectedConnection(), nullptr);
 
   form.ClearConnections();
@@ -221,14 +228,14 @@ TEST_F(Picker, OkWithoutASelectionChoosesNothing) {
 }
 
 TEST_F(Picker, CancelAndCloseBoxGiveCancelEscapeDoesNothing) {
-  EXPECT_EQ(apptest::RunModal(form, [&] { form.btnCancel->click(); }), mrCancel);
+  EXPECT_EQ(apptest::RunModal(form, [&] { cancel.click(); }), mrCancel);
   EXPECT_EQ(apptest::RunModal(form, [&] { form.close(); }), mrCancel);
-  EXPECT_EQ(apptest::RunModal(form, [&] { QTest::keyClick(form.ListBox1, Qt::Key_Escape); }), apptest::LeftOpen);
+  EXPECT_EQ(apptest::RunModal(form, [&] { QTest::keyClick(&list, Qt::Key_Escape); }), apptest::LeftOpen);
 }
 
 TEST_F(Picker, DoubleClickOnAnItemConfirmsIt) {
   const int result = apptest::RunModal(form, [&] {
-    QTest::mouseDClick(form.ListBox1->viewport(), Qt::LeftButton, {}, itemRect(0).center());
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, itemRect(0).center());
   });
   EXPECT_EQ(result, mrOk);
   EXPECT_EQ(form.SelectedConnection(), &wired);
@@ -237,23 +244,23 @@ TEST_F(Picker, DoubleClickOnAnItemConfirmsIt) {
 TEST_F(Picker, DoubleClickOnTheEmptyPartConfirmsOnlyASelection) {
   auto doubleClickBelowTheItems = [&] {
     const QPoint below(20, itemRect(1).bottom() + 20);
-    ASSERT_LT(below.y(), form.ListBox1->viewport()->height());
-    QTest::mouseDClick(form.ListBox1->viewport(), Qt::LeftButton, {}, below);
+    ASSERT_LT(below.y(), list.viewport()->height());
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, below);
   };
   EXPECT_EQ(apptest::RunModal(form, doubleClickBelowTheItems), apptest::LeftOpen);
   EXPECT_EQ(form.SelectedConnection(), nullptr);
 
-  form.ListBox1->setCurrentRow(1);
+  list.setCurrentRow(1);
   EXPECT_EQ(apptest::RunModal(form, doubleClickBelowTheItems), mrOk);
   EXPECT_EQ(form.SelectedConnection(), &wireless);
 }
 
 TEST_F(Picker, TilesAre60PixelsAndDrawnByTheForm) {
-  form.ListBox1->setCurrentRow(1);
+  list.setCurrentRow(1);
   apptest::RunModal(form, [&] {
-    EXPECT_EQ(itemRect(0), QRect(0, 0, form.ListBox1->viewport()->width(), 60));
+    EXPECT_EQ(itemRect(0), QRect(0, 0, list.viewport()->width(), 60));
     EXPECT_EQ(itemRect(1).top(), 60);
-    const QImage shown = form.ListBox1->viewport()->grab().toImage();
+    const QImage shown = list.viewport()->grab().toImage();
     EXPECT_TRUE(isOrange(shown.pixel(20, 59)));
     EXPECT_TRUE(isOrange(shown.pixel(20, 119)));
     // The selected second tile has orange texts and no highlight bar.
@@ -262,58 +269,58 @@ TEST_F(Picker, TilesAre60PixelsAndDrawnByTheForm) {
       for (int x = 58; x < shown.width() - 2; ++x) orange += isOrangeText(shown.pixel(x, y)) ? 1 : 0;
     }
     EXPECT_GT(orange, 100);
-    EXPECT_EQ(QColor(shown.pixel(56, 90)), form.ListBox1->palette().color(QPalette::Base));
+    EXPECT_EQ(QColor(shown.pixel(56, 90)), list.palette().color(QPalette::Base));
     form.done(mrCancel);
   });
 }
 
 TEST_F(Picker, RefillingReplacesTheItemsOfTheLastUse) {
-  form.ListBox1->setCurrentRow(0);
+  list.setCurrentRow(0);
   TConnection third = makeConnection("Third", 2, true);
   form.ClearConnections();
   form.AddConnection(&third);
-  EXPECT_EQ(form.ListBox1->count(), 1);
+  EXPECT_EQ(list.count(), 1);
   EXPECT_EQ(form.ItemConnection(0), &third);
   EXPECT_EQ(form.ItemConnection(1), nullptr);
   EXPECT_EQ(form.SelectedConnection(), nullptr);
-  EXPECT_EQ(form.ListBox1->item(0)->text(), "");
+  EXPECT_EQ(list.item(0)->text(), "");
 }
 
 TEST_F(Picker, ResizingStretchesCaptionAndListAndKeepsButtonsAtTheCorner) {
+  const QLabel& caption = Find<QLabel>(form, "lblCaption");
+  const QFrame& panel = Find<QFrame>(form, "Panel1");
   form.show();
-  form.resize(381, 333);
-  EXPECT_EQ(form.lblCaption->geometry(), QRect(12, 10, 353, 26));
-  EXPECT_EQ(form.Panel1->geometry(), QRect(11, 45, 357, 224));
-  EXPECT_EQ(form.btnOK->geometry(), QRect(187, 293, 75, 25));
-  EXPECT_EQ(form.btnCancel->geometry(), QRect(275, 293, 75, 25));
-  const int frame = form.Panel1->frameWidth();
-  EXPECT_EQ(form.ListBox1->geometry(), form.Panel1->rect().adjusted(frame, frame, -frame, -frame));
+  const QRect captionBefore = caption.geometry(), panelBefore = panel.geometry();
+  const QRect okBefore = ok.geometry(), cancelBefore = cancel.geometry();
+  form.resize(form.size() + QSize(100, 50));
+  EXPECT_EQ(caption.geometry(), captionBefore.adjusted(0, 0, 100, 0));
+  EXPECT_EQ(panel.geometry(), panelBefore.adjusted(0, 0, 100, 50));
+  EXPECT_EQ(ok.geometry(), okBefore.translated(100, 50));
+  EXPECT_EQ(cancel.geometry(), cancelBefore.translated(100, 50));
+  const int frame = panel.frameWidth();
+  EXPECT_EQ(list.geometry(), panel.rect().adjusted(frame, frame, -frame, -frame));
   form.hide();
 }
 
 TEST(PickerDesign, ControlsAsDesignedAndNotTranslated) {
   apptest::ScopedTranslation german("de", apptest::ProgramLocaleFolder());
   TSelectNetworkForm form;
-  EXPECT_EQ(form.objectName(), "SelectNetworkForm");
   EXPECT_EQ(form.windowTitle(), "Select Connection");
-  EXPECT_EQ(form.size(), QSize(281, 283));
   EXPECT_NE(form.minimumSize(), form.maximumSize());
-  EXPECT_EQ(form.font().pointSize(), 8);
   EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
   EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
   EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-  EXPECT_EQ(form.lblCaption->geometry(), QRect(12, 10, 253, 26));
-  EXPECT_TRUE(form.lblCaption->wordWrap());
-  EXPECT_EQ(form.Panel1->geometry(), QRect(11, 45, 257, 174));
-  EXPECT_EQ(form.Panel1->frameShape(), QFrame::Panel);
-  EXPECT_EQ(form.Panel1->frameShadow(), QFrame::Sunken);
-  EXPECT_EQ(form.ListBox1->frameShape(), QFrame::NoFrame);
-  EXPECT_EQ(form.ListBox1->parentWidget(), form.Panel1);
-  EXPECT_EQ(form.btnOK->text(), "&OK");
-  EXPECT_EQ(form.btnOK->geometry(), QRect(87, 243, 75, 25));
-  EXPECT_TRUE(form.btnOK->isDefault());
-  EXPECT_EQ(form.btnCancel->text(), "&Cancel");
-  EXPECT_EQ(form.btnCancel->geometry(), QRect(175, 243, 75, 25));
+  EXPECT_TRUE(Find<QLabel>(form, "lblCaption").wordWrap());
+  const QFrame& panel = Find<QFrame>(form, "Panel1");
+  EXPECT_EQ(panel.frameShape(), QFrame::Panel);
+  EXPECT_EQ(panel.frameShadow(), QFrame::Sunken);
+  const QListWidget& list = Find<QListWidget>(form, "ListBox1");
+  EXPECT_EQ(list.frameShape(), QFrame::NoFrame);
+  EXPECT_EQ(list.parentWidget(), &panel);
+  const QPushButton& ok = Find<QPushButton>(form, "btnOK");
+  EXPECT_EQ(ok.text(), "&OK");
+  EXPECT_TRUE(ok.isDefault());
+  EXPECT_EQ(Find<QPushButton>(form, "btnCancel").text(), "&Cancel");
   for (const QPixmap& image : form.ImageList1) EXPECT_EQ(image.deviceIndependentSize().toSize(), QSize(48, 48));
 }
 

@@ -1,0 +1,64 @@
+// Controls found by name within their own window.
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+#include "FindWidget.h"
+
+namespace {
+
+class FindWidgetTest : public testing::Test {
+ protected:
+  FindWidgetTest() {
+    window.setObjectName("Window");
+    auto* panel = new QWidget(&window);
+    panel->setObjectName("Panel");
+    caption = new QLabel("Name", panel);
+    caption->setObjectName("Caption");
+    twice[0] = new QLabel(&window);
+    twice[1] = new QLabel(panel);
+    for (QLabel* label : twice) label->setObjectName("Twice");
+    auto* dialog = new QDialog(&window);
+    dialog->setObjectName("Dialog");
+    inDialog = new QLineEdit(dialog);
+    inDialog->setObjectName("Edit");
+  }
+
+  QWidget window;
+  QLabel* caption;
+  QLabel* twice[2];
+  QLineEdit* inDialog;
+};
+
+TEST_F(FindWidgetTest, FindsTheNamedControlAtAnyDepthOfItsWindow) {
+  EXPECT_EQ(&apptest::Find<QLabel>(window, "Caption"), caption);
+  EXPECT_EQ(&apptest::Find<QWidget>(window, "Caption"), caption);
+  EXPECT_EQ(&apptest::Find<QLineEdit>(*window.findChild<QDialog*>(), "Edit"), inDialog);
+}
+
+struct MissCase {
+  const char* name;
+  const char* message;
+};
+
+// What the failure says when the control is not there as asked.
+const MissCase MissCases[] = {
+    {"Nothing", "no QLabel named \"Nothing\" in Window"},
+    {"Edit", "no QLabel named \"Edit\" in Window"},  // in the dialog, another window
+    {"Twice", "2 widgets named \"Twice\" in Window"},
+};
+
+TEST_F(FindWidgetTest, MissingForeignOrAmbiguousControlsFailNamingThem) {
+  for (const MissCase& row : MissCases) {
+    try {
+      apptest::Find<QLabel>(window, row.name);
+      ADD_FAILURE() << row.name << " was found";
+    } catch (const std::runtime_error& error) {
+      EXPECT_STREQ(error.what(), row.message);
+    }
+  }
+  EXPECT_THROW(apptest::Find<QLineEdit>(window, "Caption"), std::runtime_error);
+}
+
+}  // namespace
