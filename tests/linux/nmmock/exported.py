@@ -34,7 +34,8 @@ class Caller:
 
 
 class CallLog:
-    """Every method call and property write clients made, in order."""
+    """Every method call and property write clients made, in the order they
+    arrived (gate.Gate records them)."""
 
     def __init__(self):
         self.entries = []
@@ -141,14 +142,10 @@ class Exported:
 
     def _export(self, interface, member, in_signature, out_signature, handler, logged):
         manager = self.manager
-        calls = manager.calls
-        path = self.path
         wrong = manager.wrong_shapes
 
         def call(_dbus_object, *args, message=None):
             caller = Caller(message)
-            if logged:
-                calls.record(path, interface, member, caller.name, args)
             if manager.failure:
                 raise error('org.freedesktop.DBus.Error.Failed', manager.failure)
             reply = handler(caller, *args)
@@ -156,6 +153,7 @@ class Exported:
 
         call = _Method(call, out_signature, wrong)
         call.__name__ = member
+        call.logged = logged
         call._dbus_is_method = True
         call._dbus_interface = interface
         call._dbus_in_signature = in_signature
