@@ -10,7 +10,10 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QElapsedTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "harness/ChildProcess.h"
@@ -237,6 +240,60 @@ TEST(NetworkManagerMock, ARestartDropsTheObjectsAndKeepsWhatNetworkManagerKeeps)
             stored[QStringLiteral("connection")][QStringLiteral("uuid")]);
   EXPECT_FALSE(nm.profileSettings(profiles[1])[QStringLiteral("802-11-wireless-security")].contains(QStringLiteral("psk")))
       << "GetSettings leaves secrets out";
+}
+
+TEST(NetworkManagerMock, ASlowNetworkManagerAnswersLateAndActsOnlyThen) {
+  const struct {
+    const char* name;
+    std::chrono::milliseconds delay;
+  } cases[] = {{"at once", 0ms}, {"after a second", 1s}, {"never", kNeverAnswer}};
+  for (const auto& [name, delay] : cases) {
+    SCOPED_TRACE(name);
+    MockMachine machine = MockMachine::laptop();
+    machine.autoActivation = true;
+    NetworkManagerMock nm(machine);
+    QDBusConnection client = QDBusConnection::systemBus();
+    const QString wlan0 = nm.devicePath(QStringLiteral("wlan0"));
+    SignalRecorder deviceStates(client, QString::fromLatin1(kService), wlan0, kDevice, QStringLiteral("StateChanged"));
+    nm.setReplyDelay(delay);
+
+    QDBusMessage read = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kRoot),
+                                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    read.setArguments({QString::fromLatin1(kService), QStringLiteral("State")});
+    QDBusMessage start = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kRoot),
+                                                        QString::fromLatin1(kService),
+                                                        QStringLiteral("AddAndActivateConnection2"));
+    start.setArguments({QVariant::fromValue(hotspotSettings()), QVariant::fromValue(QDBusObjectPath(wlan0)),
+                        QVariant::fromValue(QDBusObjectPath(QStringLiteral("/"))), kVolatileBound});
+    QElapsedTimer sent;
+    sent.start();
+    QList<QDBusPendingCall> pending{
+        client.asyncCall(read),
+        client.asyncCall(QDBusMessage::createMethodCall(QString::fromLatin1(kService), QStringLiteral("/org/freedesktop"),
+                                                        QStringLiteral("org.freedesktop.DBus.ObjectManager"),
+                                                        QStringLiteral("GetManagedObjects"))),
+        client.asyncCall(start)};
+    ASSERT_TRUE(waitUntil([&] { return nm.calls(QStringLiteral("AddAndActivateConnection2")).size() == 1; }))
+        << "the call log shows a call as it arrives";
+
+    if (delay != 0ms) {
+      const bool answered = std::ranges::any_of(pending, &QDBusPendingCall::isFinished);
+      const uint state = nm.deviceState(QStringLiteral("wlan0"));
+      const qsizetype signalled = deviceStates.count();
+      // Only what was seen before the delay ran out counts (a slow machine may take longer).
+      if (delay < 0ms || std::chrono::milliseconds(sent.elapsed()) < delay) {
+        EXPECT_FALSE(answered);
+        EXPECT_EQ(state, kDisconnected) << "acted upon before answering";
+        EXPECT_EQ(signalled, 0);
+      }
+      if (delay < 0ms) nm.setReplyDelay(0ms);
+    }
+    for (QDBusPendingCall& call : pending) {
+      call.waitForFinished();
+      EXPECT_FALSE(call.isError()) << call.error().message().toStdString();
+    }
+    EXPECT_TRUE(waitUntil([&] { return nm.deviceState(QStringLiteral("wlan0")) == kActivated; }));
+  }
 }
 
 // A client that starts a hotspot bound to its bus name and holds it until

@@ -62,7 +62,13 @@ devices are named by interface, networks by BSSID, specs are JSON text:
   ClearCallLog(), SetWrongShape(s method or property name, s signature;
   "" restores it: every reply or property of that name carries a small
   value of that type from then on), SetFailing(s message; "" restores:
-  every call answers org.freedesktop.DBus.Error.Failed), Stop() (NetworkManager leaves the bus), Start(),
+  every call answers org.freedesktop.DBus.Error.Failed),
+  SetReplyDelay(d seconds; every call of a client on a NetworkManager
+  object, property reads and GetManagedObjects included, is answered that
+  much later and takes effect only then; 0 answers at once again; negative
+  holds every call unanswered until the delay is set to 0 or more, which
+  answers the held calls after that new delay; calls of the caller of
+  SetReplyDelay itself are never held), Stop() (NetworkManager leaves the bus), Start(),
   Restart() (leaves and comes back with fresh objects, keeping what a
   real restart keeps).
 '''
@@ -81,6 +87,7 @@ from nmmock.constants import BUS_NAME  # noqa: E402
 from nmmock.manager import Manager  # noqa: E402
 from nmmock.air import Network  # noqa: E402
 from nmmock.exported import serve_managed_objects  # noqa: E402
+from nmmock.gate import Gate  # noqa: E402
 
 MAIN_OBJ = '/org/freedesktop'
 SYSTEM_BUS = True
@@ -91,6 +98,7 @@ def load(mock, parameters):
     mock.networkmanager = Manager(mock, dict(parameters or {}))
     serve_managed_objects(mock)
     mock.networkmanager_stopped = None
+    mock.networkmanager_gate = Gate(mock)
 
 
 def _nm(mock):
@@ -241,6 +249,11 @@ def SetWrongShape(self, name, signature):
 @dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='')
 def SetFailing(self, message):
     _nm(self).failure = message
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='d', out_signature='', sender_keyword='sender')
+def SetReplyDelay(self, seconds, sender=None):
+    self.networkmanager_gate.set_delay(seconds, sender)
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='')

@@ -140,6 +140,10 @@ void NetworkManagerMock::setWrongShape(const QString& name, const QString& signa
 
 void NetworkManagerMock::setFailing(const QString& message) { control(QStringLiteral("SetFailing"), {message}); }
 
+void NetworkManagerMock::setReplyDelay(std::chrono::milliseconds delay) {
+  control(QStringLiteral("SetReplyDelay"), {std::chrono::duration<double>(delay).count()});
+}
+
 void NetworkManagerMock::setConnectivity(int connectivity) {
   control(QStringLiteral("SetConnectivity"), {connectivity});
 }

@@ -13,6 +13,7 @@
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
+#include <chrono>
 #include <vector>
 
 #include "harness/MockMachine.h"
@@ -28,6 +29,9 @@ void registerDBusTypes();
 
 inline constexpr const char* kService = "org.freedesktop.NetworkManager";
 inline constexpr const char* kRoot = "/org/freedesktop/NetworkManager";
+
+// A reply delay for a NetworkManager that hangs: calls stay unanswered.
+inline constexpr std::chrono::milliseconds kNeverAnswer{-1};
 
 // Device states and reasons tests compare with (NMDeviceState, NMDeviceStateReason).
 enum DeviceState : uint {
@@ -102,6 +106,12 @@ class NetworkManagerMock {
   // error org.freedesktop.DBus.Error.Failed and this message from now on;
   // an empty message restores it.
   void setFailing(const QString& message);
+  // A slow NetworkManager: from now on every call of a client on its objects
+  // (property reads and GetManagedObjects too) is answered this much later,
+  // and takes effect only then; kNeverAnswer holds them until the delay is
+  // set again, which answers them after the new delay. This mock's own
+  // reads (deviceState(), property(), ...) are answered at once.
+  void setReplyDelay(std::chrono::milliseconds delay);
 
   // NetworkManager leaves the bus (objects gone), comes back, or both.
   void stop();

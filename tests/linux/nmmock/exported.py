@@ -34,7 +34,8 @@ class Caller:
 
 
 class CallLog:
-    """Every method call and property write clients made, in order."""
+    """Every method call and property write clients made, in the order they
+    arrived (gate.Gate records them)."""
 
     def __init__(self):
         self.entries = []
@@ -68,12 +69,13 @@ class _Method:
         return self._wrong_shapes.get(self.__name__, self._out_signature)
 
 
-def serve(mock_object, interface, member, in_signature, out_signature, function, wrong_shapes):
+def serve(mock_object, interface, member, in_signature, out_signature, function, wrong_shapes, logged):
     """Serves member of interface on a dbusmock object with
     function(dbus_object, *args, message=...), replying in the shape a test
-    may have given it (wrong_shapes)."""
+    may have given it (wrong_shapes); logged calls enter the call log."""
     call = _Method(function, out_signature, wrong_shapes)
     call.__name__ = member
+    call.logged = logged
     call._dbus_is_method = True
     call._dbus_interface = interface
     call._dbus_in_signature = in_signature
@@ -113,7 +115,7 @@ def serve_managed_objects(mock):
                                         for interface, properties in found.props.items()}
                 for path, found in dbusmock.mockobject.objects.items() if path.startswith(root)}
 
-    serve(mock, OBJECT_MANAGER, 'GetManagedObjects', '', 'a{oa{sa{sv}}}', managed_objects, Shapes())
+    serve(mock, OBJECT_MANAGER, 'GetManagedObjects', '', 'a{oa{sa{sv}}}', managed_objects, Shapes(), logged=False)
 
 
 class Exported:
@@ -189,20 +191,16 @@ class Exported:
 
     def _export(self, interface, member, in_signature, out_signature, handler, logged):
         manager = self.manager
-        calls = manager.calls
-        path = self.path
         wrong = manager.wrong_shapes
 
         def call(_dbus_object, *args, message=None):
             caller = Caller(message)
-            if logged:
-                calls.record(path, interface, member, caller.name, args)
             if manager.failure:
                 raise error('org.freedesktop.DBus.Error.Failed', manager.failure)
             reply = handler(caller, *args)
             return schema.sample(wrong[member]) if member in wrong else reply
 
-        serve(self.dbus, interface, member, in_signature, out_signature, call, wrong)
+        serve(self.dbus, interface, member, in_signature, out_signature, call, wrong, logged)
 
     def _introspect(self):
         node = ET.fromstring(_STANDARD_INTERFACES)
