@@ -22,7 +22,7 @@
 
 #include <curl/curl.h>
 
-#include "win32/AsciiCase.h"
+#include "common/AsciiCase.h"
 #include "win32/HandleTable.h"
 #include "curl/CurlLibrary.h"
 #include "curl/CurlWinInet.h"

@@ -16,11 +16,11 @@ class LinuxInternet : public InternetBackend {
   // `root` is where procfs and sysfs are mounted ("/").
   explicit LinuxInternet(std::filesystem::path root);
 
-  bool connectedState(std::uint32_t& state) override;
+  // Never: the desktop has no offline mode of its own.
+  bool workingOffline(bool& offline) override;
   bool checkConnection(const std::string& url, std::chrono::milliseconds timeout) override;
-  // INTERNET_CONNECTION_CONFIGURED, with LAN (or MODEM for a point-to-point
-  // link) while a default route exists; true then.
-  bool connectedFlags(std::uint32_t& flags) override;
+  // A LAN (or a modem, for a point-to-point link) for each default route.
+  InternetAccess access() override;
 
  private:
   std::filesystem::path root_;

@@ -5,41 +5,34 @@
 
 #include <nlohmann/json.hpp>
 
-#include "iphlpapi.h"
+#include "common/AsciiCase.h"
 #include "linux/DefaultRoutes.h"
 #include "machine/Refusal.h"
-#include "netcon.h"
-#include "objbase.h"
 #include "store/SharingRoles.h"
-#include "win32/AsciiCase.h"
-#include "win32/TextConversion.h"
 
 namespace plat::lnx {
 namespace {
-
-constexpr DWORD adminStatusDown = 2;  // MIB_IF_ADMIN_STATUS_DOWN
-constexpr std::int32_t notSupported = HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
 
 bool isModem(const MachineDevice& device) {
   return device.managed ? device.managed->kind == DeviceKind::Modem : device.kernel->linkType == linkTypePpp;
 }
 
-std::uint32_t interfaceType(const MachineDevice& device) {
-  if (device.wireless()) return IF_TYPE_IEEE80211;
-  return isModem(device) ? MIB_IF_TYPE_PPP : MIB_IF_TYPE_ETHERNET;
+InterfaceType interfaceType(const MachineDevice& device) {
+  if (device.wireless()) return InterfaceType::Wireless;
+  return isModem(device) ? InterfaceType::Ppp : InterfaceType::Ethernet;
 }
 
-// The kernel's operational state (RFC 2863 names) in the interface table's terms.
-std::uint32_t operStatus(const KernelInterface& kernel) {
-  if (kernel.operState == "up") return MIB_IF_OPER_STATUS_OPERATIONAL;
-  if (kernel.operState == "dormant") return MIB_IF_OPER_STATUS_CONNECTING;
-  if (kernel.operState == "notpresent") return MIB_IF_OPER_STATUS_NON_OPERATIONAL;
+// The kernel's operational state (RFC 2863 names) as a link state.
+LinkState linkState(const KernelInterface& kernel) {
+  if (kernel.operState == "up") return LinkState::Operational;
+  if (kernel.operState == "dormant") return LinkState::Connecting;
+  if (kernel.operState == "notpresent") return LinkState::NonOperational;
   // Loopback and point-to-point links do not track their state: "unknown".
-  if (kernel.operState == "unknown" && kernel.up) return MIB_IF_OPER_STATUS_OPERATIONAL;
-  return MIB_IF_OPER_STATUS_DISCONNECTED;
+  if (kernel.operState == "unknown" && kernel.up) return LinkState::Operational;
+  return LinkState::Disconnected;
 }
 
-InterfaceRow interfaceRow(const KernelInterface& kernel, std::uint32_t type, std::u16string name) {
+InterfaceRow interfaceRow(const KernelInterface& kernel, InterfaceType type, std::string name) {
   InterfaceRow row;
   row.name = std::move(name);
   row.index = kernel.index;
@@ -48,8 +41,8 @@ InterfaceRow interfaceRow(const KernelInterface& kernel, std::uint32_t type, std
   const std::uint64_t bitsPerSecond = std::uint64_t{kernel.speedMbps} * 1000000u;
   row.speed = static_cast<std::uint32_t>(std::min<std::uint64_t>(bitsPerSecond, std::numeric_limits<std::uint32_t>::max()));
   row.hardwareAddress = kernel.hardwareAddress;
-  row.adminStatus = kernel.up ? MIB_IF_ADMIN_STATUS_UP : adminStatusDown;
-  row.operStatus = operStatus(kernel);
+  row.enabled = kernel.up;
+  row.state = linkState(kernel);
   row.description = kernel.name;
   return row;
 }
@@ -99,18 +92,18 @@ std::vector<NetworkAdapter> LinuxNetwork::adapters() {
 std::vector<InterfaceRow> LinuxNetwork::interfaceRows() {
   std::vector<InterfaceRow> rows;
   for (const MachineDevice& device : devices_.lookAgain()) {
-    if (device.kernel) rows.push_back(interfaceRow(*device.kernel, interfaceType(device), u"\\DEVICE\\TCPIP_" + toUtf16(device.guid)));
+    if (device.kernel) rows.push_back(interfaceRow(*device.kernel, interfaceType(device), "\\DEVICE\\TCPIP_" + device.guid));
   }
-  if (auto loopback = readKernelInterface(devices_.root(), "lo")) rows.push_back(interfaceRow(*loopback, MIB_IF_TYPE_LOOPBACK, u""));
+  if (auto loopback = readKernelInterface(devices_.root(), "lo")) rows.push_back(interfaceRow(*loopback, InterfaceType::Loopback, ""));
   return rows;
 }
 
 // A walk of the connections begins: its questions are answered from this
 // look, and no reason of an earlier call stands for a failure of this walk.
-std::int32_t LinuxNetwork::openSharingService() {
+SharingResult LinuxNetwork::openSharingService() {
   clearRefusal();
   devices_.lookAgain();
-  return S_OK;
+  return SharingStatus::Ok;
 }
 
 std::vector<std::string> LinuxNetwork::connectionIds() {
@@ -129,32 +122,32 @@ std::optional<MachineDevice> LinuxNetwork::connectionOf(const std::vector<Machin
   return *it;
 }
 
-std::int32_t LinuxNetwork::connectionProperties(const std::string& guid, ConnectionProperties& properties) {
+SharingResult LinuxNetwork::connectionProperties(const std::string& guid, ConnectionProperties& properties) {
   const auto device = connectionOf(devices_.lastLook(), guid);
-  if (!device) return E_INVALIDARG;
+  if (!device) return SharingStatus::NoSuchConnection;
   properties.guid = device->guid;
-  properties.name = toUtf16(device->connectionName);
-  properties.deviceName = toUtf16(device->kernel ? device->kernel->name : device->managed->interfaceName);
+  properties.name = device->connectionName;
+  properties.deviceName = device->kernel ? device->kernel->name : device->managed->interfaceName;
   // Never "disconnected" (0): the program leaves such connections out, and an
   // idle Wi-Fi card must stay listed to carry the hotspot.
-  properties.status = device->managed->activated ? NCS_CONNECTED : NCS_MEDIA_DISCONNECTED;
-  properties.mediaType = device->managed->kind == DeviceKind::Modem ? NCM_PHONE : NCM_LAN;
-  return S_OK;
+  properties.status = device->managed->activated ? ConnectionStatus::Connected : ConnectionStatus::MediaDisconnected;
+  properties.medium = device->managed->kind == DeviceKind::Modem ? ConnectionMedium::Phone : ConnectionMedium::Lan;
+  return SharingStatus::Ok;
 }
 
-std::int32_t LinuxNetwork::sharingRole(const std::string& guid, SharingRole& role) {
-  if (!connectionOf(devices_.lastLook(), guid)) return E_INVALIDARG;
+SharingResult LinuxNetwork::sharingRole(const std::string& guid, SharingRole& role) {
+  if (!connectionOf(devices_.lastLook(), guid)) return SharingStatus::NoSuchConnection;
   std::lock_guard lock(mutex_);
   role = sharing_->roleOf(guid);
-  return S_OK;
+  return SharingStatus::Ok;
 }
 
-std::int32_t LinuxNetwork::enableSharing(const std::string& guid, SharingRole role) {
+SharingResult LinuxNetwork::enableSharing(const std::string& guid, SharingRole role) {
   clearRefusal();
-  if (role == SharingRole::none) return E_INVALIDARG;
+  if (role == SharingRole::none) return SharingStatus::NoRole;
   const std::vector<MachineDevice> all = devices_.lastLook();
   const auto device = connectionOf(all, guid);
-  if (!device) return E_INVALIDARG;
+  if (!device) return SharingStatus::NoSuchConnection;
   if (role == SharingRole::publicSide && !device->managed->primary) {
     auto primary = std::find_if(all.begin(), all.end(), [](const MachineDevice& other) {
       return other.managed && other.managed->primary;
@@ -163,20 +156,20 @@ std::int32_t LinuxNetwork::enableSharing(const std::string& guid, SharingRole ro
                                 ? "NetworkManager has no connection that carries the default route."
                                 : "NetworkManager shares the one that carries the default route, " + shownName(*primary) + ".";
     setRefusal(shownName(*device) + " cannot be the shared Internet connection: " + why);
-    return notSupported;
+    return SharingStatus::NotSupported;
   }
   if (role == SharingRole::privateSide && device->managed->kind != DeviceKind::Wifi) {
     setRefusal(shownName(*device) + " cannot carry the hotspot: the Internet is shared into a Wi-Fi hotspot only.");
-    return notSupported;
+    return SharingStatus::NotSupported;
   }
   std::lock_guard lock(mutex_);
   return sharing_->grant(device->guid, role);
 }
 
-std::int32_t LinuxNetwork::disableSharing(const std::string& guid) {
-  if (!connectionOf(devices_.lastLook(), guid)) return E_INVALIDARG;
+SharingResult LinuxNetwork::disableSharing(const std::string& guid) {
+  if (!connectionOf(devices_.lastLook(), guid)) return SharingStatus::NoSuchConnection;
   std::lock_guard lock(mutex_);
-  return HRESULT_FROM_WIN32(sharing_->clear(guid));
+  return sharing_->clear(guid);
 }
 
 bool LinuxNetwork::sharesInternetInto(const std::string& interfaceId) const {

@@ -40,15 +40,15 @@ class LinuxNetwork : public NetworkBackend {
 
   std::vector<NetworkAdapter> adapters() override;
   std::vector<InterfaceRow> interfaceRows() override;
-  std::int32_t openSharingService() override;
+  SharingResult openSharingService() override;
   std::vector<std::string> connectionIds() override;
-  std::int32_t connectionProperties(const std::string& guid, ConnectionProperties& properties) override;
-  std::int32_t sharingRole(const std::string& guid, SharingRole& role) override;
+  SharingResult connectionProperties(const std::string& guid, ConnectionProperties& properties) override;
+  SharingResult sharingRole(const std::string& guid, SharingRole& role) override;
   // Refuses a public side that is not NetworkManager's primary connection
   // and a private side that is not a Wi-Fi card, saying why (the machine's
   // refusal, plat::lastRefusal()).
-  std::int32_t enableSharing(const std::string& guid, SharingRole role) override;
-  std::int32_t disableSharing(const std::string& guid) override;
+  SharingResult enableSharing(const std::string& guid, SharingRole role) override;
+  SharingResult disableSharing(const std::string& guid) override;
 
   // Whether the next hotspot on the wireless interface `interfaceId` (its
   // device GUID) shares the Internet: it holds the private role while a

@@ -6,13 +6,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/AsciiCase.h"
+#include "common/AtomicFile.h"
 #include "linux/AutostartEntry.h"
 #include "linux/SystemFiles.h"
 #include "store/RegistryTree.h"
-#include "win32/AsciiCase.h"
-#include "win32/AtomicFile.h"
-#include "winreg.h"
-#include "winsvc.h"
 
 namespace plat::lnx {
 namespace {
@@ -24,7 +22,6 @@ constexpr std::size_t autostartEntryLimit = 64 << 10;  // a desktop entry of a f
 constexpr char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char networkClassKey[] = "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
 constexpr char connectionSubkey[] = "Connection";
-constexpr std::uint32_t writeRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
 
 std::vector<std::string> parts(const std::string& path) {
   std::vector<std::string> out;
@@ -64,7 +61,9 @@ bool isInConnectionTree(const std::string& path) { return below(path, networkCla
 // A Run value names a file in the autostart folder.
 bool usableValueName(const std::string& name) { return !name.empty() && name.find('/') == std::string::npos; }
 
-std::int32_t writeError(int error) { return error == EACCES || error == EPERM || error == EROFS ? ERROR_ACCESS_DENIED : ERROR_CANTWRITE; }
+RegistryResult writeError(int error) {
+  return error == EACCES || error == EPERM || error == EROFS ? RegistryStatus::AccessDenied : RegistryStatus::CannotWrite;
+}
 
 std::string stringData(const RegistryValue& value) {
   const auto end = std::find(value.data.begin(), value.data.end(), std::uint8_t{0});
@@ -81,88 +80,88 @@ LinuxRegistry::LinuxRegistry(DeviceView& devices, Places places)
       store_(nlohmann::json{{runKey, nlohmann::json::object()}, {networkClassKey, nlohmann::json::object()}},
              places_.storeFile) {}
 
-std::int32_t LinuxRegistry::openKey(const std::string& path, std::uint32_t access) {
-  if (isRunKey(path)) return ERROR_SUCCESS;
-  if (isBelowRunKey(path)) return ERROR_FILE_NOT_FOUND;
+RegistryResult LinuxRegistry::openKey(const std::string& path, bool forWriting) {
+  if (isRunKey(path)) return RegistryStatus::Ok;
+  if (isBelowRunKey(path)) return RegistryStatus::NotFound;
   if (isInConnectionTree(path)) {
-    if (!isConnectionTreeKey(path)) return ERROR_FILE_NOT_FOUND;
-    return (access & writeRights) != 0 ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+    if (!isConnectionTreeKey(path)) return RegistryStatus::NotFound;
+    return forWriting ? RegistryStatus::AccessDenied : RegistryStatus::Ok;
   }
-  return store_.openKey(path, access);
+  return store_.openKey(path, forWriting);
 }
 
-std::int32_t LinuxRegistry::createKey(const std::string& path, std::uint32_t access, bool& created) {
+RegistryResult LinuxRegistry::createKey(const std::string& path, bool forWriting, bool& created) {
   created = false;
-  if (isRunKey(path)) return ERROR_SUCCESS;
-  if (isBelowRunKey(path)) return ERROR_ACCESS_DENIED;  // the autostart folder holds no subkeys
+  if (isRunKey(path)) return RegistryStatus::Ok;
+  if (isBelowRunKey(path)) return RegistryStatus::AccessDenied;  // the autostart folder holds no subkeys
   if (isInConnectionTree(path)) {
-    if (!isConnectionTreeKey(path)) return ERROR_ACCESS_DENIED;
-    return (access & writeRights) != 0 ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+    if (!isConnectionTreeKey(path)) return RegistryStatus::AccessDenied;
+    return forWriting ? RegistryStatus::AccessDenied : RegistryStatus::Ok;
   }
-  return store_.createKey(path, access, created);
+  return store_.createKey(path, forWriting, created);
 }
 
-std::int32_t LinuxRegistry::queryValue(const std::string& path, const std::string& name, RegistryValue& value) {
+RegistryResult LinuxRegistry::queryValue(const std::string& path, const std::string& name, RegistryValue& value) {
   if (isRunKey(path)) {
-    if (!usableValueName(name)) return ERROR_FILE_NOT_FOUND;
+    if (!usableValueName(name)) return RegistryStatus::NotFound;
     std::lock_guard lock(autostartMutex_);
     const auto text = readSystemFile(autostartFile(name), autostartEntryLimit);
-    if (!text) return ERROR_FILE_NOT_FOUND;
+    if (!text) return RegistryStatus::NotFound;
     const auto command = autostartCommand(*text);
-    if (!command) return ERROR_FILE_NOT_FOUND;
+    if (!command) return RegistryStatus::NotFound;
     value = RegistryTree::stringValue(*command);
-    return ERROR_SUCCESS;
+    return RegistryStatus::Ok;
   }
-  if (isBelowRunKey(path)) return ERROR_FILE_NOT_FOUND;
+  if (isBelowRunKey(path)) return RegistryStatus::NotFound;
   if (isInConnectionTree(path)) {
     const auto values = connectionKey(path);
-    if (!values) return ERROR_FILE_NOT_FOUND;
+    if (!values) return RegistryStatus::NotFound;
     auto it = std::find_if(values->begin(), values->end(), [&](const auto& entry) { return equalsNoCase(entry.first, name); });
-    if (it == values->end()) return ERROR_FILE_NOT_FOUND;
+    if (it == values->end()) return RegistryStatus::NotFound;
     value = it->second;
-    return ERROR_SUCCESS;
+    return RegistryStatus::Ok;
   }
   return store_.queryValue(path, name, value);
 }
 
-std::int32_t LinuxRegistry::setValue(const std::string& path, const std::string& name, const RegistryValue& value) {
+RegistryResult LinuxRegistry::setValue(const std::string& path, const std::string& name, const RegistryValue& value) {
   if (isRunKey(path)) {
-    if (!usableValueName(name)) return ERROR_INVALID_NAME;
-    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return ERROR_NOT_SUPPORTED;
+    if (!usableValueName(name)) return RegistryStatus::InvalidName;
+    if (value.type != registryText && value.type != registryExpandableText) return RegistryStatus::NotSupported;
     std::lock_guard lock(autostartMutex_);
     std::error_code error;
     fs::create_directories(places_.autostartFolder, error);
     if (error) return writeError(error.value());
     if (!writeFileAtomically(autostartFile(name), autostartEntry(name, stringData(value)))) return writeError(errno);
-    return ERROR_SUCCESS;
+    return RegistryStatus::Ok;
   }
-  if (isBelowRunKey(path)) return ERROR_FILE_NOT_FOUND;
-  if (isInConnectionTree(path)) return ERROR_ACCESS_DENIED;
+  if (isBelowRunKey(path)) return RegistryStatus::NotFound;
+  if (isInConnectionTree(path)) return RegistryStatus::AccessDenied;
   return store_.setValue(path, name, value);
 }
 
-std::int32_t LinuxRegistry::deleteValue(const std::string& path, const std::string& name) {
+RegistryResult LinuxRegistry::deleteValue(const std::string& path, const std::string& name) {
   if (isRunKey(path)) {
-    if (!usableValueName(name)) return ERROR_FILE_NOT_FOUND;
+    if (!usableValueName(name)) return RegistryStatus::NotFound;
     std::lock_guard lock(autostartMutex_);
     std::error_code error;
-    if (!fs::remove(autostartFile(name), error)) return error ? writeError(error.value()) : ERROR_FILE_NOT_FOUND;
-    return ERROR_SUCCESS;
+    if (!fs::remove(autostartFile(name), error)) return error ? writeError(error.value()) : RegistryStatus::NotFound;
+    return RegistryStatus::Ok;
   }
-  if (isBelowRunKey(path)) return ERROR_FILE_NOT_FOUND;
-  if (isInConnectionTree(path)) return ERROR_ACCESS_DENIED;
+  if (isBelowRunKey(path)) return RegistryStatus::NotFound;
+  if (isInConnectionTree(path)) return RegistryStatus::AccessDenied;
   return store_.deleteValue(path, name);
 }
 
-std::int32_t LinuxRegistry::subkeyName(const std::string& path, std::uint32_t index, std::string& name) {
+RegistryResult LinuxRegistry::subkeyName(const std::string& path, std::uint32_t index, std::string& name) {
   if (isInConnectionTree(path)) {
-    if (!isConnectionTreeKey(path)) return ERROR_FILE_NOT_FOUND;
+    if (!isConnectionTreeKey(path)) return RegistryStatus::NotFound;
     const std::vector<std::string> subkeys = connectionSubkeys(path);
-    if (index >= subkeys.size()) return ERROR_NO_MORE_ITEMS;
+    if (index >= subkeys.size()) return RegistryStatus::NoMoreItems;
     name = subkeys[index];
-    return ERROR_SUCCESS;
+    return RegistryStatus::Ok;
   }
-  if (isBelowRunKey(path)) return ERROR_FILE_NOT_FOUND;
+  if (isBelowRunKey(path)) return RegistryStatus::NotFound;
   return store_.subkeyName(path, index, name);
 }
 

@@ -31,12 +31,12 @@ class LinuxRegistry : public RegistryBackend {
   // Throws std::runtime_error when the store file is damaged.
   LinuxRegistry(DeviceView& devices, Places places);
 
-  std::int32_t openKey(const std::string& path, std::uint32_t access) override;
-  std::int32_t createKey(const std::string& path, std::uint32_t access, bool& created) override;
-  std::int32_t queryValue(const std::string& path, const std::string& name, RegistryValue& value) override;
-  std::int32_t setValue(const std::string& path, const std::string& name, const RegistryValue& value) override;
-  std::int32_t deleteValue(const std::string& path, const std::string& name) override;
-  std::int32_t subkeyName(const std::string& path, std::uint32_t index, std::string& name) override;
+  RegistryResult openKey(const std::string& path, bool forWriting) override;
+  RegistryResult createKey(const std::string& path, bool forWriting, bool& created) override;
+  RegistryResult queryValue(const std::string& path, const std::string& name, RegistryValue& value) override;
+  RegistryResult setValue(const std::string& path, const std::string& name, const RegistryValue& value) override;
+  RegistryResult deleteValue(const std::string& path, const std::string& name) override;
+  RegistryResult subkeyName(const std::string& path, std::uint32_t index, std::string& name) override;
 
  private:
   // The values of a connection key, or none when `path` is no such key.

@@ -1,6 +1,6 @@
 #include "linux/SystemFiles.h"
 
-#include "win32/RegularFile.h"
+#include "common/RegularFile.h"
 
 namespace plat::lnx {
 

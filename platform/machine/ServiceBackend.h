@@ -1,11 +1,12 @@
 // The machine's service manager, as neutral questions: the Windows-shaped
 // front (platform/win32/advapi32_services.cpp) owns handles, access checks on
-// them and the status record. Service names compare without case. Results
-// are Windows error codes.
+// them and the status record. Service names compare without case.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "machine/MachineResult.h"
 
 namespace plat {
 
@@ -36,28 +37,46 @@ enum ServiceRight : std::uint32_t {
   ServiceConfigureRight = 0x8,  // change or delete the service
 };
 
+// How a call of the service manager ended. Numbered as the platform numbers
+// its error codes, because a simulated laptop's scenario gives the refusals
+// of its services as such numbers: any number it gives passes through.
+enum class ServiceCode : std::uint32_t {
+  Ok = 0,
+  AccessDenied = 5,       // a right refused, or the manager refused the caller
+  InvalidHandle = 6,
+  RequestTimeout = 1053,  // the service did not answer in time
+  AlreadyRunning = 1056,
+  Disabled = 1058,
+  NoSuchService = 1060,
+  CannotAcceptControl = 1061,  // the service takes no stop now
+  NotActive = 1062,            // a stop asked of a stopped service
+  NotSaved = 0xffffffff,       // the change could not be kept; no platform number
+};
+
+using ServiceResult = MachineResult<ServiceCode>;
+
 class ServiceBackend {
  public:
   virtual ~ServiceBackend() = default;
 
   // A caller connects to the service manager and goes again; the manager
   // hears about every handle, as the real one does.
-  virtual std::uint32_t connect() = 0;
+  virtual ServiceResult connect() = 0;
   virtual void disconnect() = 0;
 
-  // ERROR_SERVICE_DOES_NOT_EXIST, or ERROR_ACCESS_DENIED when one of the
-  // `rights` (ServiceRight flags) is refused.
-  virtual std::uint32_t openService(const std::string& name, std::uint32_t rights) = 0;
+  // NoSuchService, or AccessDenied when one of the `rights` (ServiceRight
+  // flags) is refused.
+  virtual ServiceResult openService(const std::string& name, std::uint32_t rights) = 0;
   virtual void closeService(const std::string& name) = 0;
 
-  virtual std::uint32_t queryStatus(const std::string& name, ServiceStatus& status) = 0;
+  virtual ServiceResult queryStatus(const std::string& name, ServiceStatus& status) = 0;
 
   // Asks a stopped service to start.
-  virtual std::uint32_t start(const std::string& name) = 0;
+  virtual ServiceResult start(const std::string& name) = 0;
 
   // Asks a running or paused service to stop. `status` is the service's
   // status after the request, also when it is refused.
-  virtual std::uint32_t stop(const std::string& name, ServiceStatus& status) = 0;
+  virtual ServiceResult stop(const std::string& name, ServiceStatus& status) = 0;
 };
 
 }  // namespace plat

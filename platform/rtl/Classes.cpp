@@ -1,6 +1,6 @@
 #include "rtl/Classes.h"
 
-#include "win32/RegularFile.h"
+#include "common/RegularFile.h"
 
 std::string LoadFileText(const std::string& fileName, std::size_t maxSize) {
   std::string content;

@@ -18,10 +18,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/AtomicFile.h"
+#include "common/RegularFile.h"
 #include "machine/HardwareAddress.h"
 #include "store/JsonFields.h"
-#include "win32/AtomicFile.h"
-#include "win32/RegularFile.h"
 
 namespace plat::sim {
 namespace {

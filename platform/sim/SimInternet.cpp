@@ -6,7 +6,6 @@
 #include "sim/SimNetwork.h"
 #include "sim/SimRadio.h"
 #include "store/JsonFields.h"
-#include "wininet.h"
 
 namespace plat::sim {
 
@@ -14,8 +13,8 @@ SimInternet::SimInternet(SimMachine& machine, const nlohmann::json& scenario) : 
   offline_ = flagField(objectField(scenario, "internet"), "offline", false);
 }
 
-bool SimInternet::connectedState(std::uint32_t& state) {
-  state = offline_ ? INTERNET_STATE_DISCONNECTED | INTERNET_STATE_DISCONNECTED_BY_USER : INTERNET_STATE_CONNECTED;
+bool SimInternet::workingOffline(bool& offline) {
+  offline = offline_;
   return true;
 }
 
@@ -29,10 +28,11 @@ bool SimInternet::checkConnection(const std::string& url, std::chrono::milliseco
   return reachesInternet();
 }
 
-bool SimInternet::connectedFlags(std::uint32_t& flags) {
-  flags = INTERNET_CONNECTION_CONFIGURED | (offline_ ? INTERNET_CONNECTION_OFFLINE : 0);
-  if (reachesInternet()) flags |= INTERNET_CONNECTION_LAN;
-  return (flags & INTERNET_CONNECTION_LAN) != 0;
+InternetAccess SimInternet::access() {
+  InternetAccess access;
+  access.offline = offline_;
+  access.lan = reachesInternet();
+  return access;
 }
 
 void SimInternet::setCheckObserver(std::function<void(const std::string& url)> observer) {

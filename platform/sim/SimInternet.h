@@ -21,10 +21,10 @@ class SimInternet : public InternetBackend {
   // "offline": true.
   SimInternet(SimMachine& machine, const nlohmann::json& scenario);
 
-  bool connectedState(std::uint32_t& state) override;
+  bool workingOffline(bool& offline) override;
   // Answers at once, well within any timeout.
   bool checkConnection(const std::string& url, std::chrono::milliseconds timeout) override;
-  bool connectedFlags(std::uint32_t& flags) override;
+  InternetAccess access() override;
 
   // Test hooks: WinInet's off-line mode; a function told of every
   // checkConnection (its URL) before it is answered, on the asking thread.

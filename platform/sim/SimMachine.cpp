@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "common/RegularFile.h"
 #include "files/FileLocations.h"
 #include "files/UserFolders.h"
 #include "machine/XdgOpen.h"
@@ -15,7 +16,6 @@
 #include "store/JsonFields.h"
 #include "store/RegistryStore.h"
 #include "store/StateFile.h"
-#include "win32/RegularFile.h"
 
 namespace plat::sim {
 namespace {

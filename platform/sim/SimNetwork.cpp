@@ -5,36 +5,28 @@
 
 #include <nlohmann/json.hpp>
 
-#include "iphlpapi.h"
+#include "common/AsciiCase.h"
+#include "common/Guid.h"
 #include "machine/HardwareAddress.h"
-#include "objbase.h"
 #include "sim/SimMachine.h"
 #include "store/JsonFields.h"
 #include "store/RegistryStore.h"
 #include "store/RegistryTree.h"
 #include "store/SharingRoles.h"
-#include "win32/AsciiCase.h"
-#include "win32/TextConversion.h"
 
 namespace plat::sim {
 namespace {
 
 using nlohmann::json;
 
-constexpr std::int32_t connected = 2;  // NCS_CONNECTED
-
 const char* const networkClassKey =
     "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\";
 
 // The standard text form of a GUID given in either letter case.
 std::string canonicalGuid(const std::string& text) {
-  const std::u16string wide(text.begin(), text.end());
-  CLSID guid;
-  OLECHAR canonical[39];
-  if (FAILED(CLSIDFromString(wide.c_str(), &guid)) || StringFromGUID2(guid, canonical, 39) == 0) {
-    throw std::runtime_error("\"" + text + "\" is not a GUID in braces");
-  }
-  return std::string(canonical, canonical + 38);
+  auto canonical = canonicalGuidText(text);
+  if (!canonical) throw std::runtime_error("\"" + text + "\" is not a GUID in braces");
+  return std::move(*canonical);
 }
 
 // "00-1A-2B-3C-4D-5E" (or with colons) to bytes; empty text, no bytes.
@@ -59,16 +51,20 @@ void publishConnectionKey(RegistryStore& registry, const std::string& guid, cons
   for (const auto& [name, value] : tree.find(path)->values) registry.publish(path, name, value);
 }
 
-InterfaceRow interfaceRow(const json& entry, std::u16string name) {
+// A scenario numbers interface types and states as the machine interface does.
+InterfaceType interfaceType(const json& entry) {
+  return static_cast<InterfaceType>(integerField(entry, "type", static_cast<std::uint32_t>(InterfaceType::Ethernet)));
+}
+
+InterfaceRow interfaceRow(const json& entry, std::string name) {
   InterfaceRow row;
   row.name = std::move(name);
   row.index = requiredIntegerField<std::uint32_t>(entry, "index");
-  row.type = integerField(entry, "type", MIB_IF_TYPE_ETHERNET);
+  row.type = interfaceType(entry);
   row.mtu = integerField(entry, "mtu", 1500u);
   row.speed = integerField(entry, "speed", 100000000u);
   row.hardwareAddress = hardwareAddress(textField(entry, "mac"));
-  row.adminStatus = MIB_IF_ADMIN_STATUS_UP;
-  row.operStatus = integerField(entry, "operStatus", MIB_IF_OPER_STATUS_OPERATIONAL);
+  row.state = static_cast<LinkState>(integerField(entry, "operStatus", static_cast<std::uint32_t>(LinkState::Operational)));
   row.description = textField(entry, "description");
   return row;
 }
@@ -76,17 +72,14 @@ InterfaceRow interfaceRow(const json& entry, std::u16string name) {
 InterfaceRow loopbackRow() {
   InterfaceRow row;
   row.index = 1;
-  row.type = MIB_IF_TYPE_LOOPBACK;
+  row.type = InterfaceType::Loopback;
   row.mtu = 1500;
   row.speed = 10000000;
-  row.adminStatus = MIB_IF_ADMIN_STATUS_UP;
-  row.operStatus = MIB_IF_OPER_STATUS_OPERATIONAL;
+  row.state = LinkState::Operational;
   row.description = "Software Loopback Interface 1";
   return row;
 }
 
-// What the sharing service answers when the change could not be kept.
-std::int32_t resultOfSave(std::uint32_t error) { return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(error); }
 
 const char* roleName(SharingRole role) { return role == SharingRole::publicSide ? "public" : "private"; }
 
@@ -95,7 +88,7 @@ const char* roleName(SharingRole role) { return role == SharingRole::publicSide 
 SimNetwork::SimNetwork(SimMachine& machine, const json& scenario) : machine_(machine) {
   forEachEntry(scenario, "adapters", "adapter", [this](const json& adapter) { addAdapterLocked(adapter); });
   forEachEntry(scenario, "interfaceRows", "interface row",
-               [this](const json& row) { appendRow(interfaceRow(row, u"")); });
+               [this](const json& row) { appendRow(interfaceRow(row, "")); });
   appendRow(loopbackRow());
 
   forEachEntry(scenario, "connections", "connection", [this](const json& entry) {
@@ -104,10 +97,12 @@ SimNetwork::SimNetwork(SimMachine& machine, const json& scenario) : machine_(mac
     if (findConnection(connection.properties.guid)) {
       throw std::runtime_error(connection.properties.guid + " is listed twice");
     }
-    connection.properties.name = toUtf16(textField(entry, "name"));
-    connection.properties.deviceName = toUtf16(textField(entry, "device"));
-    connection.properties.status = integerField(entry, "status", connected);
-    connection.properties.mediaType = integerField(entry, "mediaType", 3);  // NCM_LAN
+    connection.properties.name = textField(entry, "name");
+    connection.properties.deviceName = textField(entry, "device");
+    connection.properties.status = static_cast<ConnectionStatus>(
+        integerField(entry, "status", static_cast<std::int32_t>(ConnectionStatus::Connected)));
+    connection.properties.medium =
+        static_cast<ConnectionMedium>(integerField(entry, "mediaType", static_cast<std::int32_t>(ConnectionMedium::Lan)));
     connection.internet = flagField(entry, "internet", false);
     publishConnectionKey(machine_.simRegistry(), connection.properties.guid, entry);
     connections_.push_back(std::move(connection));
@@ -126,7 +121,7 @@ void SimNetwork::addAdapterLocked(const json& entry) {
   adapter.name = requiredTextField(entry, "guid");
   adapter.description = textField(entry, "description");
   adapter.index = requiredIntegerField<std::uint32_t>(entry, "index");
-  adapter.type = integerField(entry, "type", MIB_IF_TYPE_ETHERNET);
+  adapter.type = interfaceType(entry);
   adapter.hardwareAddress = hardwareAddress(textField(entry, "mac"));
   adapter.dhcpEnabled = flagField(entry, "dhcp", false);
   forEachEntry(entry, "addresses", "address", [&](const json& address) {
@@ -135,7 +130,7 @@ void SimNetwork::addAdapterLocked(const json& entry) {
   forEachEntry(entry, "gateways", "gateway",
                [&](const json& gateway) { adapter.gateways.push_back(textOf(gateway, "a gateway")); });
   adapter.dhcpServer = textField(entry, "dhcpServer");
-  if (flagField(entry, "interfaceRow", true)) appendRow(interfaceRow(entry, u"\\DEVICE\\TCPIP_" + toUtf16(adapter.name)));
+  if (flagField(entry, "interfaceRow", true)) appendRow(interfaceRow(entry, "\\DEVICE\\TCPIP_" + adapter.name));
   publishConnectionKey(machine_.simRegistry(), adapter.name, entry);
   adapters_.push_back(std::move(adapter));
 }
@@ -159,7 +154,7 @@ std::vector<InterfaceRow> SimNetwork::interfaceRows() {
   return rows_;
 }
 
-std::int32_t SimNetwork::openSharingService() {
+SharingResult SimNetwork::openSharingService() {
   std::lock_guard lock(mutex_);
   calls_.push_back("open");
   return serviceFault_;
@@ -172,44 +167,44 @@ std::vector<std::string> SimNetwork::connectionIds() {
   return ids;
 }
 
-std::int32_t SimNetwork::connectionProperties(const std::string& guid, ConnectionProperties& properties) {
+SharingResult SimNetwork::connectionProperties(const std::string& guid, ConnectionProperties& properties) {
   std::lock_guard lock(mutex_);
   const Connection* connection = findConnection(guid);
-  if (connection == nullptr) return E_INVALIDARG;
-  if (auto fault = faultFor(Operation::getProperties, guid)) return fault;
+  if (connection == nullptr) return SharingStatus::NoSuchConnection;
+  if (auto fault = faultFor(Operation::getProperties, guid); fault != SharingStatus::Ok) return fault;
   properties = connection->properties;
-  return S_OK;
+  return SharingStatus::Ok;
 }
 
-std::int32_t SimNetwork::sharingRole(const std::string& guid, SharingRole& role) {
+SharingResult SimNetwork::sharingRole(const std::string& guid, SharingRole& role) {
   std::lock_guard lock(mutex_);
-  if (findConnection(guid) == nullptr) return E_INVALIDARG;
+  if (findConnection(guid) == nullptr) return SharingStatus::NoSuchConnection;
   role = sharing_->roleOf(guid);
-  return S_OK;
+  return SharingStatus::Ok;
 }
 
-std::int32_t SimNetwork::enableSharing(const std::string& guid, SharingRole role) {
+SharingResult SimNetwork::enableSharing(const std::string& guid, SharingRole role) {
   std::lock_guard lock(mutex_);
-  if (role == SharingRole::none) return E_INVALIDARG;
+  if (role == SharingRole::none) return SharingStatus::NoRole;
   calls_.push_back("enable " + guid + " " + roleName(role));
   const Connection* connection = findConnection(guid);
-  if (connection == nullptr) return E_INVALIDARG;
-  if (auto fault = faultFor(Operation::enableSharing, guid)) return fault;
+  if (connection == nullptr) return SharingStatus::NoSuchConnection;
+  if (auto fault = faultFor(Operation::enableSharing, guid); fault != SharingStatus::Ok) return fault;
   return sharing_->grant(connection->properties.guid, role);
 }
 
-std::int32_t SimNetwork::disableSharing(const std::string& guid) {
+SharingResult SimNetwork::disableSharing(const std::string& guid) {
   std::lock_guard lock(mutex_);
   calls_.push_back("disable " + guid);
-  if (findConnection(guid) == nullptr) return E_INVALIDARG;
-  if (auto fault = faultFor(Operation::disableSharing, guid)) return fault;
-  return resultOfSave(sharing_->clear(guid));
+  if (findConnection(guid) == nullptr) return SharingStatus::NoSuchConnection;
+  if (auto fault = faultFor(Operation::disableSharing, guid); fault != SharingStatus::Ok) return fault;
+  return sharing_->clear(guid);
 }
 
 bool SimNetwork::reachesInternetDirectly() const {
   std::lock_guard lock(mutex_);
   return std::any_of(connections_.begin(), connections_.end(), [](const Connection& connection) {
-    return connection.internet && connection.properties.status == connected;
+    return connection.internet && connection.properties.status == ConnectionStatus::Connected;
   });
 }
 
@@ -233,27 +228,27 @@ void SimNetwork::setConnectionStatus(const std::string& guid, std::int32_t statu
   std::lock_guard lock(mutex_);
   Connection* connection = findConnection(guid);
   if (connection == nullptr) throw std::invalid_argument("no connection " + guid);
-  connection->properties.status = status;
+  connection->properties.status = static_cast<ConnectionStatus>(status);
 }
 
-void SimNetwork::failSharingService(std::int32_t result) {
+void SimNetwork::failSharingService(SharingStatus fault) {
   std::lock_guard lock(mutex_);
-  serviceFault_ = result;
+  serviceFault_ = fault;
 }
 
-void SimNetwork::failGetProperties(const std::string& guid, std::int32_t result) {
+void SimNetwork::failGetProperties(const std::string& guid, SharingStatus fault) {
   std::lock_guard lock(mutex_);
-  faults_[{Operation::getProperties, lowerAscii(guid)}] = result;
+  faults_[{Operation::getProperties, lowerAscii(guid)}] = fault;
 }
 
-void SimNetwork::failEnableSharing(const std::string& guid, std::int32_t result) {
+void SimNetwork::failEnableSharing(const std::string& guid, SharingStatus fault) {
   std::lock_guard lock(mutex_);
-  faults_[{Operation::enableSharing, lowerAscii(guid)}] = result;
+  faults_[{Operation::enableSharing, lowerAscii(guid)}] = fault;
 }
 
-void SimNetwork::failDisableSharing(const std::string& guid, std::int32_t result) {
+void SimNetwork::failDisableSharing(const std::string& guid, SharingStatus fault) {
   std::lock_guard lock(mutex_);
-  faults_[{Operation::disableSharing, lowerAscii(guid)}] = result;
+  faults_[{Operation::disableSharing, lowerAscii(guid)}] = fault;
 }
 
 std::vector<std::string> SimNetwork::sharingCalls() const {
@@ -272,14 +267,14 @@ const SimNetwork::Connection* SimNetwork::findConnection(const std::string& guid
   return nullptr;
 }
 
-std::int32_t SimNetwork::faultFor(Operation operation, const std::string& guid) const {
+SharingStatus SimNetwork::faultFor(Operation operation, const std::string& guid) const {
   auto it = faults_.find({operation, lowerAscii(guid)});
-  return it == faults_.end() ? 0 : it->second;
+  return it == faults_.end() ? SharingStatus::Ok : it->second;
 }
 
 bool SimNetwork::connectedToInternet(const std::string& guid) const {
   const Connection* connection = findConnection(guid);
-  return connection != nullptr && connection->internet && connection->properties.status == connected;
+  return connection != nullptr && connection->internet && connection->properties.status == ConnectionStatus::Connected;
 }
 
 }  // namespace plat::sim

@@ -31,12 +31,12 @@ class SimNetwork : public NetworkBackend {
 
   std::vector<NetworkAdapter> adapters() override;
   std::vector<InterfaceRow> interfaceRows() override;
-  std::int32_t openSharingService() override;
+  SharingResult openSharingService() override;
   std::vector<std::string> connectionIds() override;
-  std::int32_t connectionProperties(const std::string& guid, ConnectionProperties& properties) override;
-  std::int32_t sharingRole(const std::string& guid, SharingRole& role) override;
-  std::int32_t enableSharing(const std::string& guid, SharingRole role) override;
-  std::int32_t disableSharing(const std::string& guid) override;
+  SharingResult connectionProperties(const std::string& guid, ConnectionProperties& properties) override;
+  SharingResult sharingRole(const std::string& guid, SharingRole& role) override;
+  SharingResult enableSharing(const std::string& guid, SharingRole role) override;
+  SharingResult disableSharing(const std::string& guid) override;
 
   // Whether a connected connection of this machine reaches the Internet.
   bool reachesInternetDirectly() const;
@@ -50,21 +50,18 @@ class SimNetwork : public NetworkBackend {
   // The connection that holds a sharing role, or empty.
   std::string sharedConnection(SharingRole role) const;
 
-  // What enabling a role fails with when another connection holds it, or the
-  // connection holds the other one.
-  static constexpr std::int32_t roleTakenError = SharingRoles::roleTakenError;
-
-  // Test hooks. GUID texts compare without case; a result of 0 (S_OK) takes
-  // a fault away again.
+  // Test hooks. GUID texts compare without case; a fault of Ok takes it
+  // away again.
   // Appends an adapter in the scenario's form, with its interface row and
   // registry values: the adapter list and the interface table grow.
   void addAdapter(const nlohmann::json& adapter);
+  // The status as a scenario numbers it (ConnectionStatus).
   void setConnectionStatus(const std::string& guid, std::int32_t status);
   // The sharing service cannot be reached: creating the sharing manager fails.
-  void failSharingService(std::int32_t result);
-  void failGetProperties(const std::string& guid, std::int32_t result);
-  void failEnableSharing(const std::string& guid, std::int32_t result);
-  void failDisableSharing(const std::string& guid, std::int32_t result);
+  void failSharingService(SharingStatus fault);
+  void failGetProperties(const std::string& guid, SharingStatus fault);
+  void failEnableSharing(const std::string& guid, SharingStatus fault);
+  void failDisableSharing(const std::string& guid, SharingStatus fault);
   // Every call that reached the sharing service, in order: "open",
   // "enable <guid> public", "enable <guid> private", "disable <guid>".
   std::vector<std::string> sharingCalls() const;
@@ -81,7 +78,7 @@ class SimNetwork : public NetworkBackend {
   void appendRow(InterfaceRow row);
   Connection* findConnection(const std::string& guid);
   const Connection* findConnection(const std::string& guid) const;
-  std::int32_t faultFor(Operation operation, const std::string& guid) const;
+  SharingStatus faultFor(Operation operation, const std::string& guid) const;
   bool connectedToInternet(const std::string& guid) const;
 
   SimMachine& machine_;
@@ -90,8 +87,8 @@ class SimNetwork : public NetworkBackend {
   std::vector<InterfaceRow> rows_;
   std::vector<Connection> connections_;
   std::unique_ptr<SharingRoles> sharing_;
-  std::int32_t serviceFault_ = 0;
-  std::map<std::pair<Operation, std::string>, std::int32_t> faults_;  // by lower-case GUID
+  SharingStatus serviceFault_ = SharingStatus::Ok;
+  std::map<std::pair<Operation, std::string>, SharingStatus> faults_;  // by lower-case GUID
   std::vector<std::string> calls_;
 };
 

@@ -9,11 +9,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/AsciiCase.h"
 #include "machine/HardwareAddress.h"
 #include "sim/SimMachine.h"
 #include "sim/SimNetwork.h"
 #include "store/JsonFields.h"
-#include "win32/AsciiCase.h"
 
 namespace plat::sim {
 namespace {

@@ -7,11 +7,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/AsciiCase.h"
 #include "sim/SimMachine.h"
 #include "store/JsonFields.h"
 #include "store/StateFile.h"
-#include "win32/AsciiCase.h"
-#include "winsvc.h"
 
 namespace plat::sim {
 namespace {
@@ -118,74 +117,74 @@ SimServices::SimServices(SimMachine& machine, const nlohmann::json& scenario) : 
   });
 }
 
-std::uint32_t SimServices::connect() {
+ServiceResult SimServices::connect() {
   std::lock_guard lock(mutex_);
-  if (connectFault_ != 0) return record("connect", connectFault_);
+  if (connectFault_ != 0) return record("connect", static_cast<ServiceCode>(connectFault_));
   ++openHandles_;
-  return record("connect", ERROR_SUCCESS);
+  return record("connect", ServiceCode::Ok);
 }
 
 void SimServices::disconnect() {
   std::lock_guard lock(mutex_);
   --openHandles_;
-  record("disconnect", ERROR_SUCCESS);
+  record("disconnect", ServiceCode::Ok);
 }
 
-std::uint32_t SimServices::openService(const std::string& name, std::uint32_t rights) {
+ServiceResult SimServices::openService(const std::string& name, std::uint32_t rights) {
   std::lock_guard lock(mutex_);
   Service* service = find(name);
-  if (!service) return record("open " + name + " " + rightsText(rights), ERROR_SERVICE_DOES_NOT_EXIST);
+  if (!service) return record("open " + name + " " + rightsText(rights), ServiceCode::NoSuchService);
   const std::string call = "open " + service->name + " " + rightsText(rights);
-  if (rights & service->deniedRights) return record(call, ERROR_ACCESS_DENIED);
+  if (rights & service->deniedRights) return record(call, ServiceCode::AccessDenied);
   ++openHandles_;
-  return record(call, ERROR_SUCCESS);
+  return record(call, ServiceCode::Ok);
 }
 
 void SimServices::closeService(const std::string& name) {
   std::lock_guard lock(mutex_);
   --openHandles_;
   Service* service = find(name);
-  record("close " + (service ? service->name : name), ERROR_SUCCESS);
+  record("close " + (service ? service->name : name), ServiceCode::Ok);
 }
 
-std::uint32_t SimServices::queryStatus(const std::string& name, ServiceStatus& status) {
+ServiceResult SimServices::queryStatus(const std::string& name, ServiceStatus& status) {
   // A call to the service manager takes a moment of the machine's time, so a
   // caller that polls without pausing still sees the clock move.
   machine_.system().sleep(1);
   std::lock_guard lock(mutex_);
   Service* service = find(name);
-  if (!service) return record("query " + name, ERROR_SERVICE_DOES_NOT_EXIST);
+  if (!service) return record("query " + name, ServiceCode::NoSuchService);
   const std::string call = "query " + service->name;
   ++service->statusQueries;
   if (service->queryFault != 0) {
-    if (service->queriesBeforeFault == 0) return record(call, std::exchange(service->queryFault, 0));
+    if (service->queriesBeforeFault == 0) return record(call, static_cast<ServiceCode>(std::exchange(service->queryFault, 0)));
     --service->queriesBeforeFault;
   }
   status = statusNow(*service);
-  return record(call, ERROR_SUCCESS);
+  return record(call, ServiceCode::Ok);
 }
 
-std::uint32_t SimServices::start(const std::string& name) {
+ServiceResult SimServices::start(const std::string& name) {
   std::lock_guard lock(mutex_);
   Service* service = find(name);
-  if (!service) return record("start " + name, ERROR_SERVICE_DOES_NOT_EXIST);
+  if (!service) return record("start " + name, ServiceCode::NoSuchService);
   const std::string call = "start " + service->name;
   ++service->startRequests;
-  if (statusNow(*service).state != ServiceRunState::Stopped) return record(call, ERROR_SERVICE_ALREADY_RUNNING);
-  if (service->start.refuse != 0) return record(call, service->start.refuse);
+  if (statusNow(*service).state != ServiceRunState::Stopped) return record(call, ServiceCode::AlreadyRunning);
+  if (service->start.refuse != 0) return record(call, static_cast<ServiceCode>(service->start.refuse));
   return record(call, begin(*service, service->start, ServiceRunState::StartPending, ServiceRunState::Running));
 }
 
-std::uint32_t SimServices::stop(const std::string& name, ServiceStatus& status) {
+ServiceResult SimServices::stop(const std::string& name, ServiceStatus& status) {
   std::lock_guard lock(mutex_);
   Service* service = find(name);
-  if (!service) return record("stop " + name, ERROR_SERVICE_DOES_NOT_EXIST);
+  if (!service) return record("stop " + name, ServiceCode::NoSuchService);
   const std::string call = "stop " + service->name;
   ++service->stopRequests;
   status = statusNow(*service);
-  if (status.state == ServiceRunState::Stopped) return record(call, ERROR_SERVICE_NOT_ACTIVE);
-  if (!status.acceptsStop) return record(call, ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
-  if (service->stop.refuse != 0) return record(call, service->stop.refuse);
+  if (status.state == ServiceRunState::Stopped) return record(call, ServiceCode::NotActive);
+  if (!status.acceptsStop) return record(call, ServiceCode::CannotAcceptControl);
+  if (service->stop.refuse != 0) return record(call, static_cast<ServiceCode>(service->stop.refuse));
   const auto result = begin(*service, service->stop, ServiceRunState::StopPending, ServiceRunState::Stopped);
   status = statusNow(*service);
   return record(call, result);
@@ -197,7 +196,7 @@ void SimServices::setServiceState(const std::string& name, ServiceRunState state
   const auto before = std::pair{service.state, service.transition};
   service.transition.reset();
   service.state = state;
-  if (save() != ERROR_SUCCESS) {
+  if (save() != 0) {
     std::tie(service.state, service.transition) = before;
     throw std::runtime_error("the state of service \"" + service.name + "\" could not be saved");
   }
@@ -310,22 +309,27 @@ ServiceRunState SimServices::settledState(const Service& service) {
   return service.transition->phase.hang ? service.transition->pending : service.transition->target;
 }
 
-std::uint32_t SimServices::begin(Service& service, const Phase& phase, ServiceRunState pending,
+ServiceResult SimServices::begin(Service& service, const Phase& phase, ServiceRunState pending,
                                   ServiceRunState target) {
   service.transition = Transition{phase, pending, target, machine_.system().uptimeMilliseconds()};
-  const auto error = save();
-  if (error != ERROR_SUCCESS) service.transition.reset();
-  return error;
+  const int error = save();
+  if (error == 0) return ServiceCode::Ok;
+  service.transition.reset();
+  return ServiceResult::notSaved(error);
 }
 
-std::uint32_t SimServices::record(std::string call, std::uint32_t result) {
-  if (result != ERROR_SUCCESS) call += " -> " + std::to_string(result);
+ServiceResult SimServices::record(std::string call, ServiceResult result) {
+  if (result.status == ServiceCode::NotSaved) {
+    call += " -> not saved";
+  } else if (!result.ok()) {
+    call += " -> " + std::to_string(static_cast<std::uint32_t>(result.status));
+  }
   calls_.push_back(std::move(call));
   return result;
 }
 
-std::uint32_t SimServices::save() const {
-  if (!stateFile_) return ERROR_SUCCESS;
+int SimServices::save() const {
+  if (!stateFile_) return 0;
   nlohmann::json saved = nlohmann::json::object();
   for (const auto& service : services_) saved[service.name] = stateName(settledState(service));
   return writeStateFile(stateFile_, saved);

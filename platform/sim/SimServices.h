@@ -27,7 +27,7 @@ class SimServices : public ServiceBackend {
     std::uint32_t checkpoints = 2;   // checkpoints passed before the target
     std::uint32_t waitHint = 1000;   // reported while pending
     std::uint32_t interval = 1000;   // machine milliseconds per checkpoint
-    std::uint32_t refuse = 0;        // error code that refuses the request
+    std::uint32_t refuse = 0;        // the code that refuses the request (ServiceCode)
     bool hang = false;               // never reaches the target
     std::uint32_t checkpointFallsAfter = 0;  // counts 1..n, then from 1 again
   };
@@ -36,15 +36,16 @@ class SimServices : public ServiceBackend {
   // services. Throws std::runtime_error naming a fault in it.
   SimServices(SimMachine& machine, const nlohmann::json& scenario);
 
-  std::uint32_t connect() override;
+  ServiceResult connect() override;
   void disconnect() override;
-  std::uint32_t openService(const std::string& name, std::uint32_t rights) override;
+  ServiceResult openService(const std::string& name, std::uint32_t rights) override;
   void closeService(const std::string& name) override;
-  std::uint32_t queryStatus(const std::string& name, ServiceStatus& status) override;
-  std::uint32_t start(const std::string& name) override;
-  std::uint32_t stop(const std::string& name, ServiceStatus& status) override;
+  ServiceResult queryStatus(const std::string& name, ServiceStatus& status) override;
+  ServiceResult start(const std::string& name) override;
+  ServiceResult stop(const std::string& name, ServiceStatus& status) override;
 
-  // Test hooks. Names of unknown services throw std::out_of_range.
+  // Test hooks. Names of unknown services throw std::out_of_range; codes are
+  // numbered as scenarios number them (ServiceCode).
 
   // Puts the service in `state` at once and holds it there (a pending state
   // set this way never ends by itself). Throws std::runtime_error when that
@@ -66,7 +67,8 @@ class SimServices : public ServiceBackend {
   int openHandles() const;
   // Every call in order: "connect", "open <name> <rights>" (rights as
   // "query+start"), "query <name>", "start <name>", "stop <name>",
-  // "close <name>", "disconnect"; a refused or failed call ends in " -> <code>".
+  // "close <name>", "disconnect"; a refused or failed call ends in " -> <code>"
+  // (" -> not saved" when its change could not be kept).
   std::vector<std::string> calls() const;
   void clearCalls();
 
@@ -97,11 +99,12 @@ class SimServices : public ServiceBackend {
   Service& known(const std::string& name);
   ServiceStatus statusNow(Service& service);
   static ServiceRunState settledState(const Service& service);
-  // Starts the phase once the state it settles in is saved; the save's error
+  // Starts the phase once the state it settles in is saved; NotSaved
   // otherwise, the service staying as it was.
-  std::uint32_t begin(Service& service, const Phase& phase, ServiceRunState pending, ServiceRunState target);
-  std::uint32_t record(std::string call, std::uint32_t result);
-  std::uint32_t save() const;
+  ServiceResult begin(Service& service, const Phase& phase, ServiceRunState pending, ServiceRunState target);
+  ServiceResult record(std::string call, ServiceResult result);
+  // 0, or why the states could not be saved (writeStateFile).
+  int save() const;
 
   SimMachine& machine_;
   std::optional<std::filesystem::path> stateFile_;

@@ -4,9 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/AsciiCase.h"
 #include "store/StateFile.h"
-#include "win32/AsciiCase.h"
-#include "winreg.h"
 
 namespace plat {
 namespace {
@@ -25,8 +24,8 @@ RegistryStore::RegistryStore(const nlohmann::json& scenario, std::optional<std::
   if (!saved) tree_ = RegistryTree::fromJson(scenario);
 }
 
-std::int32_t RegistryStore::injectedFault(const std::string& path, bool writing) {
-  if (nextCallFault_ != 0) return std::exchange(nextCallFault_, 0);
+RegistryStatus RegistryStore::injectedFault(const std::string& path, bool writing) {
+  if (nextCallFault_ != RegistryStatus::Ok) return std::exchange(nextCallFault_, RegistryStatus::Ok);
   for (const auto& [key, error] : keyFaults_) {
     if (equalsNoCase(key, path)) return error;
   }
@@ -35,59 +34,59 @@ std::int32_t RegistryStore::injectedFault(const std::string& path, bool writing)
       if (isAtOrBelow(path, key)) return error;
     }
   }
-  return ERROR_SUCCESS;
+  return RegistryStatus::Ok;
 }
 
-std::int32_t RegistryStore::openKey(const std::string& path, std::uint32_t /*access*/) {
+RegistryResult RegistryStore::openKey(const std::string& path, bool /*forWriting*/) {
   std::lock_guard lock(mutex_);
-  if (auto fault = injectedFault(path, false)) return fault;
-  return tree_.find(path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  if (auto fault = injectedFault(path, false); fault != RegistryStatus::Ok) return fault;
+  return tree_.find(path) ? RegistryStatus::Ok : RegistryStatus::NotFound;
 }
 
-std::int32_t RegistryStore::createKey(const std::string& path, std::uint32_t /*access*/, bool& created) {
+RegistryResult RegistryStore::createKey(const std::string& path, bool /*forWriting*/, bool& created) {
   std::lock_guard lock(mutex_);
   created = false;
-  if (auto fault = injectedFault(path, false)) return fault;
-  if (tree_.find(path)) return ERROR_SUCCESS;
-  const auto error = changeAndSave([&](RegistryTree& tree) { tree.findOrCreate(path, created); });
-  if (error != ERROR_SUCCESS) created = false;
-  return error;
+  if (auto fault = injectedFault(path, false); fault != RegistryStatus::Ok) return fault;
+  if (tree_.find(path)) return RegistryStatus::Ok;
+  const auto result = changeAndSave([&](RegistryTree& tree) { tree.findOrCreate(path, created); });
+  if (!result.ok()) created = false;
+  return result;
 }
 
-std::int32_t RegistryStore::queryValue(const std::string& path, const std::string& name, RegistryValue& value) {
+RegistryResult RegistryStore::queryValue(const std::string& path, const std::string& name, RegistryValue& value) {
   std::lock_guard lock(mutex_);
-  if (auto fault = injectedFault("", false)) return fault;
+  if (auto fault = injectedFault("", false); fault != RegistryStatus::Ok) return fault;
   auto* key = tree_.find(path);
-  if (!key) return ERROR_FILE_NOT_FOUND;
+  if (!key) return RegistryStatus::NotFound;
   auto* found = key->value(name);
-  if (!found) return ERROR_FILE_NOT_FOUND;
+  if (!found) return RegistryStatus::NotFound;
   value = *found;
-  return ERROR_SUCCESS;
+  return RegistryStatus::Ok;
 }
 
-std::int32_t RegistryStore::setValue(const std::string& path, const std::string& name, const RegistryValue& value) {
+RegistryResult RegistryStore::setValue(const std::string& path, const std::string& name, const RegistryValue& value) {
   std::lock_guard lock(mutex_);
-  if (auto fault = injectedFault(path, true)) return fault;
-  if (!tree_.find(path)) return ERROR_FILE_NOT_FOUND;
+  if (auto fault = injectedFault(path, true); fault != RegistryStatus::Ok) return fault;
+  if (!tree_.find(path)) return RegistryStatus::NotFound;
   return changeAndSave([&](RegistryTree& tree) { tree.setValue(path, name, value); });
 }
 
-std::int32_t RegistryStore::deleteValue(const std::string& path, const std::string& name) {
+RegistryResult RegistryStore::deleteValue(const std::string& path, const std::string& name) {
   std::lock_guard lock(mutex_);
-  if (auto fault = injectedFault(path, true)) return fault;
+  if (auto fault = injectedFault(path, true); fault != RegistryStatus::Ok) return fault;
   auto* key = tree_.find(path);
-  if (!key || !key->value(name)) return ERROR_FILE_NOT_FOUND;
+  if (!key || !key->value(name)) return RegistryStatus::NotFound;
   return changeAndSave([&](RegistryTree& tree) { tree.deleteValue(path, name); });
 }
 
-std::int32_t RegistryStore::subkeyName(const std::string& path, std::uint32_t index, std::string& name) {
+RegistryResult RegistryStore::subkeyName(const std::string& path, std::uint32_t index, std::string& name) {
   std::lock_guard lock(mutex_);
-  if (auto fault = injectedFault("", false)) return fault;
+  if (auto fault = injectedFault("", false); fault != RegistryStatus::Ok) return fault;
   auto* key = tree_.find(path);
-  if (!key) return ERROR_FILE_NOT_FOUND;
-  if (index >= key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  if (!key) return RegistryStatus::NotFound;
+  if (index >= key->subkeys.size()) return RegistryStatus::NoMoreItems;
   name = key->subkeys[index]->name;
-  return ERROR_SUCCESS;
+  return RegistryStatus::Ok;
 }
 
 void RegistryStore::publish(const std::string& path, const std::string& name, const RegistryValue& value) {
@@ -95,19 +94,19 @@ void RegistryStore::publish(const std::string& path, const std::string& name, co
   tree_.setValue(path, name, value);
 }
 
-void RegistryStore::failKey(const std::string& path, std::int32_t error) {
+void RegistryStore::failKey(const std::string& path, RegistryStatus fault) {
   std::lock_guard lock(mutex_);
-  keyFaults_.emplace_back(path, error);
+  keyFaults_.emplace_back(path, fault);
 }
 
-void RegistryStore::failWrites(const std::string& path, std::int32_t error) {
+void RegistryStore::failWrites(const std::string& path, RegistryStatus fault) {
   std::lock_guard lock(mutex_);
-  writeFaults_.emplace_back(path, error);
+  writeFaults_.emplace_back(path, fault);
 }
 
-void RegistryStore::failNextCall(std::int32_t error) {
+void RegistryStore::failNextCall(RegistryStatus fault) {
   std::lock_guard lock(mutex_);
-  nextCallFault_ = error;
+  nextCallFault_ = fault;
 }
 
 bool RegistryStore::hasValue(const std::string& path, const std::string& name) const {
@@ -116,14 +115,12 @@ bool RegistryStore::hasValue(const std::string& path, const std::string& name) c
   return key && key->value(name);
 }
 
-std::int32_t RegistryStore::changeAndSave(const std::function<void(RegistryTree&)>& change) {
+RegistryResult RegistryStore::changeAndSave(const std::function<void(RegistryTree&)>& change) {
   RegistryTree changed = tree_;
   change(changed);
-  if (const auto error = writeStateFile(stateFile_, changed.toJson()); error != ERROR_SUCCESS) {
-    return static_cast<std::int32_t>(error);
-  }
+  if (const int error = writeStateFile(stateFile_, changed.toJson()); error != 0) return RegistryResult::notSaved(error);
   tree_ = std::move(changed);
-  return ERROR_SUCCESS;
+  return RegistryStatus::Ok;
 }
 
 }  // namespace plat

@@ -6,9 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <utf8.h>
 
+#include "common/AsciiCase.h"
 #include "store/JsonFields.h"
-#include "win32/AsciiCase.h"
-#include "winreg.h"
 
 namespace plat {
 namespace {
@@ -60,12 +59,12 @@ std::vector<std::uint8_t> fromHex(const std::string& hex) {
 }
 
 nlohmann::json valueToJson(const RegistryValue& value) {
-  if (value.type == REG_SZ && !value.data.empty() && value.data.back() == 0) {
+  if (value.type == registryText && !value.data.empty() && value.data.back() == 0) {
     std::string text(value.data.begin(), value.data.end() - 1);
     // JSON text is UTF-8; other bytes are kept in the {type, hex} form.
     if (utf8::is_valid(text.begin(), text.end())) return text;
   }
-  if (value.type == REG_DWORD && value.data.size() == 4) {
+  if (value.type == registryNumber && value.data.size() == 4) {
     std::uint32_t number = 0;
     std::memcpy(&number, value.data.data(), 4);
     return number;
@@ -197,13 +196,13 @@ RegistryTree RegistryTree::fromJson(const nlohmann::json& json) {
 }
 
 RegistryValue RegistryTree::stringValue(const std::string& text) {
-  RegistryValue value{REG_SZ, std::vector<std::uint8_t>(text.begin(), text.end())};
+  RegistryValue value{registryText, std::vector<std::uint8_t>(text.begin(), text.end())};
   value.data.push_back(0);
   return value;
 }
 
 RegistryValue RegistryTree::dwordValue(std::uint32_t number) {
-  RegistryValue value{REG_DWORD, std::vector<std::uint8_t>(4)};
+  RegistryValue value{registryNumber, std::vector<std::uint8_t>(4)};
   std::memcpy(value.data.data(), &number, 4);
   return value;
 }

@@ -5,10 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/AsciiCase.h"
 #include "store/JsonFields.h"
 #include "store/StateFile.h"
-#include "win32/AsciiCase.h"
-#include "windows.h"
 
 namespace plat {
 
@@ -45,15 +44,14 @@ SharingRole SharingRoles::roleOf(const std::string& guid) const {
   return SharingRole::none;
 }
 
-std::int32_t SharingRoles::grant(const std::string& guid, SharingRole role) {
+SharingResult SharingRoles::grant(const std::string& guid, SharingRole role) {
   const SharingRole held = roleOf(guid);
-  if (held == role) return S_OK;
-  if (held != SharingRole::none || !holder(role).empty()) return roleTakenError;
-  const std::uint32_t saved = assign(guid, role);
-  return saved == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(saved);
+  if (held == role) return SharingStatus::Ok;
+  if (held != SharingRole::none || !holder(role).empty()) return SharingStatus::RoleTaken;
+  return assign(guid, role);
 }
 
-std::uint32_t SharingRoles::assign(const std::string& guid, SharingRole role) {
+SharingResult SharingRoles::assign(const std::string& guid, SharingRole role) {
   const std::pair before{public_, private_};
   dropRoles(guid);
   if (role == SharingRole::publicSide) public_ = guid;
@@ -61,9 +59,9 @@ std::uint32_t SharingRoles::assign(const std::string& guid, SharingRole role) {
   return saveOrRevert(before);
 }
 
-std::uint32_t SharingRoles::clear(const std::string& guid) {
+SharingResult SharingRoles::clear(const std::string& guid) {
   const std::pair before{public_, private_};
-  return dropRoles(guid) ? saveOrRevert(before) : ERROR_SUCCESS;
+  return dropRoles(guid) ? saveOrRevert(before) : SharingResult();
 }
 
 bool SharingRoles::dropRoles(const std::string& guid) {
@@ -80,12 +78,13 @@ bool SharingRoles::dropRoles(const std::string& guid) {
   return false;
 }
 
-std::uint32_t SharingRoles::saveOrRevert(const std::pair<std::string, std::string>& before) {
+SharingResult SharingRoles::saveOrRevert(const std::pair<std::string, std::string>& before) {
   const auto error =
       writeStateFile(stateFile_, {{"public", public_.empty() ? nlohmann::json() : nlohmann::json(public_)},
                                   {"private", private_.empty() ? nlohmann::json() : nlohmann::json(private_)}});
-  if (error != ERROR_SUCCESS) std::tie(public_, private_) = before;
-  return error;
+  if (error == 0) return SharingStatus::Ok;
+  std::tie(public_, private_) = before;
+  return SharingResult::notSaved(error);
 }
 
 }  // namespace plat

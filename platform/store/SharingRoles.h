@@ -12,7 +12,6 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "machine/NetworkBackend.h"
-#include "objbase.h"
 
 namespace plat {
 
@@ -28,29 +27,25 @@ class SharingRoles {
   const std::string& holder(SharingRole role) const;
   SharingRole roleOf(const std::string& guid) const;
 
-  // What granting a role fails with when another connection holds it, or
-  // `guid` holds the other one.
-  static constexpr std::int32_t roleTakenError = HRESULT_FROM_WIN32(183);  // ERROR_ALREADY_EXISTS
-
   // Gives `guid` the role unless another connection holds it or `guid`
-  // holds the other one (roleTakenError); S_OK when it held it already. A
-  // change that cannot be saved is not made: the save's error as an HRESULT.
-  std::int32_t grant(const std::string& guid, SharingRole role);
+  // holds the other one (RoleTaken); Ok when it held it already. A change
+  // that cannot be saved is not made (NotSaved).
+  SharingResult grant(const std::string& guid, SharingRole role);
 
-  // Give `guid` the role, or take away whatever role it holds; saved at once.
-  // A change that cannot be saved is not made: the save's error
-  // (writeStateFile), otherwise ERROR_SUCCESS.
-  std::uint32_t assign(const std::string& guid, SharingRole role);
-  std::uint32_t clear(const std::string& guid);
+  // Takes away whatever role `guid` holds, saved at once; a change that
+  // cannot be saved is not made (NotSaved).
+  SharingResult clear(const std::string& guid);
 
  private:
   // Throws std::runtime_error naming the fault.
   void load(const nlohmann::json& json);
+  // Gives `guid` the role, or takes away whatever role it holds, and saves.
+  SharingResult assign(const std::string& guid, SharingRole role);
   // Takes away the role `guid` holds; false when it held none.
   bool dropRoles(const std::string& guid);
   // Saves the roles as they are now; when that fails, they go back to
   // `before` (public, private).
-  std::uint32_t saveOrRevert(const std::pair<std::string, std::string>& before);
+  SharingResult saveOrRevert(const std::pair<std::string, std::string>& before);
 
   std::string public_;
   std::string private_;

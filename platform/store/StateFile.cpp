@@ -5,10 +5,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "win32/AtomicFile.h"
-#include "win32/ErrnoMapping.h"
-#include "win32/RegularFile.h"
-#include "windows.h"
+#include "common/AtomicFile.h"
+#include "common/RegularFile.h"
+#include "machine/MachineResult.h"
 
 namespace plat {
 namespace {
@@ -42,16 +41,16 @@ bool loadStateFile(const std::optional<std::filesystem::path>& path, const std::
   return true;
 }
 
-std::uint32_t writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content) {
-  if (!path) return ERROR_SUCCESS;
+int writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content) {
+  if (!path) return 0;
   std::error_code folderError;
   std::filesystem::create_directories(path->parent_path(), folderError);
   std::string cause;
-  std::uint32_t error = ERROR_WRITE_FAULT;
+  int error = contentNotWritable;
   try {
-    if (writeFileAtomically(*path, content.dump(2) + "\n")) return ERROR_SUCCESS;
-    cause = std::strerror(errno);
-    error = errorFromErrno(errno);
+    if (writeFileAtomically(*path, content.dump(2) + "\n")) return 0;
+    error = errno;
+    cause = std::strerror(error);
   } catch (const nlohmann::json::exception& e) {
     cause = e.what();  // a name that is not UTF-8
   }

@@ -29,9 +29,8 @@ bool loadStateFile(const std::optional<std::filesystem::path>& path, const std::
 // Replaces the file atomically, creating its folder (a new file is readable
 // by its owner only). Does nothing without a path. A failed save is reported
 // on stderr naming the file and the cause, leaves the previous file and
-// returns the Windows code of the cause (errorFromErrno; ERROR_WRITE_FAULT
-// when the content cannot be written as JSON), which the call that caused it
-// hands on; otherwise ERROR_SUCCESS.
-std::uint32_t writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content);
+// returns the cause (machine/MachineResult.h), which the call that caused it
+// hands on; otherwise 0.
+int writeStateFile(const std::optional<std::filesystem::path>& path, const nlohmann::json& content);
 
 }  // namespace plat

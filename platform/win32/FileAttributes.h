@@ -1,6 +1,5 @@
 // The attributes Windows would show for a file of the host system, from its
-// mode bits: the one rule by which the platform decides that a file is
-// read-only.
+// mode bits.
 #pragma once
 
 #include <sys/types.h>
@@ -10,9 +9,8 @@
 namespace plat {
 
 // FILE_ATTRIBUTE_DIRECTORY for a folder; FILE_ATTRIBUTE_READONLY for a file
-// without any write bit, whoever asks (root too, as the administrator cannot
-// write a read-only file on Windows either); FILE_ATTRIBUTE_NORMAL when
-// neither applies.
+// isReadOnlyMode calls read-only (common/FileMode.h); FILE_ATTRIBUTE_NORMAL
+// when neither applies.
 DWORD fileAttributesOfMode(mode_t mode);
 
 }  // namespace plat

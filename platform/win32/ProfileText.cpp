@@ -2,10 +2,10 @@
 
 #include <cerrno>
 
-#include "win32/AsciiCase.h"
-#include "win32/AtomicFile.h"
+#include "common/AsciiCase.h"
+#include "common/AtomicFile.h"
+#include "common/RegularFile.h"
 #include "win32/ErrnoMapping.h"
-#include "win32/RegularFile.h"
 
 namespace plat {
 namespace {

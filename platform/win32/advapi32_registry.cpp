@@ -6,6 +6,7 @@
 #include "machine/Machine.h"
 #include "machine/RegistryBackend.h"
 #include "win32/HandleTable.h"
+#include "win32/MachineCodes.h"
 #include "winreg.h"
 
 namespace {
@@ -42,6 +43,9 @@ std::string joinPath(const std::string& parent, LPCSTR subKey) {
 
 plat::RegistryBackend& backend() { return plat::machine().registry(); }
 
+// Whether the rights asked for include changing the key.
+bool forWriting(REGSAM desired) { return (desired & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0; }
+
 }  // namespace
 
 LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM desired, PHKEY result) {
@@ -50,7 +54,9 @@ LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM des
   OpenKey parent;
   if (!findKey(key, parent)) return ERROR_INVALID_HANDLE;
   std::string path = joinPath(parent.path, subKey);
-  if (LONG error = backend().openKey(path, desired); error != ERROR_SUCCESS) return error;
+  if (LONG error = plat::registryResultCode(backend().openKey(path, forWriting(desired))); error != ERROR_SUCCESS) {
+    return error;
+  }
   *result = handles().add(OpenKey{path, desired});
   return ERROR_SUCCESS;
 }
@@ -63,7 +69,10 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /
   if (!findKey(key, parent)) return ERROR_INVALID_HANDLE;
   std::string path = joinPath(parent.path, subKey);
   bool created = false;
-  if (LONG error = backend().createKey(path, desired, created); error != ERROR_SUCCESS) return error;
+  if (LONG error = plat::registryResultCode(backend().createKey(path, forWriting(desired), created));
+      error != ERROR_SUCCESS) {
+    return error;
+  }
   if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   *result = handles().add(OpenKey{path, desired});
   return ERROR_SUCCESS;
@@ -81,7 +90,8 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD /*reserved*/, L
   if ((open.access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (data != nullptr && dataSize == nullptr) return ERROR_INVALID_PARAMETER;
   plat::RegistryValue value;
-  if (LONG error = backend().queryValue(open.path, valueName ? valueName : "", value); error != ERROR_SUCCESS) {
+  if (LONG error = plat::registryResultCode(backend().queryValue(open.path, valueName ? valueName : "", value));
+      error != ERROR_SUCCESS) {
     return error;
   }
   if (type) *type = value.type;
@@ -107,14 +117,14 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD
   if ((open.access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (data == nullptr && dataSize != 0) return ERROR_INVALID_PARAMETER;
   plat::RegistryValue value{type, std::vector<std::uint8_t>(data, data + dataSize)};
-  return backend().setValue(open.path, valueName ? valueName : "", value);
+  return plat::registryResultCode(backend().setValue(open.path, valueName ? valueName : "", value));
 }
 
 LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName) {
   OpenKey open;
   if (!findKey(key, open)) return ERROR_INVALID_HANDLE;
   if ((open.access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  return backend().deleteValue(open.path, valueName ? valueName : "");
+  return plat::registryResultCode(backend().deleteValue(open.path, valueName ? valueName : ""));
 }
 
 LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD /*reserved*/,
@@ -127,7 +137,9 @@ LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, L
   if (!findKey(key, open)) return ERROR_INVALID_HANDLE;
   if ((open.access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
   std::string subkey;
-  if (LONG error = backend().subkeyName(open.path, index, subkey); error != ERROR_SUCCESS) return error;
+  if (LONG error = plat::registryResultCode(backend().subkeyName(open.path, index, subkey)); error != ERROR_SUCCESS) {
+    return error;
+  }
   if (subkey.size() + 1 > *nameSize) return ERROR_MORE_DATA;
   std::memcpy(name, subkey.c_str(), subkey.size() + 1);
   *nameSize = static_cast<DWORD>(subkey.size());

@@ -7,10 +7,11 @@
 #include <optional>
 #include <string>
 
+#include "common/AsciiCase.h"
 #include "machine/Machine.h"
 #include "machine/ServiceBackend.h"
-#include "win32/AsciiCase.h"
 #include "win32/HandleTable.h"
+#include "win32/MachineCodes.h"
 #include "winsvc.h"
 
 namespace {
@@ -81,7 +82,7 @@ SC_HANDLE WINAPI OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD d
     return nullptr;
   }
   auto machine = plat::currentMachine();
-  if (DWORD error = machine->services().connect(); error != ERROR_SUCCESS) {
+  if (DWORD error = plat::serviceResultCode(machine->services().connect()); error != ERROR_SUCCESS) {
     SetLastError(error);
     return nullptr;
   }
@@ -98,7 +99,7 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desir
     SetLastError(ERROR_INVALID_NAME);
     return nullptr;
   }
-  if (DWORD error = found->machine->services().openService(serviceName, neutralRights(desiredAccess));
+  if (DWORD error = plat::serviceResultCode(found->machine->services().openService(serviceName, neutralRights(desiredAccess)));
       error != ERROR_SUCCESS) {
     SetLastError(error);
     return nullptr;
@@ -111,7 +112,8 @@ BOOL WINAPI QueryServiceStatus(SC_HANDLE service, LPSERVICE_STATUS status) {
   if (!open) return FALSE;
   if (status == nullptr) return fail(ERROR_INVALID_PARAMETER);
   plat::ServiceStatus answer;
-  if (DWORD error = open->machine->services().queryStatus(open->serviceName, answer); error != ERROR_SUCCESS) {
+  if (DWORD error = plat::serviceResultCode(open->machine->services().queryStatus(open->serviceName, answer));
+      error != ERROR_SUCCESS) {
     return fail(error);
   }
   fill(answer, *status);
@@ -122,7 +124,9 @@ BOOL WINAPI StartServiceA(SC_HANDLE service, DWORD argumentCount, LPCSTR* argume
   auto open = serviceWith(service, SERVICE_START);
   if (!open) return FALSE;
   if (argumentCount != 0 && arguments == nullptr) return fail(ERROR_INVALID_PARAMETER);
-  if (DWORD error = open->machine->services().start(open->serviceName); error != ERROR_SUCCESS) return fail(error);
+  if (DWORD error = plat::serviceResultCode(open->machine->services().start(open->serviceName)); error != ERROR_SUCCESS) {
+    return fail(error);
+  }
   return TRUE;
 }
 
@@ -139,9 +143,9 @@ BOOL WINAPI ControlService(SC_HANDLE service, DWORD control, LPSERVICE_STATUS st
   plat::ServiceStatus answer;
   DWORD error = ERROR_SUCCESS;
   if (control == SERVICE_CONTROL_STOP) {
-    error = services.stop(open->serviceName, answer);
+    error = plat::serviceResultCode(services.stop(open->serviceName, answer));
   } else {
-    error = services.queryStatus(open->serviceName, answer);
+    error = plat::serviceResultCode(services.queryStatus(open->serviceName, answer));
     if (error != ERROR_SUCCESS) return fail(error);
     if (control != SERVICE_CONTROL_INTERROGATE) {
       error = ERROR_INVALID_SERVICE_CONTROL;

@@ -13,6 +13,8 @@
 #include "machine/Machine.h"
 #include "machine/NetworkBackend.h"
 #include "netcon.h"
+#include "rtl/Utf16.h"
+#include "win32/MachineCodes.h"
 
 namespace plat {
 namespace {
@@ -50,7 +52,8 @@ class ComObject : public Interface {
   std::shared_ptr<Machine> machine_;
 };
 
-LPWSTR taskMemText(const std::u16string& text) {
+LPWSTR taskMemText(const std::string& utf8) {
+  const std::u16string text = Utf8ToUtf16(utf8);
   auto* copy = static_cast<LPWSTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(WCHAR)));
   if (copy != nullptr) std::char_traits<WCHAR>::copy(copy, text.c_str(), text.size() + 1);
   return copy;
@@ -67,7 +70,7 @@ class NetConnection final : public ComObject<INetConnection, IID_INetConnection>
     if (properties == nullptr) return E_POINTER;
     *properties = nullptr;
     ConnectionProperties found;
-    if (HRESULT hr = network().connectionProperties(guid_, found); FAILED(hr)) return hr;
+    if (HRESULT hr = sharingResultCode(network().connectionProperties(guid_, found)); FAILED(hr)) return hr;
 
     auto* block = static_cast<NETCON_PROPERTIES*>(CoTaskMemAlloc(sizeof(NETCON_PROPERTIES)));
     if (block == nullptr) return E_OUTOFMEMORY;
@@ -80,8 +83,8 @@ class NetConnection final : public ComObject<INetConnection, IID_INetConnection>
       NcFreeNetconProperties(block);
       return E_OUTOFMEMORY;
     }
-    block->Status = found.status;
-    block->MediaType = found.mediaType;
+    block->Status = connectionStatusCode(found.status);
+    block->MediaType = mediaTypeCode(found.medium);
     *properties = block;
     return S_OK;
   }
@@ -98,16 +101,16 @@ class SharingConfiguration final : public ComObject<INetSharingConfiguration, II
   HRESULT WINAPI get_SharingEnabled(VARIANT_BOOL* enabled) override {
     if (enabled == nullptr) return E_POINTER;
     SharingRole role = SharingRole::none;
-    if (HRESULT hr = network().sharingRole(guid_, role); FAILED(hr)) return hr;
+    if (HRESULT hr = sharingResultCode(network().sharingRole(guid_, role)); FAILED(hr)) return hr;
     *enabled = role == SharingRole::none ? VARIANT_FALSE : VARIANT_TRUE;
     return S_OK;
   }
 
-  HRESULT WINAPI DisableSharing() override { return network().disableSharing(guid_); }
+  HRESULT WINAPI DisableSharing() override { return sharingResultCode(network().disableSharing(guid_)); }
 
   HRESULT WINAPI EnableSharing(SHARINGCONNECTIONTYPE type) override {
-    if (type == ICSSHARINGTYPE_PUBLIC) return network().enableSharing(guid_, SharingRole::publicSide);
-    if (type == ICSSHARINGTYPE_PRIVATE) return network().enableSharing(guid_, SharingRole::privateSide);
+    if (type == ICSSHARINGTYPE_PUBLIC) return sharingResultCode(network().enableSharing(guid_, SharingRole::publicSide));
+    if (type == ICSSHARINGTYPE_PRIVATE) return sharingResultCode(network().enableSharing(guid_, SharingRole::privateSide));
     return E_INVALIDARG;
   }
 
@@ -178,7 +181,7 @@ class NetSharingManager final : public ComObject<INetSharingManager, IID_INetSha
 
 HRESULT createNetSharingManager(REFIID iid, void** object) {
   auto current = currentMachine();
-  if (HRESULT hr = current->network().openSharingService(); FAILED(hr)) return hr;
+  if (HRESULT hr = sharingResultCode(current->network().openSharingService()); FAILED(hr)) return hr;
   auto* manager = new NetSharingManager(std::move(current));
   HRESULT hr = manager->QueryInterface(iid, object);
   manager->Release();

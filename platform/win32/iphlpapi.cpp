@@ -9,6 +9,8 @@
 
 #include "machine/Machine.h"
 #include "machine/NetworkBackend.h"
+#include "rtl/Utf16.h"
+#include "win32/MachineCodes.h"
 
 namespace {
 
@@ -70,7 +72,7 @@ DWORD WINAPI GetAdaptersInfo(PIP_ADAPTER_INFO adapterInfo, PULONG sizePointer) {
     record.AddressLength = static_cast<UINT>(std::min<std::size_t>(adapter.hardwareAddress.size(), MAX_ADAPTER_ADDRESS_LENGTH));
     if (record.AddressLength > 0) std::memcpy(record.Address, adapter.hardwareAddress.data(), record.AddressLength);
     record.Index = adapter.index;
-    record.Type = adapter.type;
+    record.Type = plat::interfaceTypeCode(adapter.type);
     record.DhcpEnabled = adapter.dhcpEnabled ? 1 : 0;
 
     std::vector<AddressPair> addresses;
@@ -100,16 +102,17 @@ DWORD WINAPI GetIfTable(PMIB_IFTABLE ifTable, PULONG size, BOOL order) {
   ifTable->dwNumEntries = static_cast<DWORD>(rows.size());
   MIB_IFROW* out = ifTable->table;
   for (const auto& row : rows) {
-    const std::size_t nameLength = std::min<std::size_t>(row.name.size(), MAX_INTERFACE_NAME_LEN - 1);
-    std::char_traits<WCHAR>::copy(out->wszName, row.name.data(), nameLength);
+    const std::u16string name = Utf8ToUtf16(row.name);
+    const std::size_t nameLength = std::min<std::size_t>(name.size(), MAX_INTERFACE_NAME_LEN - 1);
+    std::char_traits<WCHAR>::copy(out->wszName, name.data(), nameLength);
     out->dwIndex = row.index;
-    out->dwType = row.type;
+    out->dwType = plat::interfaceTypeCode(row.type);
     out->dwMtu = row.mtu;
     out->dwSpeed = row.speed;
     out->dwPhysAddrLen = static_cast<DWORD>(std::min<std::size_t>(row.hardwareAddress.size(), MAXLEN_PHYSADDR));
     if (out->dwPhysAddrLen > 0) std::memcpy(out->bPhysAddr, row.hardwareAddress.data(), out->dwPhysAddrLen);
-    out->dwAdminStatus = row.adminStatus;
-    out->dwOperStatus = row.operStatus;
+    out->dwAdminStatus = plat::adminStatusCode(row.enabled);
+    out->dwOperStatus = plat::operStatusCode(row.state);
     // The description with its NUL, which dwDescrLen counts.
     const std::size_t descriptionLength = std::min<std::size_t>(row.description.size(), MAXLEN_IFDESCR - 1);
     std::memcpy(out->bDescr, row.description.data(), descriptionLength);

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "common/FileMode.h"
 #include "win32/ErrnoMapping.h"
 #include "win32/FileAttributes.h"
 #include "windows.h"
@@ -12,7 +13,7 @@ namespace plat {
 DWORD fileAttributesOfMode(mode_t mode) {
   DWORD attributes = 0;
   if (S_ISDIR(mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
-  if ((mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
+  if (isReadOnlyMode(mode)) attributes |= FILE_ATTRIBUTE_READONLY;
   return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
 }
 

@@ -23,6 +23,7 @@
 #include "http/HttpLibrary.h"
 #include "machine/InternetBackend.h"
 #include "machine/Machine.h"
+#include "win32/MachineCodes.h"
 #include "wininet.h"
 
 namespace {
@@ -116,9 +117,9 @@ BOOL WINAPI InternetQueryOptionA(HINTERNET handle, DWORD option, LPVOID buffer, 
     *bufferLength = sizeof(DWORD);
     return fail(ERROR_INSUFFICIENT_BUFFER);
   }
-  std::uint32_t state = 0;
-  if (!plat::currentMachine()->internet().connectedState(state)) return fail(ERROR_NOT_SUPPORTED);
-  const DWORD value = state;
+  bool offline = false;
+  if (!plat::currentMachine()->internet().workingOffline(offline)) return fail(ERROR_NOT_SUPPORTED);
+  const DWORD value = plat::connectedStateCode(offline);
   std::memcpy(buffer, &value, sizeof value);
   *bufferLength = sizeof value;
   return TRUE;

@@ -6,6 +6,7 @@
 
 #include "machine/InternetBackend.h"
 #include "machine/Machine.h"
+#include "win32/MachineCodes.h"
 #include "wininet.h"
 
 namespace {
@@ -47,8 +48,7 @@ BOOL WINAPI InternetGetConnectedState(LPDWORD flags, DWORD reserved) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  std::uint32_t answer = 0;
-  const bool connected = plat::currentMachine()->internet().connectedFlags(answer);
-  if (flags != nullptr) *flags = answer;
-  return connected ? TRUE : FALSE;
+  const plat::InternetAccess access = plat::currentMachine()->internet().access();
+  if (flags != nullptr) *flags = plat::connectionFlagsCode(access);
+  return access.connected() ? TRUE : FALSE;
 }

@@ -17,8 +17,6 @@ namespace {
 
 using plat::SharingRole;
 
-constexpr std::int32_t E_FAIL_RESULT = static_cast<std::int32_t>(0x80004005);
-
 const QString Available =
     "Your current connection is available for broadcasting wifi signal,\nclick the button below to start wifi now.";
 const QString NotAvailable = "Your current connection is not available for sharing your Internet.";
@@ -272,7 +270,7 @@ TEST_F(Hotspot, StartWifiSharesTheSourceIntoTheNewNetworkAndStopWifiUndoesIt) {
 
 TEST_F(Hotspot, StartWifiWhoseSharingFailsSaysSoAndLeavesEverythingUnshared) {
   Open();
-  Network().failEnableSharing(WirelessGuid, E_FAIL_RESULT);
+  Network().failEnableSharing(WirelessGuid, plat::SharingStatus::Failed);
   Press(form->btnStartSharing);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Text, "Internet sharing could not be switched on.");

@@ -65,7 +65,7 @@ class LinuxMachineTest : public testing::Test {
 
   plat::SharingRole RoleOf(plat::Machine& run, const std::string& guid) {
     plat::SharingRole role = plat::SharingRole::none;
-    EXPECT_EQ(run.network().sharingRole(guid, role), 0);
+    EXPECT_EQ(run.network().sharingRole(guid, role), plat::SharingStatus::Ok);
     return role;
   }
 

@@ -157,7 +157,7 @@ TEST_F(ConnectionUnitTest, AdaptersMatchWithoutCaseAndTheLastMatchWins) {
 
 TEST_F(ConnectionUnitTest, AConnectionWhosePropertiesFailIsPassedOver) {
   start(Laptop());
-  network().failGetProperties(Wireless, E_FAIL);
+  network().failGetProperties(Wireless, plat::SharingStatus::Failed);
   manager_->Refresh();
   EXPECT_EQ(Names(*manager_), std::vector<std::string>({"Local Area Connection", "VirtualBox Host-Only Network"}));
 }
@@ -197,7 +197,7 @@ TEST_F(ConnectionUnitTest, ConstructionPassesOnTheInventoryError) {
 TEST_F(ConnectionUnitTest, AFailingSharingServiceIsQuiet) {
   start(Laptop());
   manager_->Refresh();
-  network().failSharingService(HRESULT_FROM_WIN32(1058));
+  network().failSharingService(plat::SharingStatus::ServiceDisabled);
   EXPECT_NO_THROW(manager_->Refresh());
   EXPECT_EQ(manager_->Connections.Count(), 0);
   EXPECT_FALSE(manager_->EnableSharing(Wired, Wireless));
@@ -264,7 +264,7 @@ TEST_F(ConnectionUnitTest, EndsSharedAlreadyAreLeftAloneAndStillCount) {
 
 TEST_F(ConnectionUnitTest, AFailingDestinationLeavesTheSourceShared) {
   start(Laptop());
-  network().failEnableSharing(Wireless, E_ACCESSDENIED);
+  network().failEnableSharing(Wireless, plat::SharingStatus::AccessDenied);
   EXPECT_FALSE(manager_->EnableSharing(Wired, Wireless));
   EXPECT_EQ(network().sharedConnection(SharingRole::publicSide), Wired);
   EXPECT_EQ(network().sharedConnection(SharingRole::privateSide), "");
@@ -272,7 +272,7 @@ TEST_F(ConnectionUnitTest, AFailingDestinationLeavesTheSourceShared) {
 
 TEST_F(ConnectionUnitTest, ASourceWhosePropertiesFailIsNotFound) {
   start(Laptop());
-  network().failGetProperties(Wired, E_FAIL);
+  network().failGetProperties(Wired, plat::SharingStatus::Failed);
   EXPECT_FALSE(manager_->EnableSharing(Wired, Wireless));
   EXPECT_EQ(network().sharingCalls(), Calls({"open"}));
 }
@@ -287,7 +287,7 @@ TEST_F(ConnectionUnitTest, DisableSharingWalksEveryConnection) {
 
 TEST_F(ConnectionUnitTest, AFailureMidwayThroughDisableSharingStopsTheWalkThere) {
   start(Laptop().section("sharing", {{"public", Wired}, {"private", Virtual}}));
-  network().failDisableSharing(Wireless, E_FAIL);
+  network().failDisableSharing(Wireless, plat::SharingStatus::Failed);
   EXPECT_FALSE(manager_->DisableSharing());
   EXPECT_EQ(network().sharingCalls(), Calls({"open", "disable " + Wired, "disable " + Wireless}));
   EXPECT_EQ(network().sharedConnection(SharingRole::publicSide), "");
@@ -306,7 +306,7 @@ TEST_F(ConnectionUnitTest, ComIsUninitialisedOnEveryPath) {
         [this] { manager_->DisableSharing(); },
     };
     for (bool failing : {false, true}) {
-      network().failSharingService(failing ? E_FAIL : S_OK);
+      network().failSharingService(failing ? plat::SharingStatus::Failed : plat::SharingStatus::Ok);
       for (const auto& operation : operations) {
         operation();
         EXPECT_FALSE(ComInitialised()) << (failing ? "failing" : "working");

@@ -214,15 +214,15 @@ TEST_F(LinuxLaptop, OnlyThePrimaryConnectionIsSharedAndOnlyIntoWifi) {
   EXPECT_FALSE(network->sharesInternetInto(wifiGuid));
 
   // The Wi-Fi card is not where NetworkManager's default route goes.
-  EXPECT_LT(network->enableSharing(wifiGuid, SharingRole::publicSide), 0);
+  EXPECT_EQ(network->enableSharing(wifiGuid, SharingRole::publicSide), plat::SharingStatus::NotSupported);
   EXPECT_EQ(BrisklaneLastRefusal(),
             "Wi-Fi (wlp2s0) cannot be the shared Internet connection: NetworkManager shares the one that carries the "
             "default route, Ethernet (enp0s31f6).");
-  EXPECT_LT(network->enableSharing(wiredGuid, SharingRole::privateSide), 0);
+  EXPECT_EQ(network->enableSharing(wiredGuid, SharingRole::privateSide), plat::SharingStatus::NotSupported);
   EXPECT_EQ(BrisklaneLastRefusal(),
             "Ethernet (enp0s31f6) cannot carry the hotspot: the Internet is shared into a Wi-Fi hotspot only.");
   SharingRole role = SharingRole::publicSide;
-  ASSERT_EQ(network->sharingRole(wiredGuid, role), 0);
+  ASSERT_EQ(network->sharingRole(wiredGuid, role), plat::SharingStatus::Ok);
   EXPECT_EQ(role, SharingRole::none);
   // A later walk starts without the reason of an earlier refusal.
   EXPECT_TRUE(manager.EnableSharing(wiredGuid, wifiGuid));
@@ -238,7 +238,7 @@ TEST_F(LinuxLaptop, RolesOutliveTheRunUntilTheyAreReset) {
   }
   install();
   SharingRole role = SharingRole::none;
-  ASSERT_EQ(network->sharingRole(wifiGuid, role), 0);
+  ASSERT_EQ(network->sharingRole(wifiGuid, role), plat::SharingStatus::Ok);
   EXPECT_EQ(role, SharingRole::privateSide);
   EXPECT_TRUE(network->sharesInternetInto(wifiGuid));
 
@@ -256,7 +256,7 @@ TEST_F(LinuxLaptop, RolesOutliveTheRunUntilTheyAreReset) {
 
   network->resetSharing();
   install();
-  ASSERT_EQ(network->sharingRole(wiredGuid, role), 0);
+  ASSERT_EQ(network->sharingRole(wiredGuid, role), plat::SharingStatus::Ok);
   EXPECT_EQ(role, SharingRole::none);
   EXPECT_FALSE(network->sharesInternetInto(wifiGuid));
 }

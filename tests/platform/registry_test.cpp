@@ -130,11 +130,11 @@ TEST_P(RegistryTest, TRegistryReadsTypedValuesAndRaisesTheRuntimeMessages) {
 TEST(RegistryStore, InjectedFaultsReachTheCaller) {
   auto machine = testkit::SimMachineBuilder().registryKey(runKey).build();
   testkit::ScopedMachine scope(machine);
-  machine->simRegistry().failKey(runKey, ERROR_ACCESS_DENIED);
+  machine->simRegistry().failKey(runKey, plat::RegistryStatus::AccessDenied);
   HKEY key = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, runKey, 0, KEY_READ, &key), ERROR_ACCESS_DENIED);
 
-  machine->simRegistry().failNextCall(ERROR_CANTREAD);
+  machine->simRegistry().failNextCall(plat::RegistryStatus::CannotRead);
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key), ERROR_CANTREAD);
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key), ERROR_SUCCESS);
   RegCloseKey(key);
@@ -215,10 +215,10 @@ TEST(RegistryScenario, ValuesOfEveryKindLoadAndBadOnesAreRejected) {
                      .registryValue("K", "Blob", {{"type", REG_BINARY}, {"hex", "0a0b"}})
                      .build();
   plat::RegistryValue value;
-  ASSERT_EQ(machine->registry().queryValue("K", "Blob", value), ERROR_SUCCESS);
+  ASSERT_EQ(machine->registry().queryValue("K", "Blob", value), plat::RegistryStatus::Ok);
   EXPECT_EQ(value.type, REG_BINARY);
   EXPECT_EQ(value.data, (std::vector<std::uint8_t>{0x0a, 0x0b}));
-  ASSERT_EQ(machine->registry().queryValue("K", "Number", value), ERROR_SUCCESS);
+  ASSERT_EQ(machine->registry().queryValue("K", "Number", value), plat::RegistryStatus::Ok);
   EXPECT_EQ(value.type, REG_DWORD);
 
   const std::pair<nlohmann::json, const char*> faults[] = {

@@ -16,6 +16,10 @@ namespace {
 using nettest::Connection;
 using nettest::Guid;
 
+// What enabling fails with when another connection holds the role:
+// ERROR_ALREADY_EXISTS.
+constexpr HRESULT roleTaken = HRESULT_FROM_WIN32(183);
+
 constexpr DWORD Context = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER;
 
 HRESULT CreateManager(REFIID iid, void** object) {
@@ -228,11 +232,11 @@ TEST_F(SharingClassTest, PropertiesDescribeTheConnectionAndBelongToTheCaller) {
   NcFreeNetconProperties(properties);
   NcFreeNetconProperties(nullptr);
 
-  machine_->simNetwork().failGetProperties(Guid(3), E_ACCESSDENIED);
+  machine_->simNetwork().failGetProperties(Guid(3), plat::SharingStatus::AccessDenied);
   properties = reinterpret_cast<NETCON_PROPERTIES*>(8);
   EXPECT_EQ(all[2]->GetProperties(&properties), E_ACCESSDENIED);
   EXPECT_EQ(properties, nullptr);
-  machine_->simNetwork().failGetProperties(Guid(3), S_OK);
+  machine_->simNetwork().failGetProperties(Guid(3), plat::SharingStatus::Ok);
   ASSERT_EQ(all[2]->GetProperties(&properties), S_OK);
   EXPECT_EQ(properties->Status, NCS_DISCONNECTED);
   NcFreeNetconProperties(properties);
@@ -249,11 +253,11 @@ TEST_F(SharingClassTest, OneConnectionPerSharingRole) {
 
   EXPECT_EQ(first->EnableSharing(ICSSHARINGTYPE_PUBLIC), S_OK);
   EXPECT_EQ(first->EnableSharing(ICSSHARINGTYPE_PUBLIC), S_OK) << "asking again changes nothing";
-  EXPECT_EQ(second->EnableSharing(ICSSHARINGTYPE_PUBLIC), plat::sim::SimNetwork::roleTakenError);
-  EXPECT_EQ(first->EnableSharing(ICSSHARINGTYPE_PRIVATE), plat::sim::SimNetwork::roleTakenError)
+  EXPECT_EQ(second->EnableSharing(ICSSHARINGTYPE_PUBLIC), roleTaken);
+  EXPECT_EQ(first->EnableSharing(ICSSHARINGTYPE_PRIVATE), roleTaken)
       << "a connection holds one role";
   EXPECT_EQ(second->EnableSharing(ICSSHARINGTYPE_PRIVATE), S_OK);
-  EXPECT_EQ(third->EnableSharing(ICSSHARINGTYPE_PRIVATE), plat::sim::SimNetwork::roleTakenError);
+  EXPECT_EQ(third->EnableSharing(ICSSHARINGTYPE_PRIVATE), roleTaken);
   EXPECT_EQ(third->EnableSharing(2), E_INVALIDARG);
   ASSERT_EQ(second->get_SharingEnabled(&enabled), S_OK);
   EXPECT_EQ(enabled, VARIANT_TRUE);
@@ -269,8 +273,8 @@ TEST_F(SharingClassTest, OneConnectionPerSharingRole) {
 TEST_F(SharingClassTest, InjectedSharingFaultsAreReturned) {
   auto all = connections();
   auto first = configuration(all[0].get());
-  machine_->simNetwork().failEnableSharing(Guid(1), E_ACCESSDENIED);
-  machine_->simNetwork().failDisableSharing(Guid(1), E_FAIL);
+  machine_->simNetwork().failEnableSharing(Guid(1), plat::SharingStatus::AccessDenied);
+  machine_->simNetwork().failDisableSharing(Guid(1), plat::SharingStatus::Failed);
   EXPECT_EQ(first->EnableSharing(ICSSHARINGTYPE_PUBLIC), E_ACCESSDENIED);
   EXPECT_EQ(first->DisableSharing(), E_FAIL);
   EXPECT_EQ(machine_->simNetwork().sharedConnection(plat::SharingRole::publicSide), "");
@@ -287,7 +291,7 @@ TEST_F(SharingClassTest, ConfigurationNeedsAConnectionOfThisClass) {
 TEST(SharingService, UnavailableServiceFailsCreation) {
   auto machine = testkit::SimMachineBuilder().build();
   testkit::ScopedMachine scope(machine);
-  machine->simNetwork().failSharingService(HRESULT_FROM_WIN32(1058));
+  machine->simNetwork().failSharingService(plat::SharingStatus::ServiceDisabled);
   OnFreshThread([] {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     IUnknown* object = nullptr;

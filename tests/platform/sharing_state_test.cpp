@@ -18,6 +18,7 @@
 #include "testkit/SimMachineBuilder.h"
 #include "objbase.h"
 #include "testkit/TempDir.h"
+#include "win32/MachineCodes.h"
 #include "winreg.h"
 
 namespace {
@@ -26,6 +27,7 @@ using nettest::Adapter;
 using nettest::Connection;
 using nettest::Guid;
 using plat::SharingRole;
+using plat::SharingStatus;
 
 const std::string Wired = Guid(1);
 const std::string Wireless = Guid(2);
@@ -44,14 +46,14 @@ TEST(SharingState, SurvivesANewMachineOnTheSameStateFolderUntilDisabled) {
   testkit::TempDir state;
   {
     auto machine = Builder().stateDir(state.path()).build();
-    ASSERT_EQ(machine->simNetwork().enableSharing(Wired, SharingRole::publicSide), 0);
-    ASSERT_EQ(machine->simNetwork().enableSharing(Wireless, SharingRole::privateSide), 0);
+    ASSERT_EQ(machine->simNetwork().enableSharing(Wired, SharingRole::publicSide), SharingStatus::Ok);
+    ASSERT_EQ(machine->simNetwork().enableSharing(Wireless, SharingRole::privateSide), SharingStatus::Ok);
   }
   {
     auto machine = Builder().stateDir(state.path()).build();
     EXPECT_EQ(machine->simNetwork().sharedConnection(SharingRole::publicSide), Wired);
     EXPECT_EQ(machine->simNetwork().sharedConnection(SharingRole::privateSide), Wireless);
-    ASSERT_EQ(machine->simNetwork().disableSharing(Wired), 0);
+    ASSERT_EQ(machine->simNetwork().disableSharing(Wired), SharingStatus::Ok);
   }
   auto machine = Builder().stateDir(state.path()).build();
   EXPECT_EQ(machine->simNetwork().sharedConnection(SharingRole::publicSide), "");
@@ -64,13 +66,14 @@ TEST(SharingState, AChangeThatCannotBeSavedFailsAndIsNotMade) {
   testkit::TempDir state;
   auto machine = Builder().stateDir(state.path()).build();
   auto& network = machine->simNetwork();
-  ASSERT_EQ(network.enableSharing(Wired, SharingRole::publicSide), 0);
+  ASSERT_EQ(network.enableSharing(Wired, SharingRole::publicSide), SharingStatus::Ok);
   std::filesystem::remove(state / "sharing.json");
   std::filesystem::create_directories(state / "sharing.json" / "in-the-way");
 
   testing::internal::CaptureStderr();
-  EXPECT_EQ(network.enableSharing(Wireless, SharingRole::privateSide), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
-  EXPECT_EQ(network.disableSharing(Wired), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(plat::sharingResultCode(network.enableSharing(Wireless, SharingRole::privateSide)),
+            HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(plat::sharingResultCode(network.disableSharing(Wired)), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find("cannot save " + (state / "sharing.json").string()), std::string::npos) << said;
   EXPECT_EQ(network.sharedConnection(SharingRole::publicSide), Wired);
@@ -81,7 +84,7 @@ TEST(SharingState, ScenarioSeedsTheStateAndASavedStateWins) {
   testkit::TempDir state;
   auto seeded = Builder().section("sharing", {{"public", Wired}, {"private", nullptr}}).stateDir(state.path()).build();
   EXPECT_EQ(seeded->simNetwork().sharedConnection(SharingRole::publicSide), Wired);
-  ASSERT_EQ(seeded->simNetwork().disableSharing(Wired), 0);
+  ASSERT_EQ(seeded->simNetwork().disableSharing(Wired), SharingStatus::Ok);
   seeded.reset();
   auto again = Builder().section("sharing", {{"public", Wired}}).stateDir(state.path()).build();
   EXPECT_EQ(again->simNetwork().sharedConnection(SharingRole::publicSide), "");
@@ -147,9 +150,9 @@ TEST(SharingState, InternetReachesThePrivateSideThroughAConnectedPublicSide) {
     auto machine = Builder(Connections(c.wiredStatus, c.wiredInternet)).build();
     auto& network = machine->simNetwork();
     if (!c.publicSide.empty()) {
-      ASSERT_EQ(network.enableSharing(c.publicSide, SharingRole::publicSide), 0) << c.what;
+      ASSERT_EQ(network.enableSharing(c.publicSide, SharingRole::publicSide), SharingStatus::Ok) << c.what;
     }
-    ASSERT_EQ(network.enableSharing(Wireless, SharingRole::privateSide), 0) << c.what;
+    ASSERT_EQ(network.enableSharing(Wireless, SharingRole::privateSide), SharingStatus::Ok) << c.what;
     EXPECT_EQ(network.sharesInternetTo(c.asked), c.expected) << c.what;
   }
 }

@@ -70,14 +70,14 @@ TEST_F(AutoRun, AddCreatesTheRunKeyAndRemoveDeletesOnlyItsValue) {
 }
 
 TEST_F(AutoRun, KeyThatCannotBeOpenedIsSilent) {
-  registry().failKey(AutoRunKey, ERROR_ACCESS_DENIED);
+  registry().failKey(AutoRunKey, plat::RegistryStatus::AccessDenied);
   EXPECT_NO_THROW(AddAutoRun("/opt/brisklane", "Brisklane"));
   EXPECT_NO_THROW(RemoveAutoRun("Brisklane"));
   EXPECT_FALSE(registry().hasValue(AutoRunKey, "Brisklane"));
 }
 
 TEST_F(AutoRun, FailedWriteRaisesWithTheValueName) {
-  registry().failWrites(AutoRunKey, ERROR_ACCESS_DENIED);
+  registry().failWrites(AutoRunKey, plat::RegistryStatus::AccessDenied);
   try {
     AddAutoRun("/opt/brisklane", "Brisklane");
     FAIL() << "no error raised";

@@ -85,7 +85,7 @@ TEST_F(TwoLaptops, TheGuestReachesTheInternetWhileTheHostSharesIt) {
   EXPECT_EQ(wifi.InternetStatus(), 1);
 
   // The host stops sharing; its keeper tells the air (one round of it here).
-  ASSERT_EQ(host->simNetwork().disableSharing(wlan), 0);
+  ASSERT_EQ(host->simNetwork().disableSharing(wlan), plat::SharingStatus::Ok);
   host->simRadio().tendAir();
   wifi.CheckInternetNow();
   gate.allow(1);

@@ -1,4 +1,4 @@
-#include "win32/AtomicFile.h"
+#include "common/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <system_error>
 
-#include "win32/FileAttributes.h"
+#include "common/FileMode.h"
 
 namespace plat {
 namespace {
@@ -72,7 +72,7 @@ bool writeInPlace(const fs::path& target, std::string_view content) {
 int refusalFor(const struct stat& status) {
   if (S_ISDIR(status.st_mode)) return EISDIR;
   if (!S_ISREG(status.st_mode)) return EACCES;
-  if (fileAttributesOfMode(status.st_mode) & FILE_ATTRIBUTE_READONLY) return EACCES;
+  if (isReadOnlyMode(status.st_mode)) return EACCES;
   return 0;
 }
 
