@@ -81,7 +81,7 @@ class WifiServiceRepairTest : public testing::Test {
   // past the registry's faults.
   int controlFlags() {
     plat::RegistryValue value;
-    if (registry().queryValue(InterfaceKey, "ControlFlags", value) != ERROR_SUCCESS || value.type != REG_DWORD) return -1;
+    if (!registry().queryValue(InterfaceKey, "ControlFlags", value).ok() || value.type != REG_DWORD) return -1;
     std::int32_t flags = 0;
     std::memcpy(&flags, value.data.data(), sizeof flags);
     return flags;
@@ -130,7 +130,7 @@ TEST_F(WifiServiceRepairTest, NeedsServiceStartDecisions) {
        },
        {}, False},
       {"service running, interface key cannot be opened", runningService,
-       [](plat::RegistryStore& registry) { registry.failKey(InterfaceKey, ERROR_ACCESS_DENIED); }, False},
+       [](plat::RegistryStore& registry) { registry.failKey(InterfaceKey, plat::RegistryStatus::AccessDenied); }, False},
       {"service running, flag value missing", both(runningService, withoutFlagsValue), {},
        Raises("Failed to get data for 'ControlFlags'")},
       {"service running, flag value text",
@@ -175,16 +175,16 @@ TEST_F(WifiServiceRepairTest, InterfaceFlagStepsAndTheirRegistryFailures) {
       {"no interfaces key", [](nlohmann::json& json) { json["registry"].erase(InterfaceKey); }, {}, False, False, -1},
       // The first registry call of a step opens the interfaces key.
       {"interfaces key cannot be opened", {},
-       [](plat::RegistryStore& registry) { registry.failNextCall(ERROR_ACCESS_DENIED); }, False, False, ShippedFlags},
+       [](plat::RegistryStore& registry) { registry.failNextCall(plat::RegistryStatus::AccessDenied); }, False, False, ShippedFlags},
       {"interface key cannot be opened", {},
-       [](plat::RegistryStore& registry) { registry.failKey(InterfaceKey, ERROR_ACCESS_DENIED); }, False, False,
+       [](plat::RegistryStore& registry) { registry.failKey(InterfaceKey, plat::RegistryStatus::AccessDenied); }, False, False,
        ShippedFlags},
       {"flag value missing", withoutFlagsValue, {}, Raises("Failed to get data for 'ControlFlags'"),
        Raises("Failed to get data for 'ControlFlags'"), -1},
       {"flag value text", [](nlohmann::json& json) { json["registry"][InterfaceKey]["ControlFlags"] = "49154"; }, {},
        Raises("Invalid data type for 'ControlFlags'"), Raises("Invalid data type for 'ControlFlags'"), -1},
       {"flag value cannot be written", {},
-       [](plat::RegistryStore& registry) { registry.failWrites(InterfaceKey, ERROR_ACCESS_DENIED); }, True,
+       [](plat::RegistryStore& registry) { registry.failWrites(InterfaceKey, plat::RegistryStatus::AccessDenied); }, True,
        Raises("Failed to set data for 'ControlFlags'"), ShippedFlags},
   };
   for (const auto& c : cases) {
@@ -212,7 +212,7 @@ TEST_F(WifiServiceRepairTest, RestartStopsSetsTheFlagAndStartsWhateverEachStepGa
   const auto start = [&](nlohmann::json phase) { return service("start", std::move(phase)); };
   const auto deny = [&](const char* right) { return service("deny", nlohmann::json::array({right})); };
   const Fault unwritable = [](plat::RegistryStore& registry) {
-    registry.failWrites(InterfaceKey, ERROR_ACCESS_DENIED);
+    registry.failWrites(InterfaceKey, plat::RegistryStatus::AccessDenied);
   };
   constexpr int Repaired = ShippedFlags | 0x8000;
   struct Case {
