@@ -196,6 +196,33 @@ class TwoLinuxLaptops(unittest.TestCase):
         self.assertEqual(hotspots(self.first), {})
         exit_program(router)
 
+    def test_a_networkmanager_that_keeps_start_wifi_waiting_never_freezes_the_window(self):
+        """While polkit asks the user for a password, NetworkManager does not
+        answer Start WiFi: the window goes on answering and says what it
+        waits for, Stop WiFi gives the wait up, and what NetworkManager
+        brings up afterwards goes again. With NetworkManager hung, Exit still
+        ends the program."""
+        held = ["AddAndActivateConnection2"]
+        router = self.router()
+        self.first.control("SetReplyDelayOf", -1.0, held)
+        router.press("Start WiFi")
+        router.wait_status("Starting Wi-Fi\u2026")
+        router.press("Select...")
+        router.wait_window("Select Connection")
+        router.press("Cancel")
+        router.press("Stop WiFi")
+        router.answer_message("Wi-Fi stopped successfully!")
+        router.wait_status("Ready for Sharing")
+        self.first.control("SetReplyDelayOf", 0.0, held)
+        self.assert_nothing_left(self.first)
+
+        self.first.control("SetReplyDelay", -1.0)
+        router.press("Start WiFi")
+        router.wait_status("Starting Wi-Fi\u2026")
+        exit_program(router)
+        self.first.control("SetReplyDelay", 0.0)
+        self.assert_nothing_left(self.first)
+
     def test_killed_or_terminated_router_leaves_nothing(self):
         for ending in (signal.SIGTERM, signal.SIGKILL):
             with self.subTest(ending=ending.name):

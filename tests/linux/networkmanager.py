@@ -68,7 +68,9 @@ devices are named by interface, networks by BSSID, specs are JSON text:
   much later and takes effect only then; 0 answers at once again; negative
   holds every call unanswered until the delay is set to 0 or more, which
   answers the held calls after that new delay; calls of the caller of
-  SetReplyDelay itself are never held), Stop() (NetworkManager leaves the bus), Start(),
+  SetReplyDelay itself are never held), SetReplyDelayOf(d seconds, as
+  members; the same for calls of these methods only, as polkit holds the
+  actions it asks a user about), Stop() (NetworkManager leaves the bus), Start(),
   Restart() (leaves and comes back with fresh objects, keeping what a
   real restart keeps).
 '''
@@ -254,6 +256,11 @@ def SetFailing(self, message):
 @dbus.service.method(MOCK_IFACE, in_signature='d', out_signature='', sender_keyword='sender')
 def SetReplyDelay(self, seconds, sender=None):
     self.networkmanager_gate.set_delay(seconds, sender)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='das', out_signature='', sender_keyword='sender')
+def SetReplyDelayOf(self, seconds, members, sender=None):
+    self.networkmanager_gate.set_delay(seconds, sender, [str(member) for member in members])
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='')

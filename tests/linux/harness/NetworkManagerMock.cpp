@@ -144,6 +144,10 @@ void NetworkManagerMock::setReplyDelay(std::chrono::milliseconds delay) {
   control(QStringLiteral("SetReplyDelay"), {std::chrono::duration<double>(delay).count()});
 }
 
+void NetworkManagerMock::setReplyDelay(std::chrono::milliseconds delay, const QStringList& methods) {
+  control(QStringLiteral("SetReplyDelayOf"), {std::chrono::duration<double>(delay).count(), methods});
+}
+
 void NetworkManagerMock::setConnectivity(int connectivity) {
   control(QStringLiteral("SetConnectivity"), {connectivity});
 }

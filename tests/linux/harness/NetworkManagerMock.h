@@ -112,6 +112,9 @@ class NetworkManagerMock {
   // set again, which answers them after the new delay. This mock's own
   // reads (deviceState(), property(), ...) are answered at once.
   void setReplyDelay(std::chrono::milliseconds delay);
+  // The same for the calls of these methods only, as polkit holds an action
+  // while it asks the user.
+  void setReplyDelay(std::chrono::milliseconds delay, const QStringList& methods);
 
   // NetworkManager leaves the bus (objects gone), comes back, or both.
   void stop();

@@ -23,12 +23,14 @@ class Gate:
         self.mock = mock
         self.delay = 0.0  # seconds; negative: never
         self.exempt = None  # the unique name of the connection that set the delay
+        self.members = None
         self.held = []
         mock.connection.add_message_filter(self._arrived)
 
-    def set_delay(self, seconds, setter):
+    def set_delay(self, seconds, setter, members=None):
         self.delay = float(seconds)
         self.exempt = str(setter)
+        self.members = set(members) if members else None  # None: every method
         if self.delay >= 0:
             held, self.held = self.held, []
             for connection, message in held:
@@ -42,6 +44,8 @@ class Gate:
             return PASS
         self._record(target, message)
         if self.delay == 0 or message.get_sender() == self.exempt:
+            return PASS
+        if self.members is not None and message.get_member() not in self.members:
             return PASS
         if self.delay < 0:
             self.held.append((connection, message))
