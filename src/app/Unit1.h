@@ -310,9 +310,11 @@ class TForm1 : public QMainWindow {
   // changed, so that the status bar follows the state.
   void RefreshStatusPanels();
   void actRefresh2Execute();
-  // What the action running says in the status bar's first panel; empty:
-  // the panel's own text again.
+  // What the action running says in the status bar's first panel (said
+  // instead, while the machine waits for the user's permission); empty: the
+  // panel's own text again.
   void ShowActionStatus(const QString& text);
+  void RefreshActionStatus();
 
   // Owned components, in the order FormDestroy releases them.
   std::unique_ptr<TWifiConnection> FWifi;
@@ -327,6 +329,8 @@ class TForm1 : public QMainWindow {
   bool FStarting = false;       // FAction runs Start WiFi
   bool FStartGivenUp = false;   // Stop WiFi was pressed while it did
   QString FMachineNotice;       // the first panel's own text
+  QString FActionStatus;        // what the action running says
+  QTimer* tmrActionStatus = nullptr;  // made at the first action
   bool FSharingAvailable = false;
   std::string FSourceGuid;
   std::string FDestGuid;

@@ -54,7 +54,7 @@ void TForm1::actDisconnectUpdate() { actDisconnect->setEnabled(!FSharingAvailabl
 void TForm1::actConnectExecute() {
   if (FAction->Running()) return;
   auto reason = std::make_shared<std::optional<std::string>>();
-  ShowActionStatus(QStringLiteral("Connecting\u2026"));
+  ShowActionStatus(Translate(QStringLiteral("Connecting…")));
   FAction->Start(
       [this, reason] {
         if (!FWifi->ConnectOrCreate()) *reason = FWifi->RefusalReason();
@@ -74,7 +74,7 @@ void TForm1::actConnectExecute() {
 
 void TForm1::actDisconnectExecute() {
   if (FAction->Running()) return;
-  ShowActionStatus(QStringLiteral("Disconnecting\u2026"));
+  ShowActionStatus(Translate(QStringLiteral("Disconnecting…")));
   FAction->Start([this] { FWifi->DeleteNetwork(); },
                  [this] {
                    ShowActionStatus({});

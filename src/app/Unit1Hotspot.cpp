@@ -9,6 +9,7 @@
 #include "app/FormKit.h"
 #include "app/MessageBoxes.h"
 #include "app/SelectNetworkFormUnit.h"
+#include "app/Translation.h"
 #include "app/Unit1.h"
 #include "app/Unit1Private.h"
 #include "brisklane_refusal.h"
@@ -156,7 +157,7 @@ void TForm1::actStartSharingExecute() {
   };
   auto outcome = std::make_shared<TOutcome>();
   FStarting = true;
-  ShowActionStatus(QStringLiteral("Starting Wi-Fi\u2026"));
+  ShowActionStatus(Translate(QStringLiteral("Starting Wi-Fi…")));
   FAction->Start(
       [this, outcome, source = FSourceGuid, dest = FDestGuid] {
         FConnectionManager->DisableSharing();
@@ -213,11 +214,11 @@ void TForm1::actStopSharingExecute() {
     if (!FStarting || FGivingUp->Running()) return;
     // Gives up the start still waiting; its end tells the user.
     FStartGivenUp = true;
-    ShowActionStatus(QStringLiteral("Stopping Wi-Fi\u2026"));
+    ShowActionStatus(Translate(QStringLiteral("Stopping Wi-Fi…")));
     FGivingUp->Start([this] { FWifi->DeleteNetwork(); }, [] {});
     return;
   }
-  ShowActionStatus(QStringLiteral("Stopping Wi-Fi\u2026"));
+  ShowActionStatus(Translate(QStringLiteral("Stopping Wi-Fi…")));
   FAction->Start(
       [this] {
         FConnectionManager->DisableSharing();

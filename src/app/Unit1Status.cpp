@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "app/FormKit.h"
 #include "app/Pictures.h"
@@ -11,6 +12,7 @@
 #include "app/Unit1.h"
 #include "app/Unit1Private.h"
 #include "app/Unit1StatusPanel.h"
+#include "brisklane_refusal.h"
 #include "update/CheckUpdateThread.h"
 #include "wifi/WifiNetwork.h"
 
@@ -19,6 +21,8 @@ using namespace unit1;
 namespace {
 
 enum : int { SharingPanel = 1, InternetPanel = 2 };
+// How often the status of an action running looks at what it waits for.
+constexpr int ActionStatusMilliseconds = 250;
 
 }  // namespace
 
@@ -76,7 +80,28 @@ void TForm1::RefreshStatusPanels() {
 }
 
 void TForm1::ShowActionStatus(const QString& text) {
-  StatusBarPanel1->setText(text.isEmpty() ? FMachineNotice : Translate(text));
+  FActionStatus = text;
+  if (!tmrActionStatus) {
+    tmrActionStatus = new QTimer(this);
+    tmrActionStatus->setInterval(ActionStatusMilliseconds);
+    connect(tmrActionStatus, &QTimer::timeout, this, &TForm1::RefreshActionStatus);
+  }
+  if (text.isEmpty()) {
+    tmrActionStatus->stop();
+  } else {
+    tmrActionStatus->start();
+  }
+  RefreshActionStatus();
+}
+
+void TForm1::RefreshActionStatus() {
+  if (FActionStatus.isEmpty()) {
+    StatusBarPanel1->setText(FMachineNotice);
+  } else if (BrisklaneMachineAwaiting() == BRISKLANE_AWAITING_PERMISSION) {
+    StatusBarPanel1->setText(Translate(QStringLiteral("Waiting for permission…")));
+  } else {
+    StatusBarPanel1->setText(FActionStatus);
+  }
 }
 
 void TForm1::actRefresh2Execute() {
