@@ -152,8 +152,6 @@ Timing Run::observe(Program& program) {
       pause(1s);
     }
     if (!program.closed()) press(program, "actExit");
-  } else if (timing_.toResult) {
-    pause(1s);  // the work that follows the result
   }
   if (abandoned || cell_.operation == Operation::exit) {
     {
@@ -161,6 +159,8 @@ Timing Run::observe(Program& program) {
       timing_.expectsEnd = true;
     }
     waitFor([&] { return program.closed(); }, 15s);
+  } else if (timing_.toResult) {
+    pause(1s);  // the work that follows the result
   }
   if (program.closed()) {
     {
