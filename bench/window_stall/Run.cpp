@@ -98,10 +98,12 @@ Timing Run::perform() {
     Laptop laptop(cell_.operation == Operation::connect ? Laptop::Kind::joining : Laptop::Kind::sharing,
                   cell_.accessPoints);
     Program program;
-    {
-      std::lock_guard lock(mutex_);
-      program_ = &program;
-    }
+    // The watchdog looks at the window's boxes only while the window is there.
+    struct Shown {
+      Run& run;
+      Shown(Run& run, const Program& program) : run(run) { run.show(&program); }
+      ~Shown() { run.show(nullptr); }
+    } shown(*this, program);
     const char* ready = readyAction(cell_.operation);
     if (cell_.operation != Operation::startUp) {
       program.open();
@@ -124,12 +126,15 @@ Timing Run::perform() {
     }
     const Timing timing = observe(program);
     laptop.networkManager().setReplyDelay(0ms);  // so that what is left of the window can go
-    std::lock_guard lock(mutex_);
-    program_ = nullptr;
     return timing;
   } catch (const std::exception& error) {
     return failure(error.what());
   }
+}
+
+void Run::show(const Program* program) {
+  std::lock_guard lock(mutex_);
+  program_ = program;
 }
 
 void Run::begin() {

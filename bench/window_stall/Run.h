@@ -33,6 +33,7 @@ class Run {
 
  private:
   Timing observe(Program& program);
+  void show(const Program* program);
   void begin();
   bool resultSeen(const Program& program);
   // The operation's result box, if one appeared in the time a result counts.

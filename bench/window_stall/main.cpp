@@ -5,7 +5,6 @@
 // has a process of its own, so that a window stuck in a call can be given up.
 //
 //   window_stall [--quick]   --quick: NetworkManager answering at once, 100 access points
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
