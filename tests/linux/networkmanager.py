@@ -44,6 +44,8 @@ Parameters (JSON, all optional) describe the machine at start:
   permissions {"network-control": "yes"|"no"|"auth", ...}
   agent_grants true (what a polkit agent answers for "auth")
   auto_activation false
+  file        a JSON file that holds the parameters instead (a crowded air
+              does not fit on a command line)
 
 Control methods (interface org.freedesktop.DBus.Mock on /org/freedesktop);
 devices are named by interface, networks by BSSID, specs are JSON text:
@@ -97,7 +99,11 @@ IS_OBJECT_MANAGER = True
 
 
 def load(mock, parameters):
-    mock.networkmanager = Manager(mock, dict(parameters or {}))
+    parameters = dict(parameters or {})
+    if 'file' in parameters:
+        with open(parameters['file'], encoding='utf-8') as machine:
+            parameters = json.load(machine)
+    mock.networkmanager = Manager(mock, parameters)
     serve_managed_objects(mock)
     mock.networkmanager_stopped = None
     mock.networkmanager_gate = Gate(mock)

@@ -3,6 +3,7 @@
 #include <sys/prctl.h>
 
 #include <csignal>
+#include <fstream>
 #include <iostream>
 #include <stdexcept>
 
@@ -44,10 +45,12 @@ NetworkManagerMock::NetworkManagerMock(const MockMachine& machine)
   environment.insert(QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1"));
   process_.setProcessEnvironment(environment);
   process_.setProgram(QString::fromLatin1(kPython));
+  // A file, since thousands of networks in the air do not fit on a command line.
+  std::ofstream(dir_ / "machine.json") << toJson(machine).dump();
   process_.setArguments({QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"),
                          QStringLiteral(NM_MOCK_TEMPLATE), QStringLiteral("-l"),
                          QString::fromStdString((dir_ / "mock.log").string()), QStringLiteral("-p"),
-                         fromJson(toJson(machine))});
+                         fromJson({{"file", (dir_ / "machine.json").string()}})});
   process_.setStandardOutputFile(QProcess::nullDevice());
   process_.setStandardErrorFile(QString::fromStdString((dir_ / "mock.err").string()));
   process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });

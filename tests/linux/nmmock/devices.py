@@ -191,13 +191,18 @@ class Device(Exported):
             self.emit(WIRELESS, 'AccessPointRemoved', point.path)
             self._publish_access_points()
             point.withdraw()
+        added = []
         for bssid, network in heard.items():
             if bssid in self.access_points:
                 self.access_points[bssid].refresh()
                 continue
             point = AccessPoint(self.manager, network)
             self.access_points[bssid] = point
+            added.append(point)
+        # One change of the list for all that were added (a scan may find thousands).
+        if added:
             self._publish_access_points()
+        for point in added:
             self.emit(WIRELESS, 'AccessPointAdded', point.path)
 
     def find_access_point(self, path):
