@@ -19,9 +19,9 @@ using testkit::FakeInterface;
 class ProbeWithoutNetwork : public plat::InternetBackend {
  public:
   ProbeWithoutNetwork(const std::filesystem::path& root, bool reachable) : routes_(root), reachable_(reachable) {}
-  bool connectedState(std::uint32_t& state) override { return routes_.connectedState(state); }
+  bool workingOffline(bool& offline) override { return routes_.workingOffline(offline); }
   bool checkConnection(const std::string&, std::chrono::milliseconds) override { return reachable_; }
-  bool connectedFlags(std::uint32_t& flags) override { return routes_.connectedFlags(flags); }
+  plat::InternetAccess access() override { return routes_.access(); }
 
  private:
   plat::lnx::LinuxInternet routes_;
