@@ -206,6 +206,13 @@ void TWifiConnection::Scan() {
 }
 
 bool TWifiConnection::ConnectOrCreate() {
+  // The machine may have found its interfaces since the last look found none;
+  // a look that says nothing new keeps the earlier word on why.
+  if (FInterfaceList.Count == 0) {
+    const std::string earlierReason = FNoInterfaceReason;
+    QueryInterfaces();
+    if (FInterfaceList.Count == 0 && FNoInterfaceReason.empty()) FNoInterfaceReason = earlierReason;
+  }
   const std::u16string ssid = Utf8ToUtf16(FSSID);
   TWLanNetwork* target = nullptr;
   for (auto& entry : FNetworks) {

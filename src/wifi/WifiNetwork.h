@@ -120,7 +120,8 @@ class TWifiConnection {
   // last GetVisibleNetworkList, else 0.
   DWORD QueryInterfaces();
   // Joins the last visible network named SSID of kind 1, leaving every other
-  // network an interface is on, or else creates the network.
+  // network an interface is on, or else creates the network; when the last
+  // look found no interface, it looks again first (QueryInterfaces).
   bool ConnectOrCreate();
   // AddSsid(SSID, Password) on the first interface; false without one.
   bool CreateNetwork();
