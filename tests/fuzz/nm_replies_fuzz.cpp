@@ -213,17 +213,7 @@ std::size_t repliesConverted = 0;
 
 }  // namespace
 
-#if defined(__SANITIZE_THREAD__)
-// As in the Linux machine's tests (tests/linux/main.cpp): Qt, GLib and
-// libdbus are not built with ThreadSanitizer, so what they do themselves is
-// ignored; races in this target and in NmReplies are still reported.
-extern "C" const char* __tsan_default_suppressions() {
-  return "called_from_lib:libQt6Core.so.6\n"
-         "called_from_lib:libQt6DBus.so.6\n"
-         "called_from_lib:libdbus-1.so.3\n"
-         "called_from_lib:libglib-2.0.so.0\n";
-}
-#endif
+#include "testkit/QtThreadSanitizer.h"
 
 extern "C" int BrisklaneFuzzReplayCheck() {
   if (repliesConverted > 0) return 0;

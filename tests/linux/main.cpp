@@ -7,20 +7,10 @@
 #include "harness/ChildProcess.h"
 #include "harness/NetworkManagerMock.h"
 #include "harness/PrivateBus.h"
+#include "testkit/QtThreadSanitizer.h"
 #include "testkit/TestEnvironment.h"
 
 #if defined(__SANITIZE_THREAD__)
-// Qt, its GLib event loop and libdbus are not built with ThreadSanitizer, so
-// it cannot see how they synchronise and would report their own memory
-// handling as races. What those libraries do themselves is ignored; races
-// in our code are still reported.
-extern "C" const char* __tsan_default_suppressions() {
-  return "called_from_lib:libQt6Core.so.6\n"
-         "called_from_lib:libQt6DBus.so.6\n"
-         "called_from_lib:libdbus-1.so.3\n"
-         "called_from_lib:libglib-2.0.so.0\n";
-}
-
 // The harness starts the mock and child programs from a process whose
 // threads (Qt's D-Bus thread among them) are running.
 extern "C" const char* __tsan_default_options() { return "die_after_fork=0"; }

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "service/AnimateThread.h"
@@ -16,14 +17,11 @@
 namespace {
 
 // Processes events until `condition` holds; false when it never does.
-bool processEventsUntil(const std::function<bool()>& condition) {
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > giveUp) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  }
-  return true;
+template <class Condition>
+bool waitUntil(Condition condition) {
+  return QTest::qWaitFor(condition, 20000);
 }
+
 
 class AnimateThreadTest : public testing::Test {
  protected:
@@ -85,11 +83,11 @@ TEST_F(AnimateThreadTest, EachFrameWaitsUntilTheUiThreadCarriedItOut) {
   animation.Start();
   untilWaiting(animation);
   EXPECT_EQ(shown(), "") << "nothing changes before the UI thread runs";
-  ASSERT_TRUE(processEventsUntil([&] { return !animation.WaitingForHandOff(); }));
+  ASSERT_TRUE(waitUntil([&] { return !animation.WaitingForHandOff(); }));
   EXPECT_EQ(shown(), "0");
   for (const char* next : {"1", "2", "0"}) {
     SCOPED_TRACE(next);
-    EXPECT_TRUE(processEventsUntil([&] { return shown() == next; }));
+    EXPECT_TRUE(waitUntil([&] { return shown() == next; }));
   }
 }
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/AppTestSupport.h"
@@ -20,19 +21,16 @@
 
 namespace {
 
+// Processes events until `condition` holds; false when it never does.
+template <class Condition>
+bool waitUntil(Condition condition) {
+  return QTest::qWaitFor(condition, 20000);
+}
+
 const char InterfacesKey[] = "SOFTWARE\\Microsoft\\WZCSVC\\Parameters\\Interfaces";
 const char InterfaceKey[] =
     "SOFTWARE\\Microsoft\\WZCSVC\\Parameters\\Interfaces\\{5E2B7C19-0A4D-4F63-8B1E-7C9D2A4F6B02}";
 
-// Processes events until `condition` holds; false when it never does.
-bool processEventsUntil(const std::function<bool()>& condition) {
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > giveUp) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  }
-  return true;
-}
 
 // The label shows all of its text, inside the window.
 void expectWholeTextInside(const QWidget& form, const QLabel* label) {
@@ -138,7 +136,7 @@ TEST_F(TroubleShooterTest, TimerShowsSuccessAndRestoresTheCursor) {
   EXPECT_FALSE(form.imgAnimate2->isHidden());
   // The animation goes on showing the final picture.
   form.imgAnimate2->hide();
-  EXPECT_TRUE(processEventsUntil([&] { return form.imgAnimate2->isVisible(); }));
+  EXPECT_TRUE(waitUntil([&] { return form.imgAnimate2->isVisible(); }));
   EXPECT_TRUE(form.imgAnimate0->isHidden());
 }
 
@@ -149,7 +147,7 @@ TEST_F(TroubleShooterTest, ErrorOutOfTheTimerReachesTheErrorBoxWithCursorRestore
   form.show();
   form.Timer1->setInterval(0);
   form.Timer1->start();
-  ASSERT_TRUE(processEventsUntil([&] { return !boxes.boxes.empty(); }));
+  ASSERT_TRUE(waitUntil([&] { return !boxes.boxes.empty(); }));
   EXPECT_EQ(boxes.boxes[0].Text, "System Error.  Code: 5.\r\nAccess is denied");
   EXPECT_EQ(boxes.boxes[0].Icon, QMessageBox::Critical);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -176,11 +174,11 @@ TEST_F(TroubleShooterTest, AnimationCyclesThroughTheFramesWhileShown) {
   form.show();
   for (QLabel* picture : {form.imgAnimate0, form.imgAnimate1, form.imgAnimate2, form.imgAnimate0}) {
     SCOPED_TRACE(picture->objectName().toStdString());
-    ASSERT_TRUE(processEventsUntil([&] { return picture->isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return picture->isVisible(); }));
     EXPECT_EQ(form.imgAnimate0->isVisible() + form.imgAnimate1->isVisible() + form.imgAnimate2->isVisible(), 1);
     if (picture == form.imgAnimate2) continue;
     // Wait until it goes again, so the next frame is a new one.
-    ASSERT_TRUE(processEventsUntil([&] { return !picture->isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return !picture->isVisible(); }));
   }
 }
 
