@@ -1,4 +1,4 @@
-#include "linux/NmClient.h"
+#include "linux/nm/NmClient.h"
 
 #include <atomic>
 #include <cstdio>
@@ -11,10 +11,10 @@
 
 #include <condition_variable>
 
-#include "linux/NmNames.h"
-#include "linux/NmProfiles.h"
-#include "linux/NmReplies.h"
-#include "linux/RadioPreflight.h"
+#include "linux/nm/NmNames.h"
+#include "linux/nm/NmProfiles.h"
+#include "linux/nm/NmReplies.h"
+#include "linux/radio/RadioPreflight.h"
 
 namespace plat::lnx {
 
