@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/JoinCode.h"
-#include "linux/HotspotGuests.h"
+#include "linux/hotspot/HotspotGuests.h"
 #include "machine/GuestRoster.h"
 #include "sim/Air.h"
 #include "sim/SimMachine.h"

@@ -1,8 +1,8 @@
 #include "linux/LinuxInternet.h"
 
 #include "http/ConnectionProbe.h"
-#include "linux/DefaultRoutes.h"
-#include "linux/KernelInterfaces.h"
+#include "linux/kernel/DefaultRoutes.h"
+#include "linux/kernel/KernelInterfaces.h"
 
 namespace plat::lnx {
 

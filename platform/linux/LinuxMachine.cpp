@@ -4,7 +4,7 @@
 
 #include <QCoreApplication>
 
-#include "linux/NmReplies.h"
+#include "linux/nm/NmReplies.h"
 
 namespace plat::lnx {
 namespace {

@@ -13,10 +13,10 @@
 #include <mutex>
 
 #include "linux/LinuxBackends.h"
-#include "linux/NmClient.h"
-#include "linux/NmDeviceInventory.h"
-#include "linux/NmRadio.h"
-#include "linux/RadioReplyGuard.h"
+#include "linux/nm/NmClient.h"
+#include "linux/nm/NmDeviceInventory.h"
+#include "linux/radio/NmRadio.h"
+#include "linux/radio/RadioReplyGuard.h"
 #include "machine/Machine.h"
 
 namespace plat::lnx {

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/AsciiCase.h"
-#include "linux/DefaultRoutes.h"
+#include "linux/kernel/DefaultRoutes.h"
 #include "machine/Refusal.h"
 #include "store/SharingRoles.h"
 

@@ -16,8 +16,8 @@
 #include <optional>
 #include <string>
 
-#include "linux/InterfaceAddresses.h"
 #include "linux/MachineDevices.h"
+#include "linux/kernel/InterfaceAddresses.h"
 #include "machine/NetworkBackend.h"
 
 namespace plat {

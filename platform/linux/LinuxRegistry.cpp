@@ -9,7 +9,7 @@
 #include "common/AsciiCase.h"
 #include "common/AtomicFile.h"
 #include "linux/AutostartEntry.h"
-#include "linux/SystemFiles.h"
+#include "linux/kernel/SystemFiles.h"
 #include "store/RegistryTree.h"
 
 namespace plat::lnx {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <map>
 
-#include "linux/DeviceGuid.h"
-#include "linux/NmReplies.h"
+#include "linux/kernel/DeviceGuid.h"
+#include "linux/nm/NmReplies.h"
 #include "machine/Refusal.h"
 
 namespace plat::lnx {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "linux/DeviceInventory.h"
-#include "linux/KernelInterfaces.h"
+#include "linux/kernel/KernelInterfaces.h"
 
 namespace plat::lnx {
 

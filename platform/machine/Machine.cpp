@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "machine/MachineFactory.h"
+#include "factory/MachineFactory.h"
 
 namespace plat {
 namespace {

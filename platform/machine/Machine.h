@@ -44,7 +44,7 @@ class Machine {
 
 // The current machine. The first call without an installed machine creates
 // the one the environment names (machineFromEnvironment in
-// machine/MachineFactory.h); that call throws std::runtime_error naming the
+// factory/MachineFactory.h); that call throws std::runtime_error naming the
 // fault when it cannot be made.
 Machine& machine();
 

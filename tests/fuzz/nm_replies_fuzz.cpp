@@ -25,7 +25,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 
-#include "linux/NmReplies.h"
+#include "linux/nm/NmReplies.h"
 
 namespace {
 

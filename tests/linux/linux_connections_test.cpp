@@ -8,15 +8,15 @@
 
 #include <fstream>
 
-#include "brisklane_refusal.h"
 #include "RadioTestSupport.h"
+#include "brisklane_refusal.h"
 #include "harness/NetworkManagerMock.h"
-#include "linux/DeviceGuid.h"
 #include "linux/LinuxNetwork.h"
 #include "linux/LinuxRegistry.h"
-#include "linux/NmClient.h"
-#include "linux/NmDeviceInventory.h"
-#include "linux/NmRadio.h"
+#include "linux/kernel/DeviceGuid.h"
+#include "linux/nm/NmClient.h"
+#include "linux/nm/NmDeviceInventory.h"
+#include "linux/radio/NmRadio.h"
 #include "net/AdapterUnit.h"
 #include "net/ConnectionUnit.h"
 #include "testkit/FakeSystemRoot.h"

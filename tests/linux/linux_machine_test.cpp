@@ -10,19 +10,19 @@
 #include <filesystem>
 #include <fstream>
 
+#include "WirelessLibrary.h"
 #include "brisklane_refusal.h"
 #include "harness/ChildProcess.h"
 #include "harness/NetworkManagerMock.h"
 #include "harness/Waiting.h"
-#include "linux/DeviceGuid.h"
 #include "linux/LinuxMachine.h"
+#include "linux/kernel/DeviceGuid.h"
 #include "machine/Machine.h"
 #include "machine/RadioBackend.h"
 #include "net/ConnectionUnit.h"
 #include "testkit/FakeSystemRoot.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
-#include "WirelessLibrary.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // address; settings store it, so it must never change.
 #include <gtest/gtest.h>
 
-#include "linux/DeviceGuid.h"
+#include "linux/kernel/DeviceGuid.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "linux/FileWatch.h"
+#include "linux/hotspot/FileWatch.h"
 #include "testkit/TempDir.h"
 
 namespace {

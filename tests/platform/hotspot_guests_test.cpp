@@ -16,8 +16,8 @@
 
 #include <gtest/gtest.h>
 
-#include "linux/HotspotGuestWatch.h"
-#include "linux/HotspotGuests.h"
+#include "linux/hotspot/HotspotGuestWatch.h"
+#include "linux/hotspot/HotspotGuests.h"
 #include "testkit/TempDir.h"
 
 namespace {

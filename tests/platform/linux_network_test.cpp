@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "brisklane_refusal.h"
-#include "linux/DeviceGuid.h"
 #include "linux/LinuxNetwork.h"
 #include "linux/LinuxRegistry.h"
+#include "linux/kernel/DeviceGuid.h"
 #include "net/AdapterUnit.h"
 #include "net/ConnectionUnit.h"
 #include "testkit/FakeDeviceInventory.h"

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "linux/DeviceGuid.h"
 #include "linux/LinuxBackends.h"
 #include "linux/LinuxRegistry.h"
+#include "linux/kernel/DeviceGuid.h"
 #include "rtl/Registry.h"
 #include "testkit/FakeDeviceInventory.h"
 #include "testkit/FakeSystemRoot.h"

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "brisklane_machine.h"
-#include "machine/MachineFactory.h"
+#include "factory/MachineFactory.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TestEnvironment.h"
 

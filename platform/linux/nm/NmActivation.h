@@ -12,7 +12,7 @@
 
 #include <QString>
 
-#include "linux/NmClient.h"
+#include "linux/nm/NmClient.h"
 
 namespace plat::lnx {
 

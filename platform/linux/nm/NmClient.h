@@ -33,7 +33,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 
-#include "linux/NmObjectCache.h"
+#include "linux/nm/NmObjectCache.h"
 
 namespace plat::lnx {
 

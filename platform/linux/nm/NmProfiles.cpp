@@ -1,9 +1,9 @@
-#include "linux/NmProfiles.h"
+#include "linux/nm/NmProfiles.h"
 
 #include <QDBusMetaType>
 #include <QUuid>
 
-#include "linux/NmReplies.h"
+#include "linux/nm/NmReplies.h"
 #include "machine/HardwareAddress.h"
 
 namespace plat::lnx {

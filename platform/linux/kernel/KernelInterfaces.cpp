@@ -1,10 +1,10 @@
-#include "linux/KernelInterfaces.h"
+#include "linux/kernel/KernelInterfaces.h"
 
 #include <algorithm>
 #include <cctype>
 #include <sstream>
 
-#include "linux/SystemFiles.h"
+#include "linux/kernel/SystemFiles.h"
 #include "machine/HardwareAddress.h"
 
 namespace plat::lnx {

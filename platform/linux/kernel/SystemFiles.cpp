@@ -1,4 +1,4 @@
-#include "linux/SystemFiles.h"
+#include "linux/kernel/SystemFiles.h"
 
 #include "common/RegularFile.h"
 

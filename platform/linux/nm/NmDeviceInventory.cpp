@@ -1,9 +1,9 @@
-#include "linux/NmDeviceInventory.h"
+#include "linux/nm/NmDeviceInventory.h"
 
-#include "linux/KernelInterfaces.h"
-#include "linux/NmClient.h"
-#include "linux/NmNames.h"
-#include "linux/NmReplies.h"
+#include "linux/kernel/KernelInterfaces.h"
+#include "linux/nm/NmClient.h"
+#include "linux/nm/NmNames.h"
+#include "linux/nm/NmReplies.h"
 #include "machine/HardwareAddress.h"
 
 namespace plat::lnx {

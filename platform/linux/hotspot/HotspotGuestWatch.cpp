@@ -1,4 +1,4 @@
-#include "linux/HotspotGuestWatch.h"
+#include "linux/hotspot/HotspotGuestWatch.h"
 
 #include <cstdio>
 #include <set>

@@ -1,4 +1,4 @@
-#include "linux/FileWatch.h"
+#include "linux/hotspot/FileWatch.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

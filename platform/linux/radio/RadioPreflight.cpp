@@ -1,9 +1,9 @@
-#include "linux/RadioPreflight.h"
+#include "linux/radio/RadioPreflight.h"
 
 #include <system_error>
 
-#include "linux/NmNames.h"
-#include "linux/NmReplies.h"
+#include "linux/nm/NmNames.h"
+#include "linux/nm/NmReplies.h"
 
 namespace plat::lnx {
 namespace {

@@ -1,9 +1,9 @@
-#include "linux/NmActivation.h"
+#include "linux/nm/NmActivation.h"
 
 #include <algorithm>
 
-#include "linux/NmNames.h"
-#include "linux/NmReplies.h"
+#include "linux/nm/NmNames.h"
+#include "linux/nm/NmReplies.h"
 
 namespace plat::lnx {
 namespace {

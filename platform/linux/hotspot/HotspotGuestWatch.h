@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "linux/FileWatch.h"
-#include "linux/HotspotGuests.h"
+#include "linux/hotspot/FileWatch.h"
+#include "linux/hotspot/HotspotGuests.h"
 #include "machine/GuestRoster.h"
 #include "machine/RadioBackend.h"
 

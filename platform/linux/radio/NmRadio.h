@@ -19,10 +19,10 @@
 #include <QString>
 
 #include "linux/DeviceInventory.h"
-#include "linux/HotspotGuestWatch.h"
-#include "linux/NmClient.h"
-#include "linux/NmProfiles.h"
-#include "linux/RadioPreflight.h"
+#include "linux/hotspot/HotspotGuestWatch.h"
+#include "linux/nm/NmClient.h"
+#include "linux/nm/NmProfiles.h"
+#include "linux/radio/RadioPreflight.h"
 #include "machine/RadioBackend.h"
 
 namespace plat::lnx {

@@ -1,8 +1,8 @@
-#include "linux/NmObjectCache.h"
+#include "linux/nm/NmObjectCache.h"
 
 #include <algorithm>
 
-#include "linux/NmNames.h"
+#include "linux/nm/NmNames.h"
 
 namespace plat::lnx {
 

@@ -1,4 +1,4 @@
-#include "linux/DeviceGuid.h"
+#include "linux/kernel/DeviceGuid.h"
 
 #include <QByteArray>
 #include <QUuid>

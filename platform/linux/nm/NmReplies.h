@@ -19,7 +19,7 @@
 #include <QVariant>
 #include <QVariantMap>
 
-#include "linux/NmProfiles.h"
+#include "linux/nm/NmProfiles.h"
 
 namespace plat::lnx::nm {
 

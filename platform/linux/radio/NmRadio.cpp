@@ -1,4 +1,4 @@
-#include "linux/NmRadio.h"
+#include "linux/radio/NmRadio.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -9,9 +9,9 @@
 #include <QDBusObjectPath>
 
 #include "linux/MachineDevices.h"
-#include "linux/NmActivation.h"
-#include "linux/NmNames.h"
-#include "linux/NmReplies.h"
+#include "linux/nm/NmActivation.h"
+#include "linux/nm/NmNames.h"
+#include "linux/nm/NmReplies.h"
 #include "machine/HardwareAddress.h"
 #include "machine/Refusal.h"
 

@@ -14,8 +14,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
-#include "linux/NmProfiles.h"
-#include "linux/NmReplies.h"
+#include "linux/nm/NmProfiles.h"
+#include "linux/nm/NmReplies.h"
 
 namespace plat::lnx {
 

@@ -1,4 +1,4 @@
-#include "linux/NmReplies.h"
+#include "linux/nm/NmReplies.h"
 
 #include <QDBusArgument>
 #include <QDBusMetaType>

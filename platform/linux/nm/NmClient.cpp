@@ -1,70 +1,22 @@
-#include "linux/NmClient.h"
+#include "linux/nm/NmClient.h"
 
 #include <atomic>
-#include <cstdio>
 #include <set>
 
 #include <QCoreApplication>
 #include <QDBusArgument>
-#include <QDBusPendingCallWatcher>
 #include <QThread>
 
 #include <condition_variable>
 
-#include "linux/NmNames.h"
-#include "linux/NmProfiles.h"
-#include "linux/NmReplies.h"
-#include "linux/RadioPreflight.h"
+#include "linux/nm/NmNames.h"
+#include "linux/nm/NmProfiles.h"
+#include "linux/nm/NmReplies.h"
+#include "linux/nm/NmSignalRelay.h"
 
 namespace plat::lnx {
-
-// Receives NetworkManager's replies and signals on the client's thread,
-// keeps the client's cache current from them and hands the rest on.
-class NmSignalRelay : public QObject {
-  Q_OBJECT
-
- public:
-  NmSignalRelay(NmClient& client, QDBusConnection bus) : client_(client), bus_(std::move(bus)) {}
-
-  // Asks for the first picture of NetworkManager's objects.
-  void fill();
-  // Runs `read` on a pending call's reply once it arrives; on the
-  // relay's thread.
-  void onReply(const QDBusPendingCall& call, std::function<void(const QDBusMessage&)> read);
-
- public Q_SLOTS:
-  // The state goes into the cache first: what a listener asks then finds it.
-  void deviceStateChanged(uint newState, uint oldState, uint reason, const QDBusMessage& message) {
-    client_.cache_.change(message.path(), nm::deviceInterface, {{QStringLiteral("State"), newState}}, {});
-    client_.dispatchDeviceState(message.path(), newState, oldState, reason);
-  }
-  void activeStateChanged(uint state, uint reason, const QDBusMessage& message) {
-    client_.cache_.change(message.path(), nm::activeInterface, {{QStringLiteral("State"), state}}, {});
-    client_.dispatchActiveState(message.path(), state, reason);
-  }
-  void nameOwnerChanged(const QString& name, const QString& /*oldOwner*/, const QString& newOwner) {
-    if (name != nm::service) return;
-    const bool running = !newOwner.isEmpty();
-    client_.cache_.clear();
-    if (running) fill();
-    client_.dispatchRunning(running);
-  }
-  // Signals are taken whatever their arguments, which are checked here.
-  void interfacesAdded(const QDBusMessage& message);
-  void interfacesRemoved(const QDBusMessage& message);
-  void propertiesChanged(const QDBusMessage& message);
-  void profileUpdated(const QDBusMessage& message) { fetchSettings(message.path()); }
-
- private:
-  void fetchSettings(const QString& profilePath);
-
-  NmClient& client_;
-  QDBusConnection bus_;
-};
-
 namespace {
 
-constexpr int queryTimeoutMs = 10'000;
 // An action waits for whoever authorises it; the bus's own limit is what
 // the waiting caller does not set.
 constexpr int actionTimeoutMs = 24 * 3600 * 1000;
@@ -73,8 +25,6 @@ constexpr auto quitGrace = std::chrono::milliseconds(2500);
 
 const QString busService = QStringLiteral("org.freedesktop.DBus");
 const QString busPath = QStringLiteral("/org/freedesktop/DBus");
-const QString objectManagerPath = QStringLiteral("/org/freedesktop");
-const QString objectManagerInterface = QStringLiteral("org.freedesktop.DBus.ObjectManager");
 
 // Every client, so that the application object's end can make them let go
 // of the bus while QtDBus still works. Never destroyed: a client may live in
@@ -96,23 +46,6 @@ void disconnectAllClients() {
 QString newConnectionName() {
   static std::atomic<int> counter{0};
   return QStringLiteral("brisklane-networkmanager-%1").arg(++counter);
-}
-
-QDBusMessage methodCall(const QString& path, const QString& interface, const QString& method,
-                        const QVariantList& arguments = {}) {
-  auto message = QDBusMessage::createMethodCall(nm::service, path, interface, method);
-  message.setArguments(arguments);
-  message.setAutoStartService(false);
-  return message;
-}
-
-template <class Read>
-void noting(const char* what, Read read) {
-  try {
-    read();
-  } catch (const nm::UnexpectedReply& reply) {
-    std::fprintf(stderr, "brisklane: NetworkManager's %s was left unread: %s\n", what, reply.what());
-  }
 }
 
 // A reply one thread awaits and the client's thread delivers.
@@ -140,82 +73,6 @@ struct AwaitedReply {
 
 }  // namespace
 
-void NmSignalRelay::onReply(const QDBusPendingCall& call, std::function<void(const QDBusMessage&)> read) {
-  auto* watcher = new QDBusPendingCallWatcher(call, this);
-  connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, read = std::move(read)] {
-    read(watcher->reply());
-    watcher->deleteLater();
-  });
-}
-
-void NmSignalRelay::fill() {
-  const auto call = bus_.asyncCall(
-      methodCall(objectManagerPath, objectManagerInterface, QStringLiteral("GetManagedObjects")), queryTimeoutMs);
-  onReply(call, [this](const QDBusMessage& reply) {
-    if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply")) {
-      fill();  // still waiting: asked again, the cache still waiting too
-      return;
-    }
-    if (reply.type() == QDBusMessage::ErrorMessage) {
-      const bool away = reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
-                        reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
-      client_.cache_.fillFailed(away ? QString() : QString::fromStdString(networkManagerFailing(reply.errorMessage())));
-      return;
-    }
-    try {
-      auto objects = nm::managedObjects(nm::firstArgument(reply));
-      QStringList profiles;
-      for (auto object = objects.constBegin(); object != objects.constEnd(); ++object) {
-        if (object->contains(nm::profileInterface)) profiles.append(object.key());
-      }
-      client_.cache_.fill(std::move(objects));
-      for (const QString& profile : profiles) fetchSettings(profile);
-    } catch (const nm::UnexpectedReply& unexpected) {
-      client_.cache_.fillFailed(QString::fromStdString(nm::replyNotUnderstood(unexpected)));
-    }
-  });
-}
-
-void NmSignalRelay::fetchSettings(const QString& profilePath) {
-  const auto call = bus_.asyncCall(methodCall(profilePath, nm::profileInterface, QStringLiteral("GetSettings")),
-                                   queryTimeoutMs);
-  onReply(call, [this, profilePath](const QDBusMessage& reply) {
-    // A profile whose settings cannot be read is kept without any: nobody's
-    // this program knows.
-    ProfileSettings settings;
-    if (reply.type() == QDBusMessage::ReplyMessage) {
-      noting("profile settings", [&] { settings = nm::profileSettings(nm::firstArgument(reply)); });
-    }
-    client_.cache_.setSettings(profilePath, std::move(settings));
-  });
-}
-
-void NmSignalRelay::interfacesAdded(const QDBusMessage& message) {
-  if (message.arguments().size() < 2) return;
-  noting("InterfacesAdded signal", [&] {
-    const QString path = nm::objectPath(message.arguments().at(0));
-    const auto interfaces = nm::interfaceProperties(message.arguments().at(1));
-    client_.cache_.add(path, interfaces);
-    if (interfaces.contains(nm::profileInterface)) fetchSettings(path);
-  });
-}
-
-void NmSignalRelay::interfacesRemoved(const QDBusMessage& message) {
-  if (message.arguments().size() < 2) return;
-  noting("InterfacesRemoved signal", [&] {
-    client_.cache_.remove(nm::objectPath(message.arguments().at(0)), nm::texts(message.arguments().at(1)));
-  });
-}
-
-void NmSignalRelay::propertiesChanged(const QDBusMessage& message) {
-  if (message.arguments().size() < 3) return;
-  noting("PropertiesChanged signal", [&] {
-    const QString interface = nm::text(message.arguments().at(0));
-    client_.cache_.change(message.path(), interface, nm::detached(nm::propertyMap(message.arguments().at(1))),
-                          nm::texts(message.arguments().at(2)));
-  });
-}
-
 struct NmClient::Link {
   QString name;
   QDBusConnection bus;
@@ -235,9 +92,9 @@ struct NmClient::Link {
                 SLOT(deviceStateChanged(uint, uint, uint, QDBusMessage)));
     bus.connect(nm::service, QString(), nm::activeInterface, QStringLiteral("StateChanged"), relay,
                 SLOT(activeStateChanged(uint, uint, QDBusMessage)));
-    bus.connect(nm::service, objectManagerPath, objectManagerInterface, QStringLiteral("InterfacesAdded"), relay,
+    bus.connect(nm::service, nm::objectManagerPath, nm::objectManagerInterface, QStringLiteral("InterfacesAdded"), relay,
                 SLOT(interfacesAdded(QDBusMessage)));
-    bus.connect(nm::service, objectManagerPath, objectManagerInterface, QStringLiteral("InterfacesRemoved"), relay,
+    bus.connect(nm::service, nm::objectManagerPath, nm::objectManagerInterface, QStringLiteral("InterfacesRemoved"), relay,
                 SLOT(interfacesRemoved(QDBusMessage)));
     bus.connect(nm::service, QString(), nm::propertiesInterface, QStringLiteral("PropertiesChanged"), relay,
                 SLOT(propertiesChanged(QDBusMessage)));
@@ -426,5 +283,3 @@ void NmClient::dispatchRunning(bool running) {
 }
 
 }  // namespace plat::lnx
-
-#include "NmClient.moc"

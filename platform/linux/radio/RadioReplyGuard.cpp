@@ -1,6 +1,6 @@
-#include "linux/RadioReplyGuard.h"
+#include "linux/radio/RadioReplyGuard.h"
 
-#include "linux/NmReplies.h"
+#include "linux/nm/NmReplies.h"
 #include "machine/Refusal.h"
 
 namespace plat::lnx {

@@ -1,4 +1,4 @@
-#include "machine/MachineFactory.h"
+#include "factory/MachineFactory.h"
 
 #include <array>
 #include <cstdio>

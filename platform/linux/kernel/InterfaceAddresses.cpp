@@ -1,4 +1,4 @@
-#include "linux/InterfaceAddresses.h"
+#include "linux/kernel/InterfaceAddresses.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>

@@ -12,6 +12,7 @@ inline const QString service = QStringLiteral("org.freedesktop.NetworkManager");
 inline const QString managerPath = QStringLiteral("/org/freedesktop/NetworkManager");
 inline const QString settingsPath = QStringLiteral("/org/freedesktop/NetworkManager/Settings");
 inline const QString noObject = QStringLiteral("/");
+inline const QString objectManagerPath = QStringLiteral("/org/freedesktop");
 
 inline const QString managerInterface = QStringLiteral("org.freedesktop.NetworkManager");
 inline const QString settingsInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings");
@@ -23,6 +24,7 @@ inline const QString accessPointInterface = QStringLiteral("org.freedesktop.Netw
 inline const QString dhcp4Interface = QStringLiteral("org.freedesktop.NetworkManager.DHCP4Config");
 inline const QString activeInterface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
 inline const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+inline const QString objectManagerInterface = QStringLiteral("org.freedesktop.DBus.ObjectManager");
 
 inline const QString permissionDenied = QStringLiteral("org.freedesktop.NetworkManager.PermissionDenied");
 

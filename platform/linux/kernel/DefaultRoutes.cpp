@@ -1,10 +1,10 @@
-#include "linux/DefaultRoutes.h"
+#include "linux/kernel/DefaultRoutes.h"
 
 #include <arpa/inet.h>
 
 #include <sstream>
 
-#include "linux/SystemFiles.h"
+#include "linux/kernel/SystemFiles.h"
 
 namespace plat::lnx {
 namespace {

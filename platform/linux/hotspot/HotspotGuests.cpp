@@ -1,4 +1,4 @@
-#include "linux/HotspotGuests.h"
+#include "linux/hotspot/HotspotGuests.h"
 
 #include <arpa/inet.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <optional>
 #include <unordered_set>
 
+#include "linux/kernel/SystemFiles.h"
 #include "machine/HardwareAddress.h"
-#include "linux/SystemFiles.h"
 
 namespace plat::lnx {
 namespace {
