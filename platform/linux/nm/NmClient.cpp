@@ -43,6 +43,20 @@ void disconnectAllClients() {
   for (NmClient* client : clients()) client->disconnectFromBus();
 }
 
+// Connects every client as soon as an application object exists, so that
+// NetworkManager's first picture is on its way while the program builds its
+// window; a client made later connects at its first use.
+void connectAllClients() {
+  std::lock_guard lock(clientsMutex());
+  for (NmClient* client : clients()) client->connectToBus();
+}
+
+}  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(connectAllClients)
+
+namespace {
+
 QString newConnectionName() {
   static std::atomic<int> counter{0};
   return QStringLiteral("brisklane-networkmanager-%1").arg(++counter);
@@ -128,6 +142,8 @@ NmClient::~NmClient() {
   disconnectFromBus();
 }
 
+void NmClient::connectToBus() { bus(); }
+
 std::optional<QDBusConnection> NmClient::bus() {
   std::lock_guard lock(linkMutex_);
   if (link_ && !link_->bus.isConnected()) link_.reset();  // the bus went away
@@ -143,9 +159,12 @@ std::optional<QDBusConnection> NmClient::bus() {
       return std::nullopt;
     }
     registerProfileTypes();
+    cache_.expectFill();
     link_ = std::make_unique<Link>(*this, connection, name);
+    clientThread_ = &link_->thread;
     quitDeadline_ = Clock::time_point::max().time_since_epoch().count();
-    waitedForFill_ = false;
+    windowLooked_ = false;
+    othersLooked_ = false;
     QObject::connect(application, &QCoreApplication::aboutToQuit, link_->relay, [this] { applicationQuitting(); },
                      Qt::DirectConnection);
     // Registered anew for each application object, as each runs the list once.
@@ -165,6 +184,7 @@ void NmClient::disconnectFromBus() {
   // Ended outside the lock: a listener running on the client's thread may
   // be waiting for it.
   link.reset();
+  clientThread_ = nullptr;
   cache_.clear();
   std::lock_guard lock(linkMutex_);
   disconnecting_ = false;
@@ -183,7 +203,15 @@ NmClient::Clock::time_point NmClient::deadline(Clock::time_point start, std::chr
 }
 
 const NmObjectCache& NmClient::objects() {
-  if (bus() && !waitedForFill_.exchange(true)) cache_.waitUntilSettled(firstLook_);
+  // The client's own thread, where the picture arrives, never waits; the
+  // window's waits only briefly, once; the others, which carry out actions,
+  // wait once for as long as a query may take.
+  if (!bus() || QThread::currentThread() == clientThread_.load()) return cache_;
+  const QCoreApplication* application = QCoreApplication::instance();
+  const bool windowThread = application != nullptr && QThread::currentThread() == application->thread();
+  if (windowThread ? !windowLooked_.exchange(true) : !othersLooked_.exchange(true)) {
+    cache_.waitUntilSettled(windowThread ? firstLook_ : std::chrono::milliseconds(queryTimeoutMs));
+  }
   return cache_;
 }
 
@@ -207,6 +235,10 @@ QDBusMessage NmClient::call(const QString& path, const QString& interface, const
   {
     std::lock_guard lock(linkMutex_);
     if (!link_) return message.createErrorReply(QDBusError::Disconnected, QStringLiteral("The client disconnected."));
+    if (QThread::currentThread() == &link_->thread) {
+      // Its reply would arrive on this very thread, which would be waiting.
+      return message.createErrorReply(QDBusError::InternalError, QStringLiteral("A call from the client's own thread."));
+    }
     NmSignalRelay* relay = link_->relay;
     QMetaObject::invokeMethod(
         relay,

@@ -27,6 +27,7 @@
 #include <stop_token>
 
 #include <QDBusConnection>
+#include <QThread>
 #include <QDBusMessage>
 #include <QString>
 #include <QVariant>
@@ -72,7 +73,8 @@ class NmClient {
   NmClient& operator=(const NmClient&) = delete;
 
   // NetworkManager's objects as last heard, once a first picture of them
-  // arrived; the first use after connecting waits briefly for it.
+  // arrived. The first use after connecting waits for it: briefly on the
+  // window's thread, up to a query's time on any other.
   const NmObjectCache& objects();
 
   // Whether the cache holds NetworkManager's objects: it is on the bus and
@@ -126,6 +128,10 @@ class NmClient {
   ListenerId addListener(Listener listener);
   void removeListener(ListenerId id);
 
+  // Connects now, when an application object exists, and asks for
+  // NetworkManager's objects without waiting for them.
+  void connectToBus();
+
   // Lets go of the bus; the next call connects again. Not from a listener.
   void disconnectFromBus();
 
@@ -146,7 +152,9 @@ class NmClient {
 
   const std::chrono::milliseconds firstLook_;
   NmObjectCache cache_;
-  std::atomic<bool> waitedForFill_{false};
+  std::atomic<QThread*> clientThread_{nullptr};  // the link's
+  std::atomic<bool> windowLooked_{false};  // the first looks since connecting
+  std::atomic<bool> othersLooked_{false};
   std::atomic<Clock::rep> quitDeadline_{Clock::time_point::max().time_since_epoch().count()};
 
   std::mutex linkMutex_;  // the two below

@@ -108,6 +108,13 @@ void NmObjectCache::setSettings(const QString& profilePath, ProfileSettings sett
   filled_.notify_all();
 }
 
+void NmObjectCache::expectFill() {
+  std::lock_guard lock(mutex_);
+  objects_.clear();
+  state_ = State::Waiting;
+  unreachableReason_.clear();
+}
+
 void NmObjectCache::clear() {
   std::lock_guard lock(mutex_);
   objects_.clear();

@@ -51,6 +51,8 @@ class NmObjectCache {
   void setSettings(const QString& profilePath, ProfileSettings settings);
   // NetworkManager left: nothing is known until the next fill.
   void clear();
+  // A fill was asked for: Waiting until it comes.
+  void expectFill();
 
  private:
   struct Object {
