@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QDBusObjectPath>
+
 #include "linux/nm/NmNames.h"
 #include "linux/nm/NmReplies.h"
 
@@ -64,6 +66,15 @@ NmActivation::Outcome NmActivation::wait(const QString& activePath, std::chrono:
   if (networkManagerGone_) return {Result::NetworkManagerGone, 0, 0};
   if (stop.stop_requested()) return {Result::GivenUp, 0, 0};
   return {Result::TimedOut, 0, 0, furthestDeviceState_};
+}
+
+void NmActivation::withdraw(NmClient& client, const QString& activePath, const QString& profilePath) {
+  if (nm::isObject(activePath)) {
+    client.send(nm::managerPath, nm::managerInterface, QStringLiteral("DeactivateConnection"),
+                {QVariant::fromValue(QDBusObjectPath(activePath))});
+  }
+  // A volatile profile goes with its activation; this covers one that stayed.
+  if (nm::isObject(profilePath)) client.send(profilePath, nm::profileInterface, QStringLiteral("Delete"));
 }
 
 }  // namespace plat::lnx

@@ -38,6 +38,10 @@ class NmActivation {
   // briefly once the application quits (TimedOut).
   Outcome wait(const QString& activePath, std::chrono::milliseconds timeout, std::stop_token stop = {});
 
+  // Takes down, without waiting, what an activation brought up: the active
+  // connection and the profile (object paths; either may be none).
+  static void withdraw(NmClient& client, const QString& activePath, const QString& profilePath);
+
  private:
   struct End {
     bool activated = false;

@@ -49,7 +49,7 @@ std::vector<NetworkDevice> NmDeviceInventory::devices() {
     d.managed = nm::flagIn(*device, QStringLiteral("Managed"));
     d.activated = nm::numberIn(*device, QStringLiteral("State")) == nm::deviceStateActivated;
     const QString active = nm::objectPathIn(*device, QStringLiteral("ActiveConnection"));
-    d.primary = !primary.isEmpty() && primary != nm::noObject && active == primary;
+    d.primary = nm::isObject(primary) && active == primary;
 
     std::optional<QVariantMap> specific;
     if (d.kind == DeviceKind::Ethernet) specific = client_.properties(path.path(), nm::wiredInterface);
@@ -65,7 +65,7 @@ std::vector<NetworkDevice> NmDeviceInventory::devices() {
     const auto ipInterface = nm::textIn(*device, QStringLiteral("IpInterface")).toStdString();
     if (ipInterface != d.interfaceName) d.ipInterfaceName = ipInterface;
     const QString dhcp = nm::objectPathIn(*device, QStringLiteral("Dhcp4Config"));
-    d.dhcp = !dhcp.isEmpty() && dhcp != nm::noObject;
+    d.dhcp = nm::isObject(dhcp);
     if (d.dhcp) d.dhcpServer = dhcpServer(dhcp);
     devices.push_back(std::move(d));
   }

@@ -14,6 +14,9 @@ inline const QString settingsPath = QStringLiteral("/org/freedesktop/NetworkMana
 inline const QString noObject = QStringLiteral("/");
 inline const QString objectManagerPath = QStringLiteral("/org/freedesktop");
 
+// Whether an object path names an object: NetworkManager's "none" is "/".
+inline bool isObject(const QString& path) { return !path.isEmpty() && path != noObject; }
+
 inline const QString managerInterface = QStringLiteral("org.freedesktop.NetworkManager");
 inline const QString settingsInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings");
 inline const QString profileInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");

@@ -9,20 +9,17 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <map>
-#include <mutex>
 #include <optional>
-#include <stop_token>
 #include <string>
 #include <vector>
 
-#include <QString>
-
 #include "linux/DeviceInventory.h"
-#include "linux/hotspot/HotspotGuestWatch.h"
 #include "linux/nm/NmClient.h"
 #include "linux/nm/NmProfiles.h"
-#include "linux/radio/RadioPreflight.h"
+#include "linux/radio/DeviceTracking.h"
+#include "linux/radio/RadioActivator.h"
+#include "linux/radio/RadioDevices.h"
+#include "linux/radio/ScanMerge.h"
 #include "machine/RadioBackend.h"
 
 namespace plat::lnx {
@@ -86,104 +83,21 @@ class NmRadio : public RadioBackend {
   void setEventSink(EventSink sink) override;
 
   // Removes what Brisklane instances that no longer run left in
-  // NetworkManager: their unsaved profiles and those profiles' activations,
-  // without waiting for it to carry that out. A saved profile with an
-  // instance's tag is a user's copy and stays. Whether a hotspot of a
-  // running instance is up; none, and nothing done, while NetworkManager's
-  // profiles have not all arrived.
+  // NetworkManager (sweepLeftovers): whether a hotspot of a running instance
+  // is up; none, and nothing done, while NetworkManager's profiles have not
+  // all arrived.
   std::optional<bool> removeLeftovers();
 
  private:
-  struct WifiDevice {
-    NetworkDevice device;
-    std::string id;
-  };
-  // A profile in use on a device.
-  struct ActiveProfile {
-    QString activePath;
-    QString profilePath;
-    ProfileSettings settings;
-    bool activated = false;  // up, not still coming up or going down
-  };
-  // One entry of the visible list and the base station that speaks for it.
-  struct HeardNetwork {
-    VisibleNetwork shown;
-    QString accessPoint;
-    JoinSecurity security = JoinSecurity::Open;
-    bool enterprise = false;  // needs an 802.1X sign-in
-    bool own = false;         // the network this instance hosts on the device
-  };
-  struct Tracked {
-    std::string interfaceId;
-    std::string networkName;
-  };
-  // What this instance asked NetworkManager to bring up on a device.
-  struct Created {
-    QString activePath;
-    QString profilePath;
-    ProfileSettings settings;
-  };
-
-  std::vector<WifiDevice> wifiDevices();
-  // The device, or the refusal why there is none.
-  std::optional<WifiDevice> findDevice(const std::string& interfaceId, std::size_t* wifiCount = nullptr);
-  // Why no device was found: NetworkManager away or answering with errors,
-  // else `otherwise`.
-  std::string unreachableOr(std::string otherwise);
-  // NetworkManager running, Wi-Fi switched on and the device managed.
-  bool ready(const WifiDevice& wifi);
-  std::optional<ActiveProfile> activeProfile(const QString& devicePath);
-  // This instance's own profile in use on the device: the one it created
-  // there, still carrying its tag.
-  std::optional<ActiveProfile> ownProfile(const QString& devicePath);
-  bool isOwn(const QString& devicePath, const ActiveProfile& active);
-  // This instance's hotspot, up on the device.
-  std::optional<ActiveProfile> runningHotspot(const WifiDevice& wifi);
-  static HotspotGuestWatch::Hotspot watchedHotspot(const WifiDevice& wifi, const ProfileSettings& settings);
-  std::vector<HeardNetwork> hear(const WifiDevice& wifi);
-  bool permitted(Action action, bool secured, std::stop_token stop);
+  // The networks the device hears, strongest first; asks for a new scan.
+  std::vector<HeardNetwork> hear(const RadioDevices::WifiDevice& wifi);
   ProfileOwner owner();
-  RadioResult activate(const WifiDevice& wifi, const ProfileSettings& settings, const QString& accessPoint,
-                       Action action, const std::string& name);
-  RadioResult activateUnlessGivenUp(const WifiDevice& wifi, const ProfileSettings& settings,
-                                    const QString& accessPoint, Action action, const std::string& name,
-                                    std::stop_token stop);
-  RadioResult deactivate(const QString& activePath);
-  // Takes down, without waiting, what an activation brought up.
-  static void withdraw(NmClient& client, const QString& activePath, const QString& profilePath);
-  // A stop for the activation about to start on the device; released with
-  // endPending.
-  std::stop_token beginPending(const std::string& interfaceId);
-  void endPending(const std::string& interfaceId);
-  void givePendingUp(const std::string& interfaceId);
-  // Takes this instance's own profile on the device down and deletes it.
-  RadioResult takeDown(const QString& devicePath, const ActiveProfile& own);
-
-  void deviceStateChanged(const QString& device, std::uint32_t newState, std::uint32_t oldState);
-  void networkManagerLeft();
-  void trackActiveDevices();
-  void deliver(const std::vector<RadioEvent>& events);
 
   NmClient& client_;
-  DeviceInventory& inventory_;
   const Options options_;
-
-  std::mutex trackMutex_;  // the two below
-  std::map<QString, Tracked> onNetwork_;  // Wi-Fi devices on a network, by object path
-  bool tracking_ = false;                 // onNetwork_ holds what was up before the signals began
-
-  std::mutex sinkMutex_;
-  EventSink sink_;
-
-  std::mutex pendingMutex_;
-  std::map<std::string, std::stop_source> pending_;  // by interface id
-
-  std::mutex createdMutex_;
-  std::map<QString, Created> created_;  // by device path; taken after trackMutex_
-
-  HotspotGuestWatch guestWatch_;  // the hotspots that are up; delivers through sink_
-
-  NmClient::ListenerId listener_ = 0;  // last: removed before the rest goes
+  RadioDevices devices_;
+  DeviceTracking tracking_;  // after devices_, which it reads until it goes
+  RadioActivator activator_;
 };
 
 }  // namespace plat::lnx
