@@ -33,10 +33,6 @@ class TOptionsForm : public TModalForm {
   // name and key trimmed, and none otherwise.
   std::optional<TOptions> Edit(const TOptions& options);
 
-  // OK: closes with mrOk when the name is not blank and the key has 5 or 13
-  // characters (both trimmed); otherwise says what is wrong and stays open.
-  void Button1Click();
-
  private:
   QLineEdit* edtSSID;
   QLineEdit* edtPassword;
@@ -52,6 +48,9 @@ class TOptionsForm : public TModalForm {
   QLabel* Label6;
   QFrame* Bevel1;
 
+  // OK: closes with mrOk when the name is not blank and the key has 5 or 13
+  // characters (both trimmed); otherwise says what is wrong and stays open.
+  void Button1Click();
   void FormCreate();
   void showError(const char* text);
 };

@@ -34,7 +34,9 @@ W& Find(QWidget& root, const char* objectName) {
     if (WindowOf(widget) == WindowOf(&root)) found.push_back(widget);
   }
   if (found.size() == 1) return *found.front();
-  const std::string where = root.objectName().toStdString();
+  // An unnamed window, such as the main window, is named by its class.
+  const std::string where =
+      root.objectName().isEmpty() ? root.metaObject()->className() : root.objectName().toStdString();
   const std::string type = W::staticMetaObject.className();
   if (found.isEmpty()) throw std::runtime_error("no " + type + " named \"" + objectName + "\" in " + where);
   throw std::runtime_error(std::to_string(found.size()) + " widgets named \"" + objectName + "\" in " + where);

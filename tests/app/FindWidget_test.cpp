@@ -78,6 +78,13 @@ TEST_F(FindWidgetTest, MissingForeignOrAmbiguousControlsFailNamingThem) {
     }
   }
   EXPECT_THROW(apptest::Find<QLineEdit>(window, "Caption"), std::runtime_error);
+  QDialog unnamed;
+  try {
+    apptest::Find<QLabel>(unnamed, "Nothing");
+    ADD_FAILURE() << "found in an empty dialog";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "no QLabel named \"Nothing\" in QDialog");
+  }
 }
 
 }  // namespace
