@@ -131,6 +131,20 @@ void TOptionsForm::FormCreate() {
   chkStartMin->adjustSize();
 }
 
+std::optional<TOptions> TOptionsForm::Edit(const TOptions& options) {
+  chkAutoRun->setChecked(options.AutoRun);
+  chkStartMin->setChecked(options.StartMinimized);
+  edtSSID->setText(QString::fromStdString(options.SSID));
+  edtSSID->setEnabled(true);
+  edtPassword->setText(QString::fromStdString(options.Password));
+  edtPassword->setEnabled(true);
+  if (ShowModal() != mrOk) return std::nullopt;
+  return TOptions{.SSID = Trim(edtSSID->text().toStdString()),
+                  .Password = Trim(edtPassword->text().toStdString()),
+                  .AutoRun = chkAutoRun->isChecked(),
+                  .StartMinimized = chkStartMin->isChecked()};
+}
+
 void TOptionsForm::Button1Click() {
   if (Trim(edtSSID->text().toStdString()).empty()) {
     showError("Please input network name!");

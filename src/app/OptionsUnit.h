@@ -1,7 +1,10 @@
 // The options dialog: the hotspot's network name and key, start minimised
-// and autorun. The main window fills it before every showing and reads it
-// back on OK.
+// and autorun. The main window hands it the options before every showing and
+// takes them back on OK.
 #pragma once
+
+#include <optional>
+#include <string>
 
 #include "app/FormKit.h"
 
@@ -11,25 +14,32 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+// What the dialog edits.
+struct TOptions {
+  std::string SSID;
+  std::string Password;
+  bool AutoRun = false;
+  bool StartMinimized = false;
+
+  bool operator==(const TOptions&) const = default;
+};
+
 class TOptionsForm : public TModalForm {
   Q_OBJECT
  public:
   explicit TOptionsForm(QWidget* owner = nullptr);
 
-  // OK: closes with mrOk when the name is not blank and the key has 5 or 13
-  // characters (both trimmed); otherwise says what is wrong and stays open.
-  void Button1Click();
+  // Shows the dialog modally with `options`; on OK the options as confirmed,
+  // name and key trimmed, and none otherwise.
+  std::optional<TOptions> Edit(const TOptions& options);
 
-  // The controls the main window fills and reads, and its tests press;
-  // owned by the form.
+ private:
   QLineEdit* edtSSID;
   QLineEdit* edtPassword;
   QCheckBox* chkAutoRun;
   QCheckBox* chkStartMin;
   QPushButton* Button1;
   QPushButton* Button2;
-
- private:
   QLabel* sStickyLabel1;
   QLabel* Label3;
   QLabel* sStickyLabel2;
@@ -38,6 +48,9 @@ class TOptionsForm : public TModalForm {
   QLabel* Label6;
   QFrame* Bevel1;
 
+  // OK: closes with mrOk when the name is not blank and the key has 5 or 13
+  // characters (both trimmed); otherwise says what is wrong and stays open.
+  void Button1Click();
   void FormCreate();
   void showError(const char* text);
 };

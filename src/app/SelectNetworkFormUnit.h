@@ -51,9 +51,6 @@ class TSelectNetworkForm : public TModalForm {
   static constexpr int ItemHeight = 60;
   static const QColor SelectionColor;  // orange: separators and the selected item's texts
 
-  // The controls the main window's tests reach; owned by the form.
-  QLabel* lblCaption;
-  QListWidget* ListBox1;
   std::array<QPixmap, 4> ImageList1;  // 48 x 48
 
  protected:
@@ -62,6 +59,8 @@ class TSelectNetworkForm : public TModalForm {
  private:
   void applyAnchors(const QSize& clientSize);
 
+  QLabel* lblCaption;
+  QListWidget* ListBox1;
   QFrame* Panel1;
   QPushButton* btnOK;
   QPushButton* btnCancel;

@@ -7,12 +7,10 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -36,7 +34,6 @@
 #include "service/UnitWifiTroubleShooter.h"
 #include "update/CheckUpdateThread.h"
 #include "util/SystemUtils.h"
-#include "util/TextUtils.h"
 #include "wifi/WifiHotspot.h"
 #include "wifi/WifiNetwork.h"
 
@@ -387,17 +384,13 @@ void TForm1::HandleStartupCheck() {
 void TForm1::actTroubleShooterExecute() { ExecuteTroubleShooter(this); }
 
 void TForm1::actOptionsExecute() {
-  OptionsForm->chkAutoRun->setChecked(FAutoRun);
-  OptionsForm->chkStartMin->setChecked(FStartMinimized);
-  OptionsForm->edtSSID->setText(Text(FSSID));
-  OptionsForm->edtSSID->setEnabled(true);
-  OptionsForm->edtPassword->setText(Text(FPassword));
-  OptionsForm->edtPassword->setEnabled(true);
-  if (OptionsForm->ShowModal() != mrOk) return;
-  FAutoRun = OptionsForm->chkAutoRun->isChecked();
-  FStartMinimized = OptionsForm->chkStartMin->isChecked();
-  FSSID = Trim(OptionsForm->edtSSID->text().toStdString());
-  FPassword = Trim(OptionsForm->edtPassword->text().toStdString());
+  const std::optional<TOptions> options = OptionsForm->Edit(
+      {.SSID = FSSID, .Password = FPassword, .AutoRun = FAutoRun, .StartMinimized = FStartMinimized});
+  if (!options) return;
+  FAutoRun = options->AutoRun;
+  FStartMinimized = options->StartMinimized;
+  FSSID = options->SSID;
+  FPassword = options->Password;
   if (FAutoRun) {
     AddAutoRun(QCoreApplication::applicationFilePath().toStdString(), "Brisklane");
   } else {

@@ -82,6 +82,24 @@ class TForm1 : public QMainWindow {
   // The window has closed for good: the program ends.
   Q_SIGNAL void Closed();
 
+
+ protected:
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+  // Whether the desktop shows tray icons now; tests stand in for a desktop
+  // that has a tray.
+  virtual bool IsSystemTrayAvailable() const;
+  // Shows the tray icon's balloon.
+  virtual void ShowTrayBalloon(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
+                               int milliseconds);
+  // The clock that paces the balloons about devices.
+  virtual TNoticeThrottle::Clock::time_point Now() const;
+  // The balloon about devices that was held back is due.
+  void tmrGuestBalloonTimer();
+
+ private:
   // Window frame and bars.
   QMenuBar* MainMenu1;
   QMenu* mnuFile;
@@ -184,23 +202,6 @@ class TForm1 : public QMainWindow {
   QPushButton* btnConnect;
   QPushButton* btnDisconnect1;
 
- protected:
-  bool event(QEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-
-  // Whether the desktop shows tray icons now; tests stand in for a desktop
-  // that has a tray.
-  virtual bool IsSystemTrayAvailable() const;
-  // Shows the tray icon's balloon.
-  virtual void ShowTrayBalloon(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
-                               int milliseconds);
-  // The clock that paces the balloons about devices.
-  virtual TNoticeThrottle::Clock::time_point Now() const;
-  // The balloon about devices that was held back is due.
-  void tmrGuestBalloonTimer();
-
- private:
   // Unit1Design.cpp: the controls, actions, menus and bars with their
   // captions, pictures and colours, and the bindings of buttons and menu
   // items to actions.

@@ -123,7 +123,7 @@ TEST_P(Captions, AboutBox) {
 }
 
 TEST_P(Captions, MainWindowPages) {
-  apptest::ProgramWindow program;
+  apptest::ShippedLaptop program;
   TForm1& form = program.form();
   Names clipped;
   for (const char* page : {"btnHome", "btnHotspotTab", "btnConnectToHotspot"}) {
@@ -136,7 +136,7 @@ TEST_P(Captions, MainWindowPages) {
 }
 
 TEST_P(Captions, ConnectionPickerAsTheMainWindowShowsIt) {
-  apptest::ProgramWindow program;
+  apptest::ShippedLaptop program;
   TForm1& form = program.form();
   auto& picker = *form.findChild<TSelectNetworkForm*>();
   Find<QToolButton>(form, "btnHotspotTab").click();

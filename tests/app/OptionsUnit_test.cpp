@@ -1,11 +1,14 @@
 // The options dialog: what it shows, the OK validation and its two messages,
 // the keys and buttons that end it, and its German captions.
+#include <optional>
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
@@ -141,6 +144,52 @@ TEST(OptionsForm, ControlsKeepTheirValuesBetweenShowings) {
   apptest::RunModal(form, [&] { controls.cancel.click(); });
   EXPECT_EQ(controls.name.text(), "Kept");
   EXPECT_TRUE(controls.startMinimized.isChecked());
+}
+
+struct EditCase {
+  const char* label;
+  TOptions given;
+  const char* name;  // typed over the shown name, or none
+  const char* key;
+  bool toggleBoth;   // both check boxes clicked
+  bool ok;           // OK, else Cancel
+  std::optional<TOptions> result;
+};
+
+const EditCase EditCases[] = {
+    {"OkUnchanged", {"Home", "12345", true, false}, nullptr, nullptr, false, true,
+     TOptions{"Home", "12345", true, false}},
+    {"OkTrimsNameAndKey", {"Home", "12345", false, true}, "  Zoë's net ", " 1234567890123\t", true, true,
+     TOptions{"Zoë's net", "1234567890123", true, false}},
+    {"CancelGivesNothing", {"Home", "12345", false, false}, "Other", "54321", true, false, std::nullopt},
+};
+
+TEST(OptionsForm, EditShowsTheOptionsAndGivesBackWhatOkConfirmed) {
+  for (const EditCase& row : EditCases) {
+    SCOPED_TRACE(row.label);
+    TOptionsForm form;
+    OptionsControls controls(form);
+    controls.name.setEnabled(false);
+    controls.key.setEnabled(false);
+    QStringList shown;
+    QTimer::singleShot(0, &form, [&] {
+      shown = {controls.name.text(), controls.key.text(), QString::number(controls.autoRun.isChecked()),
+               QString::number(controls.startMinimized.isChecked()),
+               QString::number(controls.name.isEnabled() && controls.key.isEnabled())};
+      if (row.name != nullptr) controls.name.setText(QString::fromUtf8(row.name));
+      if (row.key != nullptr) controls.key.setText(QString::fromUtf8(row.key));
+      if (row.toggleBoth) {
+        controls.autoRun.click();
+        controls.startMinimized.click();
+      }
+      (row.ok ? controls.ok : controls.cancel).click();
+      if (form.isVisible()) form.done(apptest::LeftOpen);
+    });
+    const std::optional<TOptions> result = form.Edit(row.given);
+    EXPECT_EQ(shown, (QStringList{QString::fromStdString(row.given.SSID), QString::fromStdString(row.given.Password),
+                                  QString::number(row.given.AutoRun), QString::number(row.given.StartMinimized), "1"}));
+    EXPECT_EQ(result, row.result);
+  }
 }
 
 TEST(OptionsForm, Design) {

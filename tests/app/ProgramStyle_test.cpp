@@ -38,8 +38,8 @@ TEST_F(ProgramStyleDeathTest, EveryPageIsDrawnWithoutImageFormatPlugins) {
       {
         QApplication::setStyle(new TProgramStyle);
         Start();
-        for (int page = 0; page < form->PageControl1->count(); ++page) {
-          form->PageControl1->setCurrentIndex(page);
+        for (int page = 0; page < Find<QStackedWidget>("PageControl1").count(); ++page) {
+          Find<QStackedWidget>("PageControl1").setCurrentIndex(page);
           form->grab();
         }
         std::_Exit(imageFormatPluginsLoaded() == 0 ? 0 : 1);

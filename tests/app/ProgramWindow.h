@@ -1,48 +1,81 @@
-// The main window with its dialogs as the program starts it on the shipped
-// simulated laptop, for tests that look at what it shows; its settings and
-// the machine's state stay in folders of its own.
+// The program on one simulated laptop as it starts: the machine made from a
+// scenario and installed, and the main window with its dialogs, shown as at
+// start; its settings and the machine's state stay in folders of its own.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <utility>
+
+#include <nlohmann/json.hpp>
 
 #include "AppTestSupport.h"
 #include "app/Unit1.h"
+#include "sim/SimMachine.h"
 #include "testkit/SimMachineBuilder.h"
 #include "testkit/TempDir.h"
 
 namespace apptest {
 
-class ProgramWindow {
- public:
-  ProgramWindow()
-      : machine_(testkit::SimMachineBuilder()
-                     .scenario(testkit::shippedScenario("laptop"))
-                     .stateDir(stateDir_.path())
-                     .airDir(airDir_.path())
-                     .build()),
-        form_(std::make_unique<TForm1>(files())) {
-    form_->CreateDialogs();
-    form_->ShowOnStart();
-  }
+// The folders of one laptop: its program folder, which keeps the settings
+// file and the error log beside the program as the build's does, the
+// machine's state and the air it shares with other laptops.
+struct ProgramFolders {
+  testkit::TempDir program;
+  testkit::TempDir state;
+  testkit::TempDir air;
 
-  TForm1& form() { return *form_; }
-
- private:
-  BRISKLANE_FILE_LOCATIONS files() const {
-    const std::string folder = programDir_.path().string() + "/";
+  BRISKLANE_FILE_LOCATIONS Files() const {
+    const std::string folder = program.path().string() + "/";
     return {.ProgramFolder = folder,
             .DataFolder = folder,
             .SettingsFile = folder + "setup.ini",
             .ErrorLog = folder + "ErrorLog.txt"};
   }
+};
 
-  MessageBoxRecorder boxes_;
-  testkit::TempDir programDir_;
-  testkit::TempDir stateDir_;
-  testkit::TempDir airDir_;
-  std::shared_ptr<plat::Machine> machine_;
+// The laptop's machine as `scenario` describes it, on the folders' state
+// and air.
+inline std::shared_ptr<plat::sim::SimMachine> MakeMachine(const nlohmann::json& scenario,
+                                                          const ProgramFolders& folders) {
+  return testkit::SimMachineBuilder()
+      .scenario(scenario)
+      .stateDir(folders.state.path())
+      .airDir(folders.air.path())
+      .build();
+}
+
+// Installs the machine and starts the window on it; the window ends before
+// the machine is uninstalled. `prepare` sees the window before its dialogs
+// are made and it shows.
+template <class Form = TForm1>
+class ProgramWindow {
+ public:
+  ProgramWindow(std::shared_ptr<plat::sim::SimMachine> machine, const ProgramFolders& folders,
+                const std::function<void(Form&)>& prepare = {})
+      : machine_(std::move(machine)), form_(std::make_unique<Form>(folders.Files())) {
+    if (prepare) prepare(*form_);
+    form_->CreateDialogs();
+    form_->ShowOnStart();
+  }
+
+  Form& form() { return *form_; }
+
+ private:
+  std::shared_ptr<plat::sim::SimMachine> machine_;
   testkit::ScopedMachine installed_{machine_};
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<Form> form_;
+};
+
+// The shipped laptop's window in folders of its own, every box answered OK.
+class ShippedLaptop {
+ public:
+  TForm1& form() { return window_.form(); }
+
+ private:
+  MessageBoxRecorder boxes_;
+  ProgramFolders folders_;
+  ProgramWindow<> window_{MakeMachine(testkit::shippedScenario("laptop"), folders_), folders_};
 };
 
 }  // namespace apptest

@@ -183,7 +183,7 @@ TEST(Translation, WithoutCatalogTextsStayEnglish) {
 
 TEST(Translation, GermanCaptionsShowInTheWindows) {
   apptest::ScopedTranslation german("de", apptest::ProgramLocaleFolder());
-  apptest::ProgramWindow program;
+  apptest::ShippedLaptop program;
   TForm1& form = program.form();
   EXPECT_EQ(Find<QGroupBox>(form, "grpGuests").title(), QString::fromUtf8("Geräte in diesem Netzwerk"));
   EXPECT_EQ(Find<QLabel>(form, "StatusBarPanel1").text(), "Simulierter Laptop: laptop");

@@ -26,6 +26,8 @@
 #include <nlohmann/json.hpp>
 
 #include "AppTestSupport.h"
+#include "FindWidget.h"
+#include "ProgramWindow.h"
 #include "app/AboutUnit.h"
 #include "app/OptionsUnit.h"
 #include "app/SelectNetworkFormUnit.h"
@@ -107,16 +109,6 @@ class Unit1Test : public testing::Test {
     throw std::runtime_error("no connection " + guid);
   }
 
-  // A program folder of the test's own that keeps the settings file and the
-  // error log beside the program, as the build's does.
-  BRISKLANE_FILE_LOCATIONS ProgramFiles() const {
-    const std::string folder = programDir.path().string() + "/";
-    return {.ProgramFolder = folder,
-            .DataFolder = folder,
-            .SettingsFile = folder + "setup.ini",
-            .ErrorLog = folder + "ErrorLog.txt"};
-  }
-
   void WriteSettings(const std::string& text) { std::ofstream(programDir / "setup.ini") << text; }
   std::string Settings() const {
     std::ifstream file(programDir / "setup.ini");
@@ -125,19 +117,26 @@ class Unit1Test : public testing::Test {
     return text.str();
   }
 
-  // Builds the machine from `scenario`, creates the window and its dialogs
-  // and shows the window as the program does at start.
-  void Start(bool trayAvailable = true) {
-    machine = testkit::SimMachineBuilder().scenario(scenario).stateDir(stateDir.path()).airDir(airDir.path()).build();
-    installed.emplace(machine);
-    form = std::make_unique<TestForm1>(ProgramFiles());
-    form->TrayAvailable = trayAvailable;
-    form->CreateDialogs();
+  // Builds the machine from `scenario`, lets `beforeWindow` watch it, creates
+  // the window and its dialogs and shows the window as the program does at
+  // start.
+  void Start(bool trayAvailable = true, const std::function<void()>& beforeWindow = {}) {
+    machine = apptest::MakeMachine(scenario, folders);
+    if (beforeWindow) beforeWindow();
+    window.emplace(machine, folders, [this, trayAvailable](TestForm1& started) {
+      started.TrayAvailable = trayAvailable;
+      closed = std::make_unique<QSignalSpy>(&started, &TForm1::Closed);
+    });
+    form = &window->form();
     options = form->findChild<TOptionsForm*>();
     about = form->findChild<TAboutBox*>();
     picker = form->findChild<TSelectNetworkForm*>();
-    closed = std::make_unique<QSignalSpy>(form.get(), &TForm1::Closed);
-    form->ShowOnStart();
+  }
+
+  // The window's control of type W named `name`.
+  template <class W>
+  W& Find(const char* name) const {
+    return apptest::Find<W>(*form, name);
   }
 
   // Waits, handling events, until the condition holds; false when it does
@@ -150,11 +149,11 @@ class Unit1Test : public testing::Test {
   // Presses the button or action and waits, as a user does, until the
   // hourglass of what it started has gone.
   template <class Control>
-  void Press(Control* control) {
+  void Press(Control& control) {
     if constexpr (std::is_base_of_v<QAction, Control>) {
-      control->trigger();
+      control.trigger();
     } else {
-      control->click();
+      control.click();
     }
     ASSERT_TRUE(WaitFor([] { return QApplication::overrideCursor() == nullptr; })) << "the action never ended";
   }
@@ -171,20 +170,23 @@ class Unit1Test : public testing::Test {
   // Ends the program: the window goes (FormDestroy), then the machine.
   void End() {
     closed.reset();
-    form.reset();
-    installed.reset();
+    form = nullptr;
+    window.reset();
   }
 
   plat::sim::SimNetwork& Network() { return machine->simNetwork(); }
 
   // Confirms the options dialog with another network name and key.
   void ChangeNameAndKeyInOptions(const QString& name, const QString& key) {
-    new WhenShown(options, [=, this] {
-      options->edtSSID->setText(name);
-      options->edtPassword->setText(key);
-      options->Button1->click();
+    auto* nameEdit = &apptest::Find<QLineEdit>(*options, "edtSSID");
+    auto* keyEdit = &apptest::Find<QLineEdit>(*options, "edtPassword");
+    auto* ok = &apptest::Find<QPushButton>(*options, "Button1");
+    new WhenShown(options, [=] {
+      nameEdit->setText(name);
+      keyEdit->setText(key);
+      ok->click();
     });
-    form->actOptions->trigger();
+    Find<QAction>("actOptions").trigger();
     ProcessEvents();
   }
 
@@ -196,14 +198,14 @@ class Unit1Test : public testing::Test {
 
   // The status bar as it is painted now: the texts of both owner-drawn panels.
   std::pair<QString, QString> PaintedStatus() {
-    form->StatusBar1->grab();
-    return {form->StatusBarPanel2->Text(), form->StatusBarPanel3->Text()};
+    Find<QStatusBar>("StatusBar1").grab();
+    return {Find<TStatusPanel>("StatusBarPanel2").Text(), Find<TStatusPanel>("StatusBarPanel3").Text()};
   }
 
   nlohmann::json scenario;
-  testkit::TempDir programDir;
-  testkit::TempDir stateDir;
-  testkit::TempDir airDir;
+  apptest::ProgramFolders folders;
+  const testkit::TempDir& programDir = folders.program;
+  const testkit::TempDir& airDir = folders.air;
   std::vector<TMessageBoxRequest> boxes;
   QMessageBox::StandardButton answer = QMessageBox::Ok;
   TMessageBoxHandlerScope boxHandler{[this](const TMessageBoxRequest& request) {
@@ -211,8 +213,8 @@ class Unit1Test : public testing::Test {
     return answer;
   }};
   std::shared_ptr<plat::sim::SimMachine> machine;
-  std::optional<testkit::ScopedMachine> installed;
-  std::unique_ptr<TestForm1> form;
+  std::optional<apptest::ProgramWindow<TestForm1>> window;
+  TestForm1* form = nullptr;
   std::unique_ptr<QSignalSpy> closed;  // the window closed for good: the program ends
   TOptionsForm* options = nullptr;
   TAboutBox* about = nullptr;

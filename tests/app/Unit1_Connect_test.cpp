@@ -17,7 +17,7 @@ class Connect : public Unit1Test {
   void StartGuest() {
     scenario = testkit::shippedScenario("laptop2");
     Start();
-    form->actConnectToHotspot->trigger();
+    Find<QAction>("actConnectToHotspot").trigger();
     Idle();
   }
 
@@ -51,7 +51,7 @@ class Connect : public Unit1Test {
     return {};
   }
 
-  QString Found() const { return form->lblSabrevaneFound->text(); }
+  QString Found() const { return Find<QLabel>("lblSabrevaneFound").text(); }
 
   std::shared_ptr<plat::sim::SimMachine> neighbour;
 };
@@ -60,61 +60,62 @@ TEST_F(Connect, TheFirstScanLooksForTheComponentsDefaultNameAndLaterScansForTheC
   scenario["wireless"]["networks"] = {{{"name", "Sabrevane"}, {"kind", 3}}, {{"name", "Brisklane"}, {"kind", 3}}};
   Start();
   EXPECT_EQ(Found(), "Signal [Sabrevane] found nearby");
-  EXPECT_EQ(form->lblSabrevaneFound->palette().color(QPalette::WindowText), QColor(0, 128, 0));
-  form->actRefresh2->trigger();
+  EXPECT_EQ(Find<QLabel>("lblSabrevaneFound").palette().color(QPalette::WindowText), QColor(0, 128, 0));
+  Find<QAction>("actRefresh2").trigger();
   EXPECT_EQ(Found(), "Signal [Brisklane] found nearby");
 }
 
 TEST_F(Connect, ANameThatDiffersInLetterCaseIsNotAnnounced) {
   scenario["wireless"]["networks"] = {{{"name", "brisklane"}, {"kind", 3}}, {{"name", "BRISKLANE"}, {"kind", 3}}};
   Start();
-  form->actRefresh2->trigger();
+  Find<QAction>("actRefresh2").trigger();
   EXPECT_EQ(Found(), "");
 }
 
 TEST_F(Connect, TheAnnouncementStaysUntilAScanNoLongerSeesTheNetwork) {
   StartGuest();
   Broadcast("Brisklane");
-  form->sBitBtn2->click();
+  Find<QPushButton>("sBitBtn2").click();
   EXPECT_EQ(Found(), "Signal [Brisklane] found nearby");
 
   ASSERT_EQ(Neighbour().deleteOwnNetwork(WirelessGuid, "Brisklane"), plat::RadioResult::Ok);
-  form->actHome->trigger();
-  form->actConnectToHotspot->trigger();
+  Find<QAction>("actHome").trigger();
+  Find<QAction>("actConnectToHotspot").trigger();
   EXPECT_EQ(Found(), "Signal [Brisklane] found nearby");
-  form->sBitBtn2->click();
+  Find<QPushButton>("sBitBtn2").click();
   EXPECT_EQ(Found(), "");
 }
 
 TEST_F(Connect, ThePageShowsTheSettingsNameAndKeyInClearText) {
   WriteSettings("[System]\nSSID=Cafe Router\nPassword=abc\n");
   Start();
-  form->actConnectToHotspot->trigger();
-  EXPECT_EQ(form->lblSSID->text(), "Cafe Router");
-  EXPECT_EQ(form->lblPassword->text(), "abc");  // shown although the component keeps its own key
-  EXPECT_EQ(form->lblSSID->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+  Find<QAction>("actConnectToHotspot").trigger();
+  EXPECT_EQ(Find<QLabel>("lblSSID").text(), "Cafe Router");
+  EXPECT_EQ(Find<QLabel>("lblPassword").text(), "abc");  // shown although the component keeps its own key
+  EXPECT_EQ(Find<QLabel>("lblSSID").palette().color(QPalette::WindowText), QColor(0, 0, 128));
 }
 
 TEST_F(Connect, ConnectAndDisconnectAreForLaptopsThatCannotShareTheirOwnInternet) {
   Start();
-  form->actConnectToHotspot->trigger();
+  Find<QAction>("actConnectToHotspot").trigger();
   Idle();
-  EXPECT_FALSE(form->btnConnect->isEnabled());
-  EXPECT_FALSE(form->btnDisconnect1->isEnabled());
-  EXPECT_EQ(form->lblConnectToSabrevane->text(), "Your Internet has been already connected via your wired connection.");
+  EXPECT_FALSE(Find<QPushButton>("btnConnect").isEnabled());
+  EXPECT_FALSE(Find<QPushButton>("btnDisconnect1").isEnabled());
+  EXPECT_EQ(Find<QLabel>("lblConnectToSabrevane").text(),
+            "Your Internet has been already connected via your wired connection.");
   End();
 
   StartGuest();
-  EXPECT_TRUE(form->btnConnect->isEnabled());
-  EXPECT_TRUE(form->btnDisconnect1->isEnabled());
-  EXPECT_EQ(form->lblConnectToSabrevane->text(), "");
+  EXPECT_TRUE(Find<QPushButton>("btnConnect").isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("btnDisconnect1").isEnabled());
+  EXPECT_EQ(Find<QLabel>("lblConnectToSabrevane").text(), "");
 }
 
 TEST_F(Connect, ConnectJoinsTheVisibleNetworkAndDisconnectLeavesIt) {
   StartGuest();
   Broadcast("Brisklane");
-  form->sBitBtn2->click();
-  Press(form->btnConnect);
+  Find<QPushButton>("sBitBtn2").click();
+  Press(Find<QPushButton>("btnConnect"));
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Text, "Done! Please wait a few seconds to finish the connecting...");
   EXPECT_EQ(boxes[0].Caption, "Message");
@@ -123,7 +124,7 @@ TEST_F(Connect, ConnectJoinsTheVisibleNetworkAndDisconnectLeavesIt) {
   EXPECT_EQ(Joined(), "Brisklane");
   EXPECT_EQ(HeardByNeighbour(), std::vector<std::string>{});  // joined, not created
 
-  Press(form->btnDisconnect1);
+  Press(Find<QPushButton>("btnDisconnect1"));
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].Text, "Disconnected successfully!");
   EXPECT_EQ(boxes[1].Icon, QMessageBox::Information);
@@ -135,14 +136,14 @@ TEST_F(Connect, ConnectKeepsTheNameAndKeyOfTheStartWhenOptionsChangeThem) {
   StartGuest();
   Broadcast("Brisklane");  // with the key the guest started with
   ChangeNameAndKeyInOptions("Other Name", "abcde");
-  form->sBitBtn2->click();
-  Press(form->btnConnect);
+  Find<QPushButton>("sBitBtn2").click();
+  Press(Find<QPushButton>("btnConnect"));
   EXPECT_EQ(Joined(), "Brisklane");
 }
 
 TEST_F(Connect, ConnectWithoutTheNetworkNearbyCreatesIt) {
   StartGuest();
-  Press(form->btnConnect);
+  Press(Find<QPushButton>("btnConnect"));
   EXPECT_EQ(Messages(), std::vector<QString>{"Done! Please wait a few seconds to finish the connecting..."});
   EXPECT_EQ(HeardByNeighbour(), std::vector<std::string>{"Brisklane"});
 }
@@ -157,8 +158,8 @@ TEST_F(Connect, ConnectThatFailsSaysSoWithTheMachinesReasonAndDisconnectStillRep
     ~RefusalScope() { plat::clearRefusal(); }
   } refusal;
   Start();
-  Press(form->actConnect);
-  Press(form->actDisconnect);
+  Press(Find<QAction>("actConnect"));
+  Press(Find<QAction>("actDisconnect"));
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].Text, "Could not connect to the wireless network.\r\nWi-Fi is switched off: switch it on.");
   EXPECT_EQ(boxes[0].Caption, "Message");

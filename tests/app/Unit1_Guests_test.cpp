@@ -19,16 +19,16 @@ class Guests : public Unit1Test {
  protected:
   void StartSharing() {
     Start();
-    form->actHotspotTab->trigger();
+    Find<QAction>("actHotspotTab").trigger();
     Idle();
-    ASSERT_TRUE(form->actStartSharing->isEnabled());
-    Press(form->actStartSharing);
+    ASSERT_TRUE(Find<QAction>("actStartSharing").isEnabled());
+    Press(Find<QAction>("actStartSharing"));
     ASSERT_EQ(Messages().back(), "Wi-Fi started successfully!");
   }
   void StopSharing() {
     Idle();
-    ASSERT_TRUE(form->actStopSharing->isEnabled());
-    Press(form->actStopSharing);
+    ASSERT_TRUE(Find<QAction>("actStopSharing").isEnabled());
+    Press(Find<QAction>("actStopSharing"));
   }
 
   // The second laptop of the story, in the same air.
@@ -44,11 +44,15 @@ class Guests : public Unit1Test {
               plat::RadioResult::Ok);
   }
 
+  // The table of devices, if the window has made it yet.
+  const QTreeWidget* Table() const { return form->findChild<QTreeWidget*>("lvGuests"); }
+
   std::vector<QStringList> Listed() const {
     std::vector<QStringList> rows;
-    if (form->lvGuests == nullptr) return rows;
-    for (int i = 0; i < form->lvGuests->topLevelItemCount(); ++i) {
-      const QTreeWidgetItem* item = form->lvGuests->topLevelItem(i);
+    const QTreeWidget* table = Table();
+    if (table == nullptr) return rows;
+    for (int i = 0; i < table->topLevelItemCount(); ++i) {
+      const QTreeWidgetItem* item = table->topLevelItem(i);
       rows.push_back({item->text(0), item->text(1), item->text(2), item->text(3)});
     }
     return rows;
@@ -65,9 +69,9 @@ class Guests : public Unit1Test {
 
 TEST_F(Guests, ADeviceAppearsAndDisappearsWithOneBalloonEachWhileTheWindowIsOutOfSight) {
   StartSharing();
-  EXPECT_FALSE(form->grpGuests->isHidden());
-  EXPECT_FALSE(form->lblNoGuests->isHidden());
-  EXPECT_TRUE(form->lvGuests == nullptr || form->lvGuests->isHidden());
+  EXPECT_FALSE(Find<QGroupBox>("grpGuests").isHidden());
+  EXPECT_FALSE(Find<QLabel>("lblNoGuests").isHidden());
+  EXPECT_TRUE(Table() == nullptr || Table()->isHidden());
   HideToTray();
 
   Join();
@@ -77,13 +81,13 @@ TEST_F(Guests, ADeviceAppearsAndDisappearsWithOneBalloonEachWhileTheWindowIsOutO
   EXPECT_EQ(row[1], "00-26-5E-4C-8D-91");
   EXPECT_EQ(row[2], "192.168.137.2");
   EXPECT_FALSE(row[3].isEmpty());
-  EXPECT_TRUE(form->lblNoGuests->isHidden());
+  EXPECT_TRUE(Find<QLabel>("lblNoGuests").isHidden());
   EXPECT_EQ(form->Balloons, std::vector<QString>{"Brisklane|LAPTOP2 joined Brisklane|3000"});
 
   // Leaving at once: the balloon waits for its turn, a few seconds on.
   ASSERT_EQ(Laptop2().disconnect(GuestInterface), plat::RadioResult::Ok);
   ASSERT_TRUE(WaitFor([&] { return Listed().empty(); }));
-  EXPECT_FALSE(form->lblNoGuests->isHidden());
+  EXPECT_FALSE(Find<QLabel>("lblNoGuests").isHidden());
   EXPECT_EQ(form->Balloons.size(), 1u);
   form->Clock += std::chrono::seconds(2);
   form->tmrGuestBalloonTimer();
@@ -95,13 +99,13 @@ TEST_F(Guests, ADeviceAppearsAndDisappearsWithOneBalloonEachWhileTheWindowIsOutO
 
   // In sight, the list tells it and no balloon does.
   form->Clock += std::chrono::seconds(10);
-  form->mniOpenMainWindow->trigger();
+  Find<QAction>("mniOpenMainWindow").trigger();
   Join();
   ASSERT_TRUE(WaitFor([&] { return Listed().size() == 1; }));
   EXPECT_EQ(form->Balloons.size(), 2u);
 
   StopSharing();
-  EXPECT_TRUE(form->grpGuests->isHidden());
+  EXPECT_TRUE(Find<QGroupBox>("grpGuests").isHidden());
 }
 
 // zbarimg's reading of the picture, or what went wrong.
@@ -122,11 +126,11 @@ std::string Decoded(const QImage& picture, const std::filesystem::path& folder) 
 TEST_F(Guests, TheQrCodeReadsAsTheRunningNetworkWithEveryDelimiterEscaped) {
   WriteSettings("[System]\nSSID=Zoë's \"Net\";a:b,c\\d\nPassword=k;e:y,\"1\\2345\n");
   StartSharing();
-  form->actConnectToHotspot->trigger();
-  ASSERT_FALSE(form->pnlJoinCode->isHidden());
-  EXPECT_EQ(form->lblJoinCode->text(), "Scan with a phone camera to join");
+  Find<QAction>("actConnectToHotspot").trigger();
+  ASSERT_FALSE(Find<QWidget>("pnlJoinCode").isHidden());
+  EXPECT_EQ(Find<QLabel>("lblJoinCode").text(), "Scan with a phone camera to join");
 
-  const QImage code = form->imgJoinCode->pixmap().toImage();
+  const QImage code = Find<QLabel>("imgJoinCode").pixmap().toImage();
   EXPECT_EQ(Decoded(code, programDir.path()), R"(WIFI:T:WEP;S:Zoë's \"Net\"\;a\:b\,c\\d;P:k\;e\:y\,\"1\\2345;;)");
   // Whole modules of at least four pixels, inside a quiet zone of four.
   EXPECT_EQ(code.width(), code.height());
@@ -135,17 +139,17 @@ TEST_F(Guests, TheQrCodeReadsAsTheRunningNetworkWithEveryDelimiterEscaped) {
   EXPECT_EQ(code.pixelColor(15, 15), QColor(Qt::white));
   EXPECT_EQ(code.pixelColor(16, 16), QColor(Qt::black));
 
-  form->actCopyJoinDetails->trigger();
+  Find<QAction>("actCopyJoinDetails").trigger();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "Network: Zoë's \"Net\";a:b,c\\d\nPassword: k;e:y,\"1\\2345");
 
   StopSharing();
-  EXPECT_TRUE(form->pnlJoinCode->isHidden());
+  EXPECT_TRUE(Find<QWidget>("pnlJoinCode").isHidden());
 }
 
 TEST_F(Guests, NoQrCodeWhileThisLaptopBroadcastsNothing) {
   Start();
-  form->actConnectToHotspot->trigger();
-  EXPECT_TRUE(form->pnlJoinCode->isHidden());
+  Find<QAction>("actConnectToHotspot").trigger();
+  EXPECT_TRUE(Find<QWidget>("pnlJoinCode").isHidden());
 }
 
 }  // namespace

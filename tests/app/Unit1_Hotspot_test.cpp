@@ -30,12 +30,12 @@ class Hotspot : public Unit1Test {
  protected:
   void Open() {
     Start();
-    form->actHotspotTab->trigger();
+    Find<QAction>("actHotspotTab").trigger();
     Idle();
   }
 
-  QString Source() const { return form->mmoSrcConnDescription->text(); }
-  QString Dest() const { return form->mmoWirelessDescription->text(); }
+  QString Source() const { return Find<QLabel>("mmoSrcConnDescription").text(); }
+  QString Dest() const { return Find<QLabel>("mmoWirelessDescription").text(); }
 
   // Probes of the Internet made on the user-interface thread from now on.
   void CountProbes() {
@@ -47,33 +47,41 @@ class Hotspot : public Unit1Test {
   }
   int uiProbes = 0;  // written on the user-interface thread only
 
-  // Shows the picker by `button` and lets `whileShown` act on it.
-  void Pick(QPushButton* button, const std::function<void()>& whileShown) {
+  // Shows the picker by the button named `button` and lets `whileShown`
+  // act on it.
+  void Pick(const char* button, const std::function<void()>& whileShown) {
+    QPushButton& pressed = Find<QPushButton>(button);
+    pickerList = &apptest::Find<QListWidget>(*picker, "ListBox1");
+    pickerCaption = &apptest::Find<QLabel>(*picker, "lblCaption");
     new WhenShown(picker, whileShown);
-    button->click();
+    pressed.click();
   }
   std::vector<std::string> Offered() const {
     std::vector<std::string> guids;
-    for (int i = 0; i < picker->ListBox1->count(); ++i) guids.push_back(picker->ItemConnection(i)->GuidText);
+    for (int i = 0; i < pickerList->count(); ++i) guids.push_back(picker->ItemConnection(i)->GuidText);
     return guids;
   }
+  // The picker's list and instruction, found by Pick.
+  QListWidget* pickerList = nullptr;
+  QLabel* pickerCaption = nullptr;
 };
 
 TEST_F(Hotspot, WiredPhysicalSourceAndTheWirelessConnectionAreChosenAndSharingIsReady) {
   Open();
   EXPECT_EQ(Source(), "Local Area Connection - Intel(R) 82577LM Gigabit Network Connection");
-  EXPECT_EQ(form->lblWiredStatus->text(), "Connected");
-  EXPECT_EQ(form->lblWiredStatus->palette().color(QPalette::WindowText), QColor(0, 128, 0));
-  EXPECT_FALSE(form->imgWiredConnected->isHidden());
-  EXPECT_TRUE(form->imgWiredDisconnected->isHidden());
-  EXPECT_EQ(form->imgWiredDisconnected->pos(), form->imgWiredConnected->pos());
+  EXPECT_EQ(Find<QLabel>("lblWiredStatus").text(), "Connected");
+  EXPECT_EQ(Find<QLabel>("lblWiredStatus").palette().color(QPalette::WindowText), QColor(0, 128, 0));
+  EXPECT_FALSE(Find<QLabel>("imgWiredConnected").isHidden());
+  EXPECT_TRUE(Find<QLabel>("imgWiredDisconnected").isHidden());
+  EXPECT_EQ(Find<QLabel>("imgWiredDisconnected").pos(), Find<QLabel>("imgWiredConnected").pos());
   EXPECT_EQ(Dest(), "Wireless Network Connection - Intel(R) Centrino(R) Advanced-N 6200 AGN");
-  EXPECT_EQ(form->lblWirelessStatus->text(), "Connected");
-  EXPECT_EQ(form->lblStartSharing->text(), Available);
-  EXPECT_EQ(form->lblConnectToSabrevane->text(), "Your Internet has been already connected via your wired connection.");
-  EXPECT_TRUE(form->actStartSharing->isEnabled());
-  EXPECT_TRUE(form->btnStartSharing->isEnabled());
-  EXPECT_FALSE(form->btnStopSharing->isEnabled());
+  EXPECT_EQ(Find<QLabel>("lblWirelessStatus").text(), "Connected");
+  EXPECT_EQ(Find<QLabel>("lblStartSharing").text(), Available);
+  EXPECT_EQ(Find<QLabel>("lblConnectToSabrevane").text(),
+            "Your Internet has been already connected via your wired connection.");
+  EXPECT_TRUE(Find<QAction>("actStartSharing").isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("btnStartSharing").isEnabled());
+  EXPECT_FALSE(Find<QPushButton>("btnStopSharing").isEnabled());
 }
 
 TEST_F(Hotspot, WiredBeatsDialUpWhateverTheOrder) {
@@ -100,10 +108,10 @@ TEST_F(Hotspot, TheLaterWirelessConnectionIsTheDestination) {
                                      {"mediaSubType", 2}});
   Open();
   EXPECT_EQ(Dest(), "Wireless Network Connection 2 - USB Wi-Fi");
-  EXPECT_EQ(form->lblWirelessStatus->text(), "Disconnected");
-  EXPECT_EQ(form->lblWirelessStatus->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-  EXPECT_TRUE(form->imgWirelessConnected->isHidden());
-  EXPECT_FALSE(form->imgWirelessDisconnected->isHidden());
+  EXPECT_EQ(Find<QLabel>("lblWirelessStatus").text(), "Disconnected");
+  EXPECT_EQ(Find<QLabel>("lblWirelessStatus").palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  EXPECT_TRUE(Find<QLabel>("imgWirelessConnected").isHidden());
+  EXPECT_FALSE(Find<QLabel>("imgWirelessDisconnected").isHidden());
 }
 
 TEST_F(Hotspot, ASavedSourceThatIsListedButDisconnectedIsShownAndSharingIsNotAvailable) {
@@ -111,11 +119,11 @@ TEST_F(Hotspot, ASavedSourceThatIsListedButDisconnectedIsShownAndSharingIsNotAva
   WriteSettings("[System]\nSourceGUID=" + HostOnlyGuid + "\n");
   Open();
   EXPECT_EQ(Source(), "VirtualBox Host-Only Network - VirtualBox Host-Only Ethernet Adapter");
-  EXPECT_EQ(form->lblWiredStatus->text(), "Disconnected");
-  EXPECT_EQ(form->lblWiredStatus->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-  EXPECT_EQ(form->lblStartSharing->text(), NotAvailable);
-  EXPECT_EQ(form->lblConnectToSabrevane->text(), "");
-  EXPECT_FALSE(form->actStartSharing->isEnabled());
+  EXPECT_EQ(Find<QLabel>("lblWiredStatus").text(), "Disconnected");
+  EXPECT_EQ(Find<QLabel>("lblWiredStatus").palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  EXPECT_EQ(Find<QLabel>("lblStartSharing").text(), NotAvailable);
+  EXPECT_EQ(Find<QLabel>("lblConnectToSabrevane").text(), "");
+  EXPECT_FALSE(Find<QAction>("actStartSharing").isEnabled());
 }
 
 TEST_F(Hotspot, SavedChoicesMatchExactlySoALowerCaseGuidFallsBackToTheAutomaticChoice) {
@@ -130,7 +138,7 @@ TEST_F(Hotspot, SavedChoicesMatchExactlySoALowerCaseGuidFallsBackToTheAutomaticC
     WriteSettings("[System]\nSourceGUID=" + c.savedSource + "\nDestGUID=" + c.savedSource + "\n");
     Open();
     EXPECT_EQ(Source(), c.expected);
-    EXPECT_EQ(form->lblWiredStatus->text(), "Connected");
+    EXPECT_EQ(Find<QLabel>("lblWiredStatus").text(), "Connected");
     End();
     // The automatic choice does not change the saved values.
     EXPECT_NE(Settings().find("SourceGUID=" + c.savedSource + "\n"), std::string::npos);
@@ -159,7 +167,7 @@ TEST_F(Hotspot, TheProbeRunsOnlyWhenSourceAndWirelessConnectionAreThereAndTheSou
     c.change(scenario);
     Start();
     CountProbes();
-    form->actRefresh2->trigger();
+    Find<QAction>("actRefresh2").trigger();
     EXPECT_EQ(uiProbes, c.probes);
     End();
   }
@@ -168,38 +176,38 @@ TEST_F(Hotspot, TheProbeRunsOnlyWhenSourceAndWirelessConnectionAreThereAndTheSou
   WriteSettings("[System]\nSourceGUID=" + HostOnlyGuid + "\n");
   Start();
   CountProbes();
-  form->actRefresh2->trigger();
+  Find<QAction>("actRefresh2").trigger();
   EXPECT_EQ(uiProbes, 0);
 }
 
 TEST_F(Hotspot, WithNothingToShowTheGroupKeepsItsLastStateAndSharingBecomesUnavailable) {
   Open();
-  ASSERT_EQ(form->lblWiredStatus->text(), "Connected");
-  ASSERT_TRUE(form->actStartSharing->isEnabled());
+  ASSERT_EQ(Find<QLabel>("lblWiredStatus").text(), "Connected");
+  ASSERT_TRUE(Find<QAction>("actStartSharing").isEnabled());
   const QString shown = Source();
   Network().setConnectionStatus(WiredGuid, 7);
   Network().setConnectionStatus(HostOnlyGuid, 7);
-  form->actRefresh2->trigger();
+  Find<QAction>("actRefresh2").trigger();
   Idle();
-  EXPECT_EQ(form->lblWiredStatus->text(), "Connected");
-  EXPECT_TRUE(form->imgWiredConnected->isVisibleTo(form.get()));
+  EXPECT_EQ(Find<QLabel>("lblWiredStatus").text(), "Connected");
+  EXPECT_TRUE(Find<QLabel>("imgWiredConnected").isVisibleTo(form));
   EXPECT_EQ(Source(), shown);
-  EXPECT_EQ(form->lblStartSharing->text(), NotAvailable);
-  EXPECT_FALSE(form->actStartSharing->isEnabled());
-  EXPECT_TRUE(form->actConnect->isEnabled());
+  EXPECT_EQ(Find<QLabel>("lblStartSharing").text(), NotAvailable);
+  EXPECT_FALSE(Find<QAction>("actStartSharing").isEnabled());
+  EXPECT_TRUE(Find<QAction>("actConnect").isEnabled());
 }
 
 TEST_F(Hotspot, PickersThatAreCancelledOrConfirmedWithoutSelectionChangeNothing) {
   Open();
-  for (QPushButton* button : {form->btnSource, form->btnSelectDest}) {
+  for (const char* button : {"btnSource", "btnSelectDest"}) {
     Pick(button, [this] { picker->SetModalResult(mrCancel); });
     Pick(button, [this] {
-      picker->ListBox1->clearSelection();
+      pickerList->clearSelection();
       picker->SetModalResult(mrOk);
     });
   }
   EXPECT_EQ(Source(), "Local Area Connection - Intel(R) 82577LM Gigabit Network Connection");
-  EXPECT_EQ(form->lblStartSharing->text(), Available);
+  EXPECT_EQ(Find<QLabel>("lblStartSharing").text(), Available);
   End();
   EXPECT_NE(Settings().find("SourceGUID=\nDestGUID=\n"), std::string::npos);
 }
@@ -207,24 +215,24 @@ TEST_F(Hotspot, PickersThatAreCancelledOrConfirmedWithoutSelectionChangeNothing)
 TEST_F(Hotspot, PickersOfferTheirConnectionsAndAConfirmedChoiceIsShownAndSaved) {
   Connection(HostOnlyGuid)["status"] = 7;
   Open();
-  Pick(form->btnSource, [this] {
-    EXPECT_EQ(picker->lblCaption->text(), "Please select the connection through which Internet is connected.");
+  Pick("btnSource", [this] {
+    EXPECT_EQ(pickerCaption->text(), "Please select the connection through which Internet is connected.");
     EXPECT_EQ(Offered(), (std::vector<std::string>{WiredGuid, WirelessGuid}));
-    picker->ListBox1->setCurrentRow(1);
+    pickerList->setCurrentRow(1);
     picker->SetModalResult(mrOk);
   });
   EXPECT_EQ(Source(), "Wireless Network Connection - Intel(R) Centrino(R) Advanced-N 6200 AGN");
 
-  Pick(form->btnSelectDest, [this] {
-    EXPECT_EQ(picker->lblCaption->text(), "Please select the wireless connection which will broadcast the WiFi signal.");
+  Pick("btnSelectDest", [this] {
+    EXPECT_EQ(pickerCaption->text(), "Please select the wireless connection which will broadcast the WiFi signal.");
     EXPECT_EQ(Offered(), std::vector<std::string>{WirelessGuid});
-    picker->ListBox1->setCurrentRow(0);
+    pickerList->setCurrentRow(0);
     picker->SetModalResult(mrOk);
   });
   // The same connection at both ends: sharing refuses it.
   Idle();
-  ASSERT_TRUE(form->actStartSharing->isEnabled());
-  Press(form->btnStartSharing);
+  ASSERT_TRUE(Find<QAction>("actStartSharing").isEnabled());
+  Press(Find<QPushButton>("btnStartSharing"));
   ASSERT_EQ(Messages(), std::vector<QString>{"Internet sharing could not be switched on."});
   End();
   EXPECT_NE(Settings().find("SourceGUID=" + WirelessGuid + "\nDestGUID=" + WirelessGuid + "\n"), std::string::npos);
@@ -232,13 +240,13 @@ TEST_F(Hotspot, PickersOfferTheirConnectionsAndAConfirmedChoiceIsShownAndSaved) 
 
 TEST_F(Hotspot, StartWifiSharesTheSourceIntoTheNewNetworkAndStopWifiUndoesIt) {
   Open();
-  Press(form->btnStartSharing);
+  Press(Find<QPushButton>("btnStartSharing"));
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Text, "Wi-Fi started successfully!");
   EXPECT_EQ(boxes[0].Caption, "Message");
   EXPECT_EQ(boxes[0].Icon, QMessageBox::Information);
   EXPECT_EQ(boxes[0].Buttons, QMessageBox::Ok);
-  EXPECT_EQ(boxes[0].Parent, form.get());
+  EXPECT_EQ(boxes[0].Parent, form);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(Network().sharedConnection(SharingRole::publicSide), WiredGuid);
   EXPECT_EQ(Network().sharedConnection(SharingRole::privateSide), WirelessGuid);
@@ -248,10 +256,10 @@ TEST_F(Hotspot, StartWifiSharesTheSourceIntoTheNewNetworkAndStopWifiUndoesIt) {
   EXPECT_EQ(networks.back().name, "Brisklane");
   EXPECT_TRUE(networks.back().connected);
   Idle();
-  EXPECT_FALSE(form->btnStartSharing->isEnabled());
-  EXPECT_TRUE(form->btnStopSharing->isEnabled());
+  EXPECT_FALSE(Find<QPushButton>("btnStartSharing").isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("btnStopSharing").isEnabled());
 
-  Press(form->btnStopSharing);
+  Press(Find<QPushButton>("btnStopSharing"));
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].Text, "Wi-Fi stopped successfully!");
   EXPECT_EQ(boxes[1].Icon, QMessageBox::Information);
@@ -260,18 +268,18 @@ TEST_F(Hotspot, StartWifiSharesTheSourceIntoTheNewNetworkAndStopWifiUndoesIt) {
   machine->simRadio().visibleNetworks(WirelessGuid, networks);
   EXPECT_EQ(networks.size(), 2u);
   Idle();
-  EXPECT_TRUE(form->btnStartSharing->isEnabled());
-  EXPECT_FALSE(form->btnStopSharing->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("btnStartSharing").isEnabled());
+  EXPECT_FALSE(Find<QPushButton>("btnStopSharing").isEnabled());
 
   // Stop WiFi reports success even when there was no network.
-  Press(form->actStopSharing);
+  Press(Find<QAction>("actStopSharing"));
   EXPECT_EQ(Messages().back(), "Wi-Fi stopped successfully!");
 }
 
 TEST_F(Hotspot, StartWifiWhoseSharingFailsSaysSoAndLeavesEverythingUnshared) {
   Open();
   Network().failEnableSharing(WirelessGuid, plat::SharingStatus::Failed);
-  Press(form->btnStartSharing);
+  Press(Find<QPushButton>("btnStartSharing"));
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Text, "Internet sharing could not be switched on.");
   EXPECT_EQ(boxes[0].Caption, "Message");
@@ -280,14 +288,14 @@ TEST_F(Hotspot, StartWifiWhoseSharingFailsSaysSoAndLeavesEverythingUnshared) {
   EXPECT_EQ(Network().sharedConnection(SharingRole::publicSide), "");
   EXPECT_EQ(Network().sharedConnection(SharingRole::privateSide), "");
   Idle();
-  EXPECT_TRUE(form->btnStartSharing->isEnabled());
-  EXPECT_FALSE(form->btnStopSharing->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("btnStartSharing").isEnabled());
+  EXPECT_FALSE(Find<QPushButton>("btnStopSharing").isEnabled());
 }
 
 TEST_F(Hotspot, StartWifiWhoseNetworkCannotBeStartedSwitchesSharingOffAgainAndStaysStopped) {
   scenario["wireless"]["interfaces"] = nlohmann::json::array();  // the adapter's radio is off
   Open();
-  Press(form->btnStartSharing);
+  Press(Find<QPushButton>("btnStartSharing"));
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Text, "The wireless network could not be started.");
   EXPECT_EQ(boxes[0].Caption, "Message");
@@ -296,19 +304,19 @@ TEST_F(Hotspot, StartWifiWhoseNetworkCannotBeStartedSwitchesSharingOffAgainAndSt
   EXPECT_EQ(Network().sharedConnection(SharingRole::publicSide), "");
   EXPECT_EQ(Network().sharedConnection(SharingRole::privateSide), "");
   Idle();
-  EXPECT_TRUE(form->btnStartSharing->isEnabled());
-  EXPECT_FALSE(form->btnStopSharing->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("btnStartSharing").isEnabled());
+  EXPECT_FALSE(Find<QPushButton>("btnStopSharing").isEnabled());
 }
 
 TEST_F(Hotspot, AStartedHotspotStaysStoppableWhenARefreshFindsSharingUnavailable) {
   Open();
-  Press(form->btnStartSharing);
+  Press(Find<QPushButton>("btnStartSharing"));
   Network().setConnectionStatus(WiredGuid, 7);
-  form->actRefresh2->trigger();
+  Find<QAction>("actRefresh2").trigger();
   Idle();
-  EXPECT_EQ(form->lblStartSharing->text(), NotAvailable);
-  EXPECT_FALSE(form->btnStartSharing->isEnabled());
-  EXPECT_TRUE(form->btnStopSharing->isEnabled());
+  EXPECT_EQ(Find<QLabel>("lblStartSharing").text(), NotAvailable);
+  EXPECT_FALSE(Find<QPushButton>("btnStartSharing").isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("btnStopSharing").isEnabled());
 }
 
 }  // namespace

@@ -63,10 +63,10 @@ class Lifecycle : public Unit1Test {
   }
 
   void StartWifi(const std::string& expectedName = "Brisklane") {
-    form->actHotspotTab->trigger();
+    Find<QAction>("actHotspotTab").trigger();
     Idle();
-    ASSERT_TRUE(form->actStartSharing->isEnabled());
-    Press(form->btnStartSharing);
+    ASSERT_TRUE(Find<QAction>("actStartSharing").isEnabled());
+    Press(Find<QPushButton>("btnStartSharing"));
     ASSERT_EQ(HeardByNeighbour(), std::vector<std::string>{expectedName});
     ASSERT_EQ(Network().sharedConnection(SharingRole::publicSide), WiredGuid);
   }
@@ -84,18 +84,18 @@ TEST_F(Lifecycle, FirstStartWithoutSettingsUsesTheDefaultsAndWritesAllSevenKeysA
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(form->windowTitle(), QString::fromStdString(ApplicationName));
   EXPECT_EQ(ApplicationTitle(), QString::fromStdString(ApplicationName));
-  EXPECT_EQ(form->TrayIcon1->toolTip(), QString::fromStdString(ApplicationName));
-  EXPECT_TRUE(form->TrayIcon1->isVisible());
-  EXPECT_EQ(form->size(), QSize(580, 536 + form->MainMenu1->sizeHint().height()));
-  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbHome);
-  EXPECT_TRUE(form->btnHome->isChecked());
+  EXPECT_EQ(Find<QSystemTrayIcon>("TrayIcon1").toolTip(), QString::fromStdString(ApplicationName));
+  EXPECT_TRUE(Find<QSystemTrayIcon>("TrayIcon1").isVisible());
+  EXPECT_EQ(form->size(), QSize(580, 536 + Find<QMenuBar>("MainMenu1").sizeHint().height()));
+  EXPECT_EQ(Find<QStackedWidget>("PageControl1").currentWidget(), &Find<QWidget>("tbHome"));
+  EXPECT_TRUE(Find<QToolButton>("btnHome").isChecked());
   // The first scan compared with the component's own default name, not with
   // the settings' name of the network nearby.
-  EXPECT_EQ(form->lblSabrevaneFound->text(), "");
+  EXPECT_EQ(Find<QLabel>("lblSabrevaneFound").text(), "");
 
-  form->actConnectToHotspot->trigger();
-  EXPECT_EQ(form->lblSSID->text(), "Brisklane");
-  EXPECT_EQ(form->lblPassword->text(), "60917");
+  Find<QAction>("actConnectToHotspot").trigger();
+  EXPECT_EQ(Find<QLabel>("lblSSID").text(), "Brisklane");
+  EXPECT_EQ(Find<QLabel>("lblPassword").text(), "60917");
   EXPECT_FALSE(std::filesystem::exists(programDir / "setup.ini"));
 
   End();
@@ -106,51 +106,51 @@ TEST_F(Lifecycle, FirstStartWithoutSettingsUsesTheDefaultsAndWritesAllSevenKeysA
 TEST_F(Lifecycle, PagesFollowTheActionsAndTheToolBarFollowsThePages) {
   Start();
   struct Step {
-    QAction* action;
-    QWidget* page;
-    QToolButton* button;
+    const char* action;
+    const char* page;
+    const char* button;
     bool hotspotChecked;
     bool connectChecked;
   };
-  for (const Step& step : {Step{form->actHotspotTab, form->tbHotspotSetup, form->btnHotspotTab, true, false},
-                           Step{form->actConnectToHotspot, form->tbConnectToHotspot, form->btnConnectToHotspot, false, true},
-                           Step{form->actHome, form->tbHome, form->btnHome, false, true},
-                           Step{form->actHotspotTab, form->tbHotspotSetup, form->btnHotspotTab, true, false}}) {
-    SCOPED_TRACE(step.action->objectName().toStdString());
-    step.action->trigger();
-    EXPECT_EQ(form->PageControl1->currentWidget(), step.page);
-    EXPECT_TRUE(step.button->isChecked());
-    EXPECT_EQ(form->PageButtons->checkedButton(), step.button);
-    EXPECT_EQ(form->actHotspotTab->isChecked(), step.hotspotChecked);
-    EXPECT_EQ(form->actConnectToHotspot->isChecked(), step.connectChecked);
+  for (const Step& step : {Step{"actHotspotTab", "tbHotspotSetup", "btnHotspotTab", true, false},
+                           Step{"actConnectToHotspot", "tbConnectToHotspot", "btnConnectToHotspot", false, true},
+                           Step{"actHome", "tbHome", "btnHome", false, true},
+                           Step{"actHotspotTab", "tbHotspotSetup", "btnHotspotTab", true, false}}) {
+    SCOPED_TRACE(step.action);
+    Find<QAction>(step.action).trigger();
+    EXPECT_EQ(Find<QStackedWidget>("PageControl1").currentWidget(), &Find<QWidget>(step.page));
+    EXPECT_TRUE(Find<QToolButton>(step.button).isChecked());
+    EXPECT_EQ(Find<QButtonGroup>("PageButtons").checkedButton(), &Find<QToolButton>(step.button));
+    EXPECT_EQ(Find<QAction>("actHotspotTab").isChecked(), step.hotspotChecked);
+    EXPECT_EQ(Find<QAction>("actConnectToHotspot").isChecked(), step.connectChecked);
   }
-  form->btnHome->click();
-  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbHome);
-  form->btnDivider1->click();
-  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbHotspotSetup);
-  form->btnConnectToHotspot1->click();
-  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbConnectToHotspot);
-  form->btnDivider2->click();
-  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbHotspotSetup);
+  Find<QToolButton>("btnHome").click();
+  EXPECT_EQ(Find<QStackedWidget>("PageControl1").currentWidget(), &Find<QWidget>("tbHome"));
+  Find<QToolButton>("btnDivider1").click();
+  EXPECT_EQ(Find<QStackedWidget>("PageControl1").currentWidget(), &Find<QWidget>("tbHotspotSetup"));
+  Find<QPushButton>("btnConnectToHotspot1").click();
+  EXPECT_EQ(Find<QStackedWidget>("PageControl1").currentWidget(), &Find<QWidget>("tbConnectToHotspot"));
+  Find<QToolButton>("btnDivider2").click();
+  EXPECT_EQ(Find<QStackedWidget>("PageControl1").currentWidget(), &Find<QWidget>("tbHotspotSetup"));
 }
 
 TEST_F(Lifecycle, ScreenReadersSeePushButtonsAndTheirPressesReturnBeforeAModalWindowWaits) {
   Start();
-  QAccessibleInterface* home = QAccessible::queryAccessibleInterface(form->btnHome);
-  QAccessibleInterface* connect = QAccessible::queryAccessibleInterface(form->btnConnectToHotspot);
+  QAccessibleInterface* home = QAccessible::queryAccessibleInterface(&Find<QToolButton>("btnHome"));
+  QAccessibleInterface* connect = QAccessible::queryAccessibleInterface(&Find<QToolButton>("btnConnectToHotspot"));
   ASSERT_NE(home, nullptr);
   EXPECT_EQ(home->role(), QAccessible::PushButton);
   EXPECT_EQ(home->text(QAccessible::Name), "Home &\nInstruction");
   EXPECT_TRUE(home->state().checked);
   EXPECT_EQ(connect->text(QAccessible::Name), "How To \nConnect");
   connect->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-  EXPECT_EQ(form->PageControl1->currentWidget(), form->tbConnectToHotspot);
+  EXPECT_EQ(Find<QStackedWidget>("PageControl1").currentWidget(), &Find<QWidget>("tbConnectToHotspot"));
   EXPECT_TRUE(connect->state().checked);
   EXPECT_FALSE(home->state().checked);
 
   // Exit asks its question after the press has returned.
   answer = QMessageBox::No;
-  QAccessibleInterface* exit = QAccessible::queryAccessibleInterface(form->sBitBtn1);
+  QAccessibleInterface* exit = QAccessible::queryAccessibleInterface(&Find<QToolButton>("sBitBtn1"));
   EXPECT_EQ(exit->role(), QAccessible::PushButton);
   exit->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   EXPECT_TRUE(boxes.empty());
@@ -163,14 +163,14 @@ TEST_F(Lifecycle, StartMinimisedWaitsInTheTrayAndRefreshesConnectionsWhenFirstOp
   Start();
   ProcessEvents();
   EXPECT_FALSE(form->isVisible());
-  EXPECT_TRUE(form->TrayIcon1->isVisible());
+  EXPECT_TRUE(Find<QSystemTrayIcon>("TrayIcon1").isVisible());
   EXPECT_TRUE(Network().sharingCalls().empty());  // no connection list read yet
-  EXPECT_EQ(form->lblWiredStatus->text(), "<NULL>");
+  EXPECT_EQ(Find<QLabel>("lblWiredStatus").text(), "<NULL>");
 
-  form->mniOpenMainWindow->trigger();
+  Find<QAction>("mniOpenMainWindow").trigger();
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(Network().sharingCalls(), std::vector<std::string>{"open"});
-  EXPECT_EQ(form->lblWiredStatus->text(), "Connected");
+  EXPECT_EQ(Find<QLabel>("lblWiredStatus").text(), "Connected");
 }
 
 TEST_F(Lifecycle, StartMinimisedWithoutATrayStaysOnTheTaskBar) {
@@ -182,22 +182,22 @@ TEST_F(Lifecycle, StartMinimisedWithoutATrayStaysOnTheTaskBar) {
 
 TEST_F(Lifecycle, ClosingHidesToTheTrayWithTheBalloonOnlyTheFirstTime) {
   Start();
-  EXPECT_EQ(form->TrayIcon1->property("Tag").toInt(), 0);
+  EXPECT_EQ(Find<QSystemTrayIcon>("TrayIcon1").property("Tag").toInt(), 0);
   EXPECT_FALSE(form->close());
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(closed->count(), 0);
-  EXPECT_EQ(form->TrayIcon1->property("Tag").toInt(), 1);
+  EXPECT_EQ(Find<QSystemTrayIcon>("TrayIcon1").property("Tag").toInt(), 1);
   ASSERT_EQ(form->Balloons.size(), 1u);
   EXPECT_EQ(form->Balloons[0], "Brisklane|Brisklane is running in the background!|3000");
 
-  form->mniOpenMainWindow->trigger();
+  Find<QAction>("mniOpenMainWindow").trigger();
   EXPECT_TRUE(form->isVisible());
   EXPECT_FALSE(form->close());
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(form->Balloons.size(), 1u);
 
-  form->mniOpenMainWindow->trigger();
-  form->mniMinimizeToTray1->trigger();
+  Find<QAction>("mniOpenMainWindow").trigger();
+  Find<QAction>("mniMinimizeToTray1").trigger();
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(form->Balloons.size(), 1u);
   EXPECT_TRUE(boxes.empty());
@@ -210,21 +210,21 @@ TEST_F(Lifecycle, ClosingWithoutATrayMinimisesToTheTaskBar) {
   EXPECT_TRUE(form->isMinimized());
   EXPECT_TRUE(form->Balloons.empty());
 
-  form->mniOpenMainWindow->trigger();
+  Find<QAction>("mniOpenMainWindow").trigger();
   EXPECT_FALSE(form->isMinimized());
 }
 
 TEST_F(Lifecycle, ExitAnsweredNoStaysAndALaterCloseEndsWithoutQuestionOrBalloon) {
   Start();
   answer = QMessageBox::No;
-  form->actExit->trigger();
+  Find<QAction>("actExit").trigger();
   ProcessEvents();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Text, "All other devices connected to your computer will be disconnected. Do you want to exit?");
   EXPECT_EQ(boxes[0].Caption, "Message");
   EXPECT_EQ(boxes[0].Icon, QMessageBox::Question);
   EXPECT_EQ(boxes[0].Buttons, QMessageBox::Yes | QMessageBox::No);
-  EXPECT_EQ(boxes[0].Parent, form.get());
+  EXPECT_EQ(boxes[0].Parent, form);
   EXPECT_TRUE(form->isVisible());
 
   EXPECT_EQ(closed->count(), 0);
@@ -238,14 +238,14 @@ TEST_F(Lifecycle, ExitAnsweredNoStaysAndALaterCloseEndsWithoutQuestionOrBalloon)
 TEST_F(Lifecycle, MinimizeToTrayAfterExitAnsweredNoHidesAgain) {
   Start();
   answer = QMessageBox::No;
-  form->actExit->trigger();
+  Find<QAction>("actExit").trigger();
   ProcessEvents();
-  form->mniMinimizeToTray1->trigger();
+  Find<QAction>("mniMinimizeToTray1").trigger();
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(closed->count(), 0);
   EXPECT_EQ(form->Balloons.size(), 1u);
   // Still running: the window comes back from the tray.
-  form->mniOpenMainWindow->trigger();
+  Find<QAction>("mniOpenMainWindow").trigger();
   EXPECT_TRUE(form->isVisible());
 }
 
@@ -254,7 +254,7 @@ TEST_F(Lifecycle, ExitAnsweredYesFromTheTrayMenuEndsTheProgram) {
   StartWifi();
   EXPECT_FALSE(form->close());  // to the tray
   answer = QMessageBox::Yes;
-  form->mniExit->trigger();
+  Find<QAction>("mniExit").trigger();
   ProcessEvents();
   EXPECT_EQ(closed->count(), 1);
   End();
@@ -297,9 +297,9 @@ TEST_F(Lifecycle, EveryShutdownDeletesTheNetworkAndSwitchesSharingOffEvenWithout
   scenario = testkit::shippedScenario("laptop2");
   scenario["sharing"] = {{"public", guestWired}, {"private", guestWireless}};
   Start();
-  form->actConnectToHotspot->trigger();
+  Find<QAction>("actConnectToHotspot").trigger();
   Idle();
-  Press(form->btnConnect);
+  Press(Find<QPushButton>("btnConnect"));
   ASSERT_EQ(HeardByNeighbour(), std::vector<std::string>{"Brisklane"});
   ASSERT_EQ(Network().sharedConnection(SharingRole::publicSide), guestWired);
   End();
@@ -345,24 +345,24 @@ TEST_F(Lifecycle, OptionsConfirmedTakeTheTrimmedValuesAndWriteTheAutorunEntry) {
   Start();
   const auto edit = [&](bool autoRun, const char* ssid, const char* password) {
     new WhenShown(options, [=, this] {
-      EXPECT_EQ(options->edtSSID->text(), "Old");
-      EXPECT_TRUE(options->edtSSID->isEnabled());
-      EXPECT_EQ(options->edtPassword->text(), "12345");
-      options->chkAutoRun->setChecked(autoRun);
-      options->chkStartMin->setChecked(true);
-      options->edtSSID->setText(ssid);
-      options->edtPassword->setText(password);
-      options->Button1->click();
+      EXPECT_EQ(apptest::Find<QLineEdit>(*options, "edtSSID").text(), "Old");
+      EXPECT_TRUE(apptest::Find<QLineEdit>(*options, "edtSSID").isEnabled());
+      EXPECT_EQ(apptest::Find<QLineEdit>(*options, "edtPassword").text(), "12345");
+      apptest::Find<QCheckBox>(*options, "chkAutoRun").setChecked(autoRun);
+      apptest::Find<QCheckBox>(*options, "chkStartMin").setChecked(true);
+      apptest::Find<QLineEdit>(*options, "edtSSID").setText(ssid);
+      apptest::Find<QLineEdit>(*options, "edtPassword").setText(password);
+      apptest::Find<QPushButton>(*options, "Button1").click();
     });
-    form->btnOptions->click();
+    Find<QPushButton>("btnOptions").click();
     ProcessEvents();
   };
   edit(true, "  New Name ", " abcdefghijklm ");
   EXPECT_TRUE(machine->simRegistry().hasValue(AutoRunKey, "Brisklane"));
   // The page shows the new values the next time it is shown.
-  form->actConnectToHotspot->trigger();
-  EXPECT_EQ(form->lblSSID->text(), "New Name");
-  EXPECT_EQ(form->lblPassword->text(), "abcdefghijklm");
+  Find<QAction>("actConnectToHotspot").trigger();
+  EXPECT_EQ(Find<QLabel>("lblSSID").text(), "New Name");
+  EXPECT_EQ(Find<QLabel>("lblPassword").text(), "abcdefghijklm");
 
   End();
   EXPECT_NE(Settings().find("AutoRun=1\n"), std::string::npos);
@@ -397,15 +397,15 @@ TEST_F(Lifecycle, OptionsCancelledChangeNothingAndOkWithoutAutorunRemovesTheEntr
   scenario["registry"]["SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"] = {{"Brisklane", "/old/brisklane"}};
   Start();
   new WhenShown(options, [this] {
-    options->edtSSID->setText("Other");
-    options->Button2->click();
+    apptest::Find<QLineEdit>(*options, "edtSSID").setText("Other");
+    apptest::Find<QPushButton>(*options, "Button2").click();
   });
-  form->actOptions->trigger();
+  Find<QAction>("actOptions").trigger();
   ProcessEvents();
   EXPECT_TRUE(machine->simRegistry().hasValue(AutoRunKey, "Brisklane"));
 
-  new WhenShown(options, [this] { options->Button1->click(); });
-  form->actOptions->trigger();
+  new WhenShown(options, [this] { apptest::Find<QPushButton>(*options, "Button1").click(); });
+  Find<QAction>("actOptions").trigger();
   ProcessEvents();
   EXPECT_FALSE(machine->simRegistry().hasValue(AutoRunKey, "Brisklane"));
   End();
@@ -447,7 +447,7 @@ TEST_F(Lifecycle, TheStartUpCheckRunsOnceTheEventLoopRunsOnWindowsXpOnlyAlsoWhen
     SCOPED_TRACE(std::string(c.scenario) + (c.startMinimized ? " minimised" : ""));
     scenario = testkit::shippedScenario(c.scenario);
     WriteSettings(c.startMinimized ? "[System]\nStartMinimized=1\n" : "[System]\n");
-    TroubleShooterWatch watch([this] { return form->lblWiredStatus->text(); });
+    TroubleShooterWatch watch([this] { return Find<QLabel>("lblWiredStatus").text(); });
     Start();
     EXPECT_TRUE(watch.shown.empty());  // not before the event loop runs
     ProcessEvents();
@@ -475,9 +475,9 @@ TEST_F(Lifecycle, ASingleOrDoubleClickOnTheTrayIconRestoresTheWindow) {
   for (const Case& c : {Case{QSystemTrayIcon::Trigger, true}, Case{QSystemTrayIcon::DoubleClick, true},
                         Case{QSystemTrayIcon::Context, false}, Case{QSystemTrayIcon::MiddleClick, false}}) {
     SCOPED_TRACE(c.reason);
-    form->mniMinimizeToTray1->trigger();
+    Find<QAction>("mniMinimizeToTray1").trigger();
     ASSERT_FALSE(form->isVisible());
-    Q_EMIT form->TrayIcon1->activated(c.reason);
+    Q_EMIT Find<QSystemTrayIcon>("TrayIcon1").activated(c.reason);
     EXPECT_EQ(form->isVisible(), c.restores);
   }
 }
@@ -490,11 +490,11 @@ TEST_F(Lifecycle, AboutBoxAndFeedbackMail) {
     shown = about->isVisible();
     about->SetModalResult(mrOk);
   });
-  form->actAbout->trigger();
+  Find<QAction>("actAbout").trigger();
   ProcessEvents();
   EXPECT_TRUE(shown);
 
-  form->actWriteToUs->trigger();
+  Find<QAction>("actWriteToUs").trigger();
   const auto opened = machine->simSystem().openedTargets();
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].rfind("mailto:" + SupportMailAddress + "?subject=Brisklane%20Comments&body=Hello%20Support%20Team%2C", 0), 0u);
