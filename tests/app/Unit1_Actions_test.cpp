@@ -12,7 +12,6 @@
 namespace unit1test {
 namespace {
 
-using apptest::Find;
 
 TEST_F(Unit1Test, AnActionThatWaitsOnTheMachineSaysWhatItDoesUntilItsBoxComes) {
   struct Case {
@@ -25,13 +24,13 @@ TEST_F(Unit1Test, AnActionThatWaitsOnTheMachineSaysWhatItDoesUntilItsBoxComes) {
       {"btnStopSharing", "Stopping Wi-Fi…", "Wi-Fi stopped successfully!"},
   };
   Start();
-  Find<QToolButton>(*form, "btnHotspotTab").click();
+  Find<QToolButton>("btnHotspotTab").click();
   Idle();
-  QLabel& firstPanel = Find<QLabel>(*form, "StatusBarPanel1");
+  QLabel& firstPanel = Find<QLabel>("StatusBarPanel1");
   const QString notice = firstPanel.text();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button);
-    QPushButton& button = Find<QPushButton>(*form, c.button);
+    QPushButton& button = Find<QPushButton>(c.button);
     ASSERT_TRUE(button.isEnabled());
     const std::size_t before = boxes.size();
     button.click();

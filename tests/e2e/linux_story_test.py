@@ -198,15 +198,16 @@ class TwoLinuxLaptops(unittest.TestCase):
 
     def test_a_networkmanager_that_keeps_start_wifi_waiting_never_freezes_the_window(self):
         """While polkit asks the user for a password, NetworkManager does not
-        answer Start WiFi: the window goes on answering and says what it
-        waits for, Stop WiFi gives the wait up, and what NetworkManager
+        answer Start WiFi: the window goes on answering and says that it
+        waits for permission, Stop WiFi gives the wait up, and what NetworkManager
         brings up afterwards goes again. With NetworkManager hung, Exit still
         ends the program."""
         held = ["AddAndActivateConnection2"]
         router = self.router()
+        self.first.control("SetPermission", "wifi.share.protected", "auth")
         self.first.control("SetReplyDelayOf", -1.0, held)
         router.press("Start WiFi")
-        router.wait_status("Starting Wi-Fi\u2026")
+        router.wait_status("Waiting for permission\u2026")
         router.press("Select...")
         router.wait_window("Select Connection")
         router.press("Cancel")

@@ -8,6 +8,8 @@
 
 #include <gmock/gmock.h>
 
+#include "machine/Awaiting.h"
+
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -41,19 +43,23 @@ TEST_F(RadioTest, AHotspotGivenUpBeforeItIsUpLeavesNothingWhateverNetworkManager
     std::function<void()> hold;     // before Start WiFi
     std::function<bool()> waiting;  // Start WiFi waits for NetworkManager
     std::function<void()> release;  // after it was given up: NetworkManager answers
+    plat::Awaiting awaited;         // what the window is told meanwhile
   };
   const std::vector<Case> cases{
       {"polkit still asks the user", true,
-       [this] { nm->setReplyDelay(nmtest::kNeverAnswer, {addAndActivate}); },
+       [this] {
+         nm->setPermission("wifi.share.protected", "auth");
+         nm->setReplyDelay(nmtest::kNeverAnswer, {addAndActivate});
+       },
        [this] { return !nm->calls(addAndActivate).empty(); },
-       [this] { nm->setReplyDelay(0ms, {addAndActivate}); }},
+       [this] { nm->setReplyDelay(0ms, {addAndActivate}); }, plat::Awaiting::Permission},
       {"the hotspot is still coming up", false, [] {},
        [this] {
          if (nm->calls(addAndActivate).empty()) return false;
          nm->stepActivation(QStringLiteral("wlan0"));
          return true;
        },
-       [] {}},  // it was taken down as it came up
+       [] {}, plat::Awaiting::Nothing},  // it was taken down as it came up
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -65,12 +71,14 @@ TEST_F(RadioTest, AHotspotGivenUpBeforeItIsUpLeavesNothingWhateverNetworkManager
     c.hold();
     auto started = hostInBackground(*radio);
     ASSERT_TRUE(nmtest::waitUntil(c.waiting));
+    EXPECT_EQ(plat::awaiting(), c.awaited);
 
     // Stop WiFi, pressed meanwhile.
     radio->deleteOwnNetwork(wlan0, "Brisklane");
     ASSERT_TRUE(cameBack(started));
     const Outcome outcome = started.get();
     EXPECT_EQ(outcome.result, RadioResult::Failed);
+    EXPECT_EQ(plat::awaiting(), plat::Awaiting::Nothing);
     EXPECT_EQ(outcome.refusal, "Bringing up \"Brisklane\" was stopped before it finished; nothing of it stays.");
     c.release();
     EXPECT_TRUE(nmtest::waitUntil([&] {

@@ -69,12 +69,14 @@ struct AwaitedReply {
   std::optional<QDBusMessage> reply;
   bool abandoned = false;
   NmClient::LateReply late;
+  NmClient::ArrivedReply arrivedHook;
 
   void deliver(const QDBusMessage& message) {
     NmClient::LateReply withdraw;
     {
       std::lock_guard lock(mutex);
       if (!abandoned) {
+        if (arrivedHook) arrivedHook(message);
         reply = message;
         arrived.notify_all();
         return;
@@ -222,7 +224,8 @@ std::optional<QVariantMap> NmClient::properties(const QString& path, const QStri
 }
 
 QDBusMessage NmClient::call(const QString& path, const QString& interface, const QString& method,
-                            const QVariantList& arguments, CallKind kind, std::stop_token stop, LateReply late) {
+                            const QVariantList& arguments, CallKind kind, std::stop_token stop, LateReply late,
+                            ArrivedReply arrived) {
   auto message = methodCall(path, interface, method, arguments);
   const bool action = kind == CallKind::Action;
   message.setInteractiveAuthorizationAllowed(action);
@@ -232,6 +235,7 @@ QDBusMessage NmClient::call(const QString& path, const QString& interface, const
   }
   const int timeoutMs = action ? actionTimeoutMs : queryTimeoutMs;
   auto awaited = std::make_shared<AwaitedReply>();
+  awaited->arrivedHook = std::move(arrived);
   {
     std::lock_guard lock(linkMutex_);
     if (!link_) return message.createErrorReply(QDBusError::Disconnected, QStringLiteral("The client disconnected."));

@@ -63,6 +63,9 @@ class NmClient {
   // Receives, on the client's thread, the reply to a call whose caller gave
   // up waiting; it may only send.
   using LateReply = std::function<void(const QDBusMessage& reply)>;
+  // Receives, on the client's thread, the reply to a call whose caller still
+  // waits, before the caller wakes and before any later signal is handed on.
+  using ArrivedReply = std::function<void(const QDBusMessage& reply)>;
 
   // The first use after connecting waits up to `firstLook` for NetworkManager's
   // objects: one that answers at once has answered by then, and one that
@@ -86,11 +89,11 @@ class NmClient {
   // an error message (also when the bus cannot be reached). An Action call
   // allows interactive authorisation and waits until it is answered, unless
   // `stop` is requested or the application quits; then the call ends with a
-  // NoReply error and `late` receives the reply when it comes. Not from the
-  // client's thread.
+  // NoReply error and `late` receives the reply when it comes; `arrived`
+  // receives it otherwise. Not from the client's thread.
   QDBusMessage call(const QString& path, const QString& interface, const QString& method,
                     const QVariantList& arguments = {}, CallKind kind = CallKind::Query,
-                    std::stop_token stop = {}, LateReply late = {});
+                    std::stop_token stop = {}, LateReply late = {}, ArrivedReply arrived = {});
 
   // Waits on `changed` (with `lock` held) until `done` holds, `stop` is
   // requested, or `wanted` has passed, cut short to a brief grace once the

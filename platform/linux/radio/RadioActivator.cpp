@@ -1,10 +1,13 @@
 #include "linux/radio/RadioActivator.h"
 
+#include <optional>
+
 #include <QDBusObjectPath>
 
 #include "linux/nm/NmActivation.h"
 #include "linux/nm/NmNames.h"
 #include "linux/nm/NmReplies.h"
+#include "machine/Awaiting.h"
 #include "machine/Refusal.h"
 
 namespace plat::lnx {
@@ -30,20 +33,21 @@ bool keyRefused(const NmActivation::Outcome& outcome) {
 RadioActivator::RadioActivator(NmClient& client, RadioDevices& devices, std::chrono::milliseconds timeout)
     : client_(client), devices_(devices), timeout_(timeout) {}
 
-bool RadioActivator::permitted(Action action, bool secured, std::stop_token stop) {
+RadioActivator::Permission RadioActivator::permitted(Action action, bool secured, std::stop_token stop) {
   const auto reply = client_.call(nm::managerPath, nm::managerInterface, QStringLiteral("GetPermissions"), {},
                                   NmClient::CallKind::Query, stop);
   if (reply.type() == QDBusMessage::ErrorMessage) {
     // A daemon that fails or does not answer this would not carry out the rest.
     setRefusal(networkManagerFailing(reply.errorMessage()));
-    return false;
+    return Permission::Refused;
   }
-  if (!replied(reply)) return true;  // NetworkManager itself refuses what is not allowed
-  if (auto refusal = permissionRefusal(nm::stringMap(nm::firstArgument(reply)), action, secured)) {
+  if (!replied(reply)) return Permission::Granted;  // NetworkManager itself refuses what is not allowed
+  const auto answers = nm::stringMap(nm::firstArgument(reply));
+  if (auto refusal = permissionRefusal(answers, action, secured)) {
     setRefusal(*refusal);
-    return false;
+    return Permission::Refused;
   }
-  return true;
+  return permissionAsksUser(answers, action, secured) ? Permission::AsksUser : Permission::Granted;
 }
 
 RadioResult RadioActivator::activate(const RadioDevices::WifiDevice& wifi, const ProfileSettings& settings,
@@ -59,7 +63,8 @@ RadioResult RadioActivator::activateUnlessGivenUp(const RadioDevices::WifiDevice
                                                   Action action, const std::string& name, std::stop_token stop) {
   const bool secured = action == Action::Host ? hotspotSecurity(settings) != NetworkSecurity::Open
                                               : !settings.value(QStringLiteral("802-11-wireless-security")).isEmpty();
-  if (!permitted(action, secured, stop)) return RadioResult::Failed;
+  const Permission permission = permitted(action, secured, stop);
+  if (permission == Permission::Refused) return RadioResult::Failed;
   const QString devicePath = QString::fromStdString(wifi.device.objectPath);
   NmActivation activation(client_, devicePath);
   // What comes after the caller gave up goes again at once, also when the
@@ -74,13 +79,30 @@ RadioResult RadioActivator::activateUnlessGivenUp(const RadioDevices::WifiDevice
       // the client and goes with it.
     }
   };
+  // Polkit asks the user while NetworkManager holds the request; the window
+  // says so meanwhile.
+  std::optional<ScopedAwaiting> asking;
+  if (permission == Permission::AsksUser) asking.emplace(Awaiting::Permission);
+  // Recorded as the reply arrives, so that the signals of its activation,
+  // which come after, find it this instance's own.
+  const auto arrived = [&](const QDBusMessage& reply) {
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 2) return;
+    try {
+      devices_.remember(devicePath, nm::objectPath(reply.arguments().at(1)), nm::objectPath(reply.arguments().at(0)),
+                        settings);
+    } catch (const nm::UnexpectedReply&) {
+      // Read again, and refused, by the caller.
+    }
+  };
   const auto reply = client_.call(
       nm::managerPath, nm::managerInterface, QStringLiteral("AddAndActivateConnection2"),
       {QVariant::fromValue(settings), QVariant::fromValue(QDBusObjectPath(devicePath)),
        QVariant::fromValue(QDBusObjectPath(nm::isObject(accessPoint) ? accessPoint : nm::noObject)),
        activationOptions()},
-      NmClient::CallKind::Action, stop, late);
+      NmClient::CallKind::Action, stop, late, arrived);
+  asking.reset();
   if (stop.stop_requested()) {
+    devices_.forget(devicePath);
     if (reply.type() == QDBusMessage::ReplyMessage) late(reply);
     setRefusal(givenUp(name));
     return RadioResult::Failed;
@@ -91,7 +113,6 @@ RadioResult RadioActivator::activateUnlessGivenUp(const RadioDevices::WifiDevice
   }
   const QString activePath = nm::objectPath(reply.arguments().at(1));
   const QString profilePath = nm::objectPath(reply.arguments().at(0));
-  devices_.remember(devicePath, activePath, profilePath, settings);
   const auto outcome = activation.wait(activePath, timeout_, stop);
   if (outcome.result == NmActivation::Result::Activated && !stop.stop_requested()) return RadioResult::Ok;
   devices_.forget(devicePath);

@@ -35,7 +35,8 @@ class RadioActivator {
   RadioResult takeDown(const QString& devicePath, const RadioDevices::ActiveProfile& own);
 
  private:
-  bool permitted(Action action, bool secured, std::stop_token stop);
+  enum class Permission { Refused, Granted, AsksUser };
+  Permission permitted(Action action, bool secured, std::stop_token stop);
   RadioResult activateUnlessGivenUp(const RadioDevices::WifiDevice& wifi, const ProfileSettings& settings,
                                     const QString& accessPoint, Action action, const std::string& name,
                                     std::stop_token stop);

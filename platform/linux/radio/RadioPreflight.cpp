@@ -1,5 +1,6 @@
 #include "linux/radio/RadioPreflight.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "linux/nm/NmNames.h"
@@ -83,11 +84,25 @@ Refusal sharingHelperRefusal(const std::filesystem::path& root) {
          "package dnsmasq-base and try again.";
 }
 
-Refusal permissionRefusal(const QMap<QString, QString>& permissions, Action action, bool secured) {
+namespace {
+
+QStringList neededPermissions(Action action, bool secured) {
   QStringList needed{networkControl};
   if (action != Action::Leave) needed << modifyOwnSettings;
   if (action == Action::Host) needed << (secured ? shareProtected : shareOpen);
-  for (const auto& permission : needed) {
+  return needed;
+}
+
+}  // namespace
+
+bool permissionAsksUser(const QMap<QString, QString>& permissions, Action action, bool secured) {
+  const QStringList needed = neededPermissions(action, secured);
+  return std::any_of(needed.begin(), needed.end(),
+                     [&](const QString& permission) { return permissions.value(permission) == QStringLiteral("auth"); });
+}
+
+Refusal permissionRefusal(const QMap<QString, QString>& permissions, Action action, bool secured) {
+  for (const auto& permission : neededPermissions(action, secured)) {
     if (permissions.value(permission) == QStringLiteral("no")) {
       return "This user may not " +
              std::string(action == Action::Host ? "host a Wi-Fi network" : "change Wi-Fi connections") +

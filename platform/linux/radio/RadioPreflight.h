@@ -38,9 +38,11 @@ Refusal hostingRefusal(const NetworkDevice& device, std::size_t wifiDevices);
 // NetworkManager's shared mode runs /usr/sbin/dnsmasq below `root`.
 Refusal sharingHelperRefusal(const std::filesystem::path& root);
 
-// The answers of GetPermissions: a "no" to anything the action needs.
+// The answers of GetPermissions: a "no" to anything the action needs, and
+// whether polkit will ask the user for any of it ("auth").
 enum class Action { Join, Host, Leave };
 Refusal permissionRefusal(const QMap<QString, QString>& permissions, Action action, bool secured);
+bool permissionAsksUser(const QMap<QString, QString>& permissions, Action action, bool secured);
 
 // NetworkManager refused a call for want of permission (after polkit had
 // its chance to ask).
