@@ -276,36 +276,40 @@ TEST_F(Hotspot, StartWifiSharesTheSourceIntoTheNewNetworkAndStopWifiUndoesIt) {
   EXPECT_EQ(Messages().back(), "Wi-Fi stopped successfully!");
 }
 
-TEST_F(Hotspot, StartWifiWhoseSharingFailsSaysSoAndLeavesEverythingUnshared) {
-  Open();
-  Network().failEnableSharing(WirelessGuid, plat::SharingStatus::Failed);
-  Press(Find<QPushButton>("btnStartSharing"));
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].Text, "Internet sharing could not be switched on.");
-  EXPECT_EQ(boxes[0].Caption, "Message");
-  EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_EQ(Network().sharedConnection(SharingRole::publicSide), "");
-  EXPECT_EQ(Network().sharedConnection(SharingRole::privateSide), "");
-  Idle();
-  EXPECT_TRUE(Find<QPushButton>("btnStartSharing").isEnabled());
-  EXPECT_FALSE(Find<QPushButton>("btnStopSharing").isEnabled());
-}
-
-TEST_F(Hotspot, StartWifiWhoseNetworkCannotBeStartedSwitchesSharingOffAgainAndStaysStopped) {
-  scenario["wireless"]["interfaces"] = nlohmann::json::array();  // the adapter's radio is off
-  Open();
-  Press(Find<QPushButton>("btnStartSharing"));
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].Text, "The wireless network could not be started.");
-  EXPECT_EQ(boxes[0].Caption, "Message");
-  EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_EQ(Network().sharedConnection(SharingRole::publicSide), "");
-  EXPECT_EQ(Network().sharedConnection(SharingRole::privateSide), "");
-  Idle();
-  EXPECT_TRUE(Find<QPushButton>("btnStartSharing").isEnabled());
-  EXPECT_FALSE(Find<QPushButton>("btnStopSharing").isEnabled());
+TEST_F(Hotspot, StartWifiThatFailsSaysWhyLeavesEverythingUnsharedAndStaysStopped) {
+  struct Case {
+    const char* what;
+    std::function<void()> before;  // the scenario
+    std::function<void()> after;   // the machine, with the window open
+    const char* text;
+  };
+  const std::vector<Case> cases{
+      {"sharing fails", [] {},
+       [this] { Network().failEnableSharing(WirelessGuid, plat::SharingStatus::Failed); },
+       "Internet sharing could not be switched on."},
+      {"the adapter's radio is off", [this] { scenario["wireless"]["interfaces"] = nlohmann::json::array(); },
+       [] {}, "The wireless network could not be started."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    scenario = testkit::shippedScenario("laptop");
+    boxes.clear();
+    c.before();
+    Open();
+    c.after();
+    Press(Find<QPushButton>("btnStartSharing"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, c.text);
+    EXPECT_EQ(boxes[0].Caption, "Message");
+    EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(Network().sharedConnection(SharingRole::publicSide), "");
+    EXPECT_EQ(Network().sharedConnection(SharingRole::privateSide), "");
+    Idle();
+    EXPECT_TRUE(Find<QPushButton>("btnStartSharing").isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("btnStopSharing").isEnabled());
+    End();
+  }
 }
 
 TEST_F(Hotspot, AStartedHotspotStaysStoppableWhenARefreshFindsSharingUnavailable) {

@@ -106,14 +106,19 @@ RadioResult NmRadio::connect(const std::string& interfaceId, const std::string& 
                              QString::fromStdString(target->accessPoint), Action::Join, name);
 }
 
-RadioResult NmRadio::disconnect(const std::string& interfaceId) {
+std::optional<NmRadio::Own> NmRadio::giveUpAndFindOwn(const std::string& interfaceId) {
   clearRefusal();
   activator_.givePendingUp(interfaceId);
   const auto wifi = devices_.findDevice(interfaceId);
-  if (!wifi) return RadioResult::NoSuchInterface;
+  if (!wifi) return std::nullopt;
   const QString devicePath = QString::fromStdString(wifi->device.objectPath);
-  const auto own = devices_.ownProfile(devicePath);
-  return own ? activator_.takeDown(devicePath, *own) : RadioResult::Ok;
+  return Own{devicePath, devices_.ownProfile(devicePath)};
+}
+
+RadioResult NmRadio::disconnect(const std::string& interfaceId) {
+  const auto own = giveUpAndFindOwn(interfaceId);
+  if (!own) return RadioResult::NoSuchInterface;
+  return own->profile ? activator_.takeDown(own->devicePath, *own->profile) : RadioResult::Ok;
 }
 
 RadioResult NmRadio::addOwnNetwork(const std::string& interfaceId, const std::string& name, const std::string& key) {
@@ -146,14 +151,12 @@ RadioResult NmRadio::addOwnNetwork(const std::string& interfaceId, const std::st
 }
 
 RadioResult NmRadio::deleteOwnNetwork(const std::string& interfaceId, const std::string& name) {
-  clearRefusal();
-  activator_.givePendingUp(interfaceId);
-  const auto wifi = devices_.findDevice(interfaceId);
-  if (!wifi) return RadioResult::NoSuchInterface;
-  const QString devicePath = QString::fromStdString(wifi->device.objectPath);
-  const auto own = devices_.ownProfile(devicePath);
-  if (!own || profileSsid(own->settings) != QByteArray::fromStdString(name)) return RadioResult::NotFound;
-  return activator_.takeDown(devicePath, *own);
+  const auto own = giveUpAndFindOwn(interfaceId);
+  if (!own) return RadioResult::NoSuchInterface;
+  if (!own->profile || profileSsid(own->profile->settings) != QByteArray::fromStdString(name)) {
+    return RadioResult::NotFound;
+  }
+  return activator_.takeDown(own->devicePath, *own->profile);
 }
 
 std::string NmRadio::networkPassphrase(const std::string& key) { return hotspotPassphrase(key); }

@@ -92,6 +92,14 @@ class NmRadio : public RadioBackend {
   // The networks the device hears, strongest first; asks for a new scan.
   std::vector<HeardNetwork> hear(const RadioDevices::WifiDevice& wifi);
   ProfileOwner owner();
+  // What Disconnect and Stop WiFi start with: whatever is still coming up
+  // on the interface given up, and this instance's own profile on it found;
+  // none when the interface is gone.
+  struct Own {
+    QString devicePath;
+    std::optional<RadioDevices::ActiveProfile> profile;
+  };
+  std::optional<Own> giveUpAndFindOwn(const std::string& interfaceId);
 
   NmClient& client_;
   const Options options_;
