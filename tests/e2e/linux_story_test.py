@@ -224,6 +224,16 @@ class TwoLinuxLaptops(unittest.TestCase):
         self.first.control("SetReplyDelay", 0.0)
         self.assert_nothing_left(self.first)
 
+        # Stop WiFi, and then Exit, with NetworkManager hung.
+        router = self.router()
+        start_wifi(router)
+        self.first.control("SetReplyDelay", -1.0)
+        router.press("Stop WiFi")
+        router.wait_status("Stopping Wi-Fi\u2026")
+        exit_program(router)
+        self.first.control("SetReplyDelay", 0.0)
+        self.assert_nothing_left(self.first)
+
     def test_killed_or_terminated_router_leaves_nothing(self):
         for ending in (signal.SIGTERM, signal.SIGKILL):
             with self.subTest(ending=ending.name):

@@ -167,6 +167,7 @@ std::optional<QDBusConnection> NmClient::bus() {
     quitDeadline_ = Clock::time_point::max().time_since_epoch().count();
     windowLooked_ = false;
     othersLooked_ = false;
+    connectedAt_ = Clock::now().time_since_epoch().count();
     QObject::connect(application, &QCoreApplication::aboutToQuit, link_->relay, [this] { applicationQuitting(); },
                      Qt::DirectConnection);
     // Registered anew for each application object, as each runs the list once.
@@ -206,13 +207,19 @@ NmClient::Clock::time_point NmClient::deadline(Clock::time_point start, std::chr
 
 const NmObjectCache& NmClient::objects() {
   // The client's own thread, where the picture arrives, never waits; the
-  // window's waits only briefly, once; the others, which carry out actions,
-  // wait once for as long as a query may take.
+  // window's waits once, until `firstLook` after connecting at most; the
+  // others, which carry out actions, wait once for as long as a query may
+  // take.
   if (!bus() || QThread::currentThread() == clientThread_.load()) return cache_;
   const QCoreApplication* application = QCoreApplication::instance();
   const bool windowThread = application != nullptr && QThread::currentThread() == application->thread();
   if (windowThread ? !windowLooked_.exchange(true) : !othersLooked_.exchange(true)) {
-    cache_.waitUntilSettled(windowThread ? firstLook_ : std::chrono::milliseconds(queryTimeoutMs));
+    const auto connected = Clock::time_point(Clock::duration(connectedAt_.load()));
+    const auto wait = windowThread ? connected + firstLook_ - Clock::now()
+                                   : Clock::duration(std::chrono::milliseconds(queryTimeoutMs));
+    if (wait > Clock::duration::zero()) {
+      cache_.waitUntilSettled(std::chrono::duration_cast<std::chrono::milliseconds>(wait));
+    }
   }
   return cache_;
 }

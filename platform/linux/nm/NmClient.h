@@ -67,9 +67,9 @@ class NmClient {
   // waits, before the caller wakes and before any later signal is handed on.
   using ArrivedReply = std::function<void(const QDBusMessage& reply)>;
 
-  // The first use after connecting waits up to `firstLook` for NetworkManager's
-  // objects: one that answers at once has answered by then, and one that
-  // does not costs the caller no more.
+  // The window's first use waits for NetworkManager's objects until
+  // `firstLook` after connecting: one that answers at once has answered by
+  // then, and one that does not costs the window no more.
   explicit NmClient(std::chrono::milliseconds firstLook = std::chrono::milliseconds(40));
   ~NmClient();
   NmClient(const NmClient&) = delete;
@@ -158,6 +158,7 @@ class NmClient {
   std::atomic<QThread*> clientThread_{nullptr};  // the link's
   std::atomic<bool> windowLooked_{false};  // the first looks since connecting
   std::atomic<bool> othersLooked_{false};
+  std::atomic<Clock::rep> connectedAt_{0};
   std::atomic<Clock::rep> quitDeadline_{Clock::time_point::max().time_since_epoch().count()};
 
   std::mutex linkMutex_;  // the two below
