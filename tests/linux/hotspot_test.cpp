@@ -260,7 +260,11 @@ TEST_F(RadioTest, HotspotRefusalsAreExplainedBeforeAnythingChanges) {
       {"NetworkManager not running", withDnsmasq, [this] { nm->stop(); }, "12345",
        RadioResult::NoSuchInterface,
        "NetworkManager is not running: start it (systemctl start NetworkManager) and try again.", false},
-      {"NetworkManager failing every call", withDnsmasq, [this] { nm->setFailing("The daemon is broken"); },
+      {"NetworkManager failing every call", withDnsmasq,
+       [this] {
+         nm->setFailing("The daemon is broken");
+         StartRadio();  // from the start: the first picture of its objects fails too
+       },
        "12345", RadioResult::NoSuchInterface,
        "NetworkManager is running but answers its requests with an error (The daemon is broken): restart it "
        "(systemctl restart NetworkManager) and try again."},
@@ -312,6 +316,7 @@ TEST_F(RadioTest, HotspotRefusalsAreExplainedBeforeAnythingChanges) {
     c.before();
     Start();
     c.after();
+    hearAll(*client);
     EXPECT_EQ(radio->addOwnNetwork(wlan0, "Brisklane", c.key), c.result);
     EXPECT_EQ(plat::lastRefusal(), c.reason);
     if (c.running) {

@@ -45,6 +45,7 @@ TEST_F(RadioTest, InterfacesAreTheWifiCardsThatCanHostFirstAndNamedByTheirPerman
                   {QStringLiteral("802-11-wireless"), {{QStringLiteral("ssid"), QByteArray("Home")}}}});
   nm->activateProfile(home, QStringLiteral("wlan1"));
   nm->setPrimaryConnection(QStringLiteral("wlan1"));
+  hearAll(*client);
 
   const std::vector<std::string> expected{guidOf("00:1B:2C:3D:4E:03"), guidOf("00:1B:2C:3D:4E:02"),
                                           guidOf("00:1B:2C:3D:4E:01")};
@@ -63,7 +64,11 @@ TEST_F(RadioTest, NoInterfacesAreListedWithTheReasonWhy) {
   const std::vector<Case> cases{
       {"NetworkManager not running", [this] { nm->stop(); },
        "NetworkManager is not running: start it (systemctl start NetworkManager) and try again."},
-      {"NetworkManager failing every call", [this] { nm->setFailing("The daemon is broken"); },
+      {"NetworkManager failing every call, from the start",
+       [this] {
+         nm->setFailing("The daemon is broken");
+         StartRadio();
+       },
        "NetworkManager is running but answers its requests with an error (The daemon is broken): restart it "
        "(systemctl restart NetworkManager) and try again."},
       {"no Wi-Fi card", [this] { nm->removeDevice("wlan0"); },
@@ -73,6 +78,7 @@ TEST_F(RadioTest, NoInterfacesAreListedWithTheReasonWhy) {
     SCOPED_TRACE(c.what);
     Start();
     c.after();
+    hearAll(*client);
     EXPECT_EQ(radio->interfaces(), std::vector<std::string>{});
     EXPECT_EQ(plat::lastRefusal(), c.reason);
     radio.reset();

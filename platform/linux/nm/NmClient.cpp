@@ -45,7 +45,7 @@ void disconnectAllClients() {
 
 // Connects every client as soon as an application object exists, so that
 // NetworkManager's first picture is on its way while the program builds its
-// window; a client made later connects at its first use.
+// window; a client made later connects as it is made.
 void connectAllClients() {
   std::lock_guard lock(clientsMutex());
   for (NmClient* client : clients()) client->connectToBus();
@@ -132,8 +132,11 @@ struct NmClient::Link {
 };
 
 NmClient::NmClient(std::chrono::milliseconds firstLook) : firstLook_(firstLook) {
-  std::lock_guard lock(clientsMutex());
-  clients().insert(this);
+  {
+    std::lock_guard lock(clientsMutex());
+    clients().insert(this);
+  }
+  connectToBus();  // when an application object exists already
 }
 
 NmClient::~NmClient() {
@@ -224,7 +227,12 @@ const NmObjectCache& NmClient::objects() {
   return cache_;
 }
 
-bool NmClient::networkManagerRunning() { return objects().state() == NmObjectCache::State::Filled; }
+bool NmClient::networkManagerRunning() {
+  // A NetworkManager that is leaving withdraws its objects, the manager too,
+  // before it leaves the bus.
+  const NmObjectCache& known = objects();
+  return known.state() == NmObjectCache::State::Filled && known.properties(nm::managerPath, nm::managerInterface);
+}
 
 std::optional<QVariantMap> NmClient::properties(const QString& path, const QString& interface) {
   return objects().properties(path, interface);

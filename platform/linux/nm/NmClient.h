@@ -1,6 +1,7 @@
 // The Linux machine's one client of NetworkManager: a connection of its own
-// to the system bus (DBUS_SYSTEM_BUS_ADDRESS when set), made at the first
-// use that needs it, and a thread of the client's own on which every reply
+// to the system bus (DBUS_SYSTEM_BUS_ADDRESS when set), made as soon as both
+// the client and a Qt application object exist, and a thread of the
+// client's own on which every reply
 // and signal arrives. There the client keeps a cache of NetworkManager's
 // objects, so that a question about devices, networks or profiles reads
 // memory. Actions are sent from any thread and awaited there, for as long

@@ -45,7 +45,8 @@ std::optional<RadioDevices::WifiDevice> RadioDevices::findDevice(const std::stri
 std::string RadioDevices::unreachableOr(std::string otherwise) {
   const NmObjectCache& objects = client_.objects();
   switch (objects.state()) {
-    case NmObjectCache::State::Filled: return otherwise;
+    case NmObjectCache::State::Filled:
+      return client_.networkManagerRunning() ? otherwise : networkManagerNotRunning();
     case NmObjectCache::State::Waiting: return networkManagerSilent();
     case NmObjectCache::State::Unreachable: break;
   }
