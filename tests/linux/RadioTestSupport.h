@@ -37,6 +37,10 @@ inline std::string guidOf(const std::string& hardwareAddress) {
   return plat::lnx::deviceGuid(plat::parseHardwareAddress(hardwareAddress).value());
 }
 
+// How long a test's client waits for the mock's first picture: the mock
+// answers at once, but a loaded machine may be slow.
+inline constexpr std::chrono::seconds firstLook{5};
+
 // Returns once the client has heard what NetworkManager announced before:
 // the reply to a call of the client's comes after the signals sent before it.
 inline void hearAll(plat::lnx::NmClient& client) {
@@ -77,8 +81,7 @@ class RadioTest : public testing::Test {
   void StartRadio() {
     radio.reset();
     inventory.reset();
-    // The mock answers at once, but a loaded machine may be slow.
-    client = std::make_unique<plat::lnx::NmClient>(std::chrono::seconds(5));
+    client = std::make_unique<plat::lnx::NmClient>(firstLook);
     inventory = std::make_unique<plat::lnx::NmDeviceInventory>(*client);
     plat::lnx::NmRadio::Options options;
     options.activationTimeout = activationTimeout;

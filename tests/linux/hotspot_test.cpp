@@ -69,7 +69,7 @@ TEST_F(RadioTest, HotspotIsASharedAccessPointOnTwoPointFourGigahertzWithTheKeysP
   EXPECT_TRUE(own[0].connected);
 
   // The second laptop: its own program instance on the other card.
-  plat::lnx::NmClient guestClient;
+  plat::lnx::NmClient guestClient(firstLook);
   plat::lnx::NmDeviceInventory guestInventory(guestClient);
   plat::lnx::NmRadio guest(guestClient, guestInventory, {});
   const std::string wlan1 = guidOf("00:1B:2C:3D:4E:60");
@@ -203,7 +203,7 @@ TEST_F(RadioTest, WhatThisInstanceDidNotBringUpIsNeitherTakenDownNorCalledItsHot
   const std::vector<Case> cases{
       {"another instance's hotspot of the same name",
        [&] {
-         otherClient = std::make_unique<plat::lnx::NmClient>();
+         otherClient = std::make_unique<plat::lnx::NmClient>(firstLook);
          otherInventory = std::make_unique<plat::lnx::NmDeviceInventory>(*otherClient);
          other = std::make_unique<plat::lnx::NmRadio>(*otherClient, *otherInventory, plat::lnx::NmRadio::Options{});
          ASSERT_EQ(other->addOwnNetwork(wlan0, "Brisklane", "12345"), RadioResult::Ok) << plat::lastRefusal();

@@ -17,7 +17,7 @@ namespace {
 // An instance of the program that starts a hotspot on its first interface
 // and runs until it is killed.
 NMTEST_CHILD_ROLE(hotspot) {
-  plat::lnx::NmClient client;
+  plat::lnx::NmClient client(firstLook);
   plat::lnx::NmDeviceInventory inventory(client);
   plat::lnx::NmRadio radio(client, inventory, {});
   const auto ids = radio.interfaces();
@@ -62,7 +62,7 @@ TEST_F(RadioTest, StartUpRemovesWhatInstancesThatNoLongerRunLeftAndKeepsARunning
   nm->addProfile(plat::lnx::hotspotSettings({"Old", "12345", {0x00, 0x1b, 0x2c, 0x3d, 0x4e, 0x60}, false},
                                             {QString::fromLatin1(getpwuid(geteuid())->pw_name), ":1.9999"}));
   // A running instance's hotspot on wlan0.
-  plat::lnx::NmClient otherClient;
+  plat::lnx::NmClient otherClient(firstLook);
   plat::lnx::NmDeviceInventory otherInventory(otherClient);
   plat::lnx::NmRadio other(otherClient, otherInventory, {});
   ASSERT_EQ(other.addOwnNetwork(wlan0, "Brisklane", "12345"), RadioResult::Ok) << plat::lastRefusal();

@@ -62,7 +62,7 @@ class LinuxConnections : public testing::Test {
   ~LinuxConnections() override { FinalizeAdapterUnit(); }
 
   nmtest::NetworkManagerMock nm{laptopWithContainersAndAModem()};
-  plat::lnx::NmClient client;
+  plat::lnx::NmClient client{radiotest::firstLook};
   plat::lnx::NmDeviceInventory inventory{client};
   testkit::FakeSystemRoot root;
   plat::lnx::DeviceView view{inventory, root.path()};

@@ -38,7 +38,9 @@ RadioActivator::Permission RadioActivator::permitted(Action action, bool secured
                                   NmClient::CallKind::Query, stop);
   if (reply.type() == QDBusMessage::ErrorMessage) {
     // A daemon that fails or does not answer this would not carry out the rest.
-    setRefusal(networkManagerFailing(reply.errorMessage()));
+    setRefusal(reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply")
+                   ? networkManagerNotAnswering()
+                   : networkManagerFailing(reply.errorMessage()));
     return Permission::Refused;
   }
   if (!replied(reply)) return Permission::Granted;  // NetworkManager itself refuses what is not allowed

@@ -40,6 +40,10 @@ std::string networkManagerSilent() {
          "(systemctl restart NetworkManager).";
 }
 
+std::string networkManagerNotAnswering() {
+  return "NetworkManager did not answer in time: restart it (systemctl restart NetworkManager) and try again.";
+}
+
 std::string networkManagerFailing(const QString& message) {
   return "NetworkManager is running but answers its requests with an error (" + message.toStdString() +
          "): restart it (systemctl restart NetworkManager) and try again.";

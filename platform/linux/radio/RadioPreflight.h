@@ -22,6 +22,8 @@ using Refusal = std::optional<std::string>;
 std::string networkManagerNotRunning();
 // On the bus, but its objects have not arrived yet.
 std::string networkManagerSilent();
+// On the bus, but it did not answer a question in time.
+std::string networkManagerNotAnswering();
 // On the bus, but answering with an error (its message) where it should list.
 std::string networkManagerFailing(const QString& message);
 std::string noWifiDevice();
