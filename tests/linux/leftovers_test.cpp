@@ -102,6 +102,7 @@ TEST_F(RadioTest, NetworkManagerRestartingIsADisconnectAfterWhichTheRadioWorksOn
   EXPECT_EQ(Events()[5].interfaceId, wlan0);
   EXPECT_EQ(Events()[5].networkName, "Brisklane");
   EXPECT_EQ(nm->deviceState("wlan0"), nmtest::kDisconnected) << "a volatile hotspot does not survive a restart";
+  ASSERT_TRUE(WaitUntilHeard()) << "the objects of the NetworkManager that came back";
   std::vector<plat::NetworkGuest> guests;
   EXPECT_EQ(radio->guests(wlan0, guests), RadioResult::NotFound);
 

@@ -164,13 +164,10 @@ std::optional<QDBusConnection> NmClient::bus() {
       return std::nullopt;
     }
     registerProfileTypes();
-    cache_.expectFill();
+    expectFill();
     link_ = std::make_unique<Link>(*this, connection, name);
     clientThread_ = &link_->thread;
     quitDeadline_ = Clock::time_point::max().time_since_epoch().count();
-    windowLooked_ = false;
-    othersLooked_ = false;
-    connectedAt_ = Clock::now().time_since_epoch().count();
     QObject::connect(application, &QCoreApplication::aboutToQuit, link_->relay, [this] { applicationQuitting(); },
                      Qt::DirectConnection);
     // Registered anew for each application object, as each runs the list once.
@@ -194,6 +191,13 @@ void NmClient::disconnectFromBus() {
   cache_.clear();
   std::lock_guard lock(linkMutex_);
   disconnecting_ = false;
+}
+
+void NmClient::expectFill() {
+  cache_.expectFill();
+  windowLooked_ = false;
+  othersLooked_ = false;
+  connectedAt_ = Clock::now().time_since_epoch().count();
 }
 
 void NmClient::applicationQuitting() {

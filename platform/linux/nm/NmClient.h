@@ -148,6 +148,8 @@ class NmClient {
   void dispatchActiveState(const QString& active, std::uint32_t state, std::uint32_t reason);
   void dispatchRunning(bool running);
   void applicationQuitting();
+  // A first picture was asked for: the next looks wait for it again.
+  void expectFill();
   Clock::time_point deadline(Clock::time_point start, std::chrono::milliseconds wanted) const;
 
   static constexpr auto quitCheckInterval = std::chrono::milliseconds(100);

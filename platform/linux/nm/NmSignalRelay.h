@@ -59,8 +59,12 @@ class NmSignalRelay : public QObject {
   void nameOwnerChanged(const QString& name, const QString& /*oldOwner*/, const QString& newOwner) {
     if (name != nm::service) return;
     const bool running = !newOwner.isEmpty();
-    client_.cache_.clear();
-    if (running) fill();
+    if (running) {
+      client_.expectFill();  // back: the next looks wait for its objects again
+      fill();
+    } else {
+      client_.cache_.clear();
+    }
     client_.dispatchRunning(running);
   }
   // Signals are taken whatever their arguments, which are checked here.
