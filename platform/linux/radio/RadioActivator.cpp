@@ -115,8 +115,11 @@ RadioResult RadioActivator::activateUnlessGivenUp(const RadioDevices::WifiDevice
   }
   const QString activePath = nm::objectPath(reply.arguments().at(1));
   const QString profilePath = nm::objectPath(reply.arguments().at(0));
-  const auto outcome = activation.wait(activePath, timeout_, stop);
-  if (outcome.result == NmActivation::Result::Activated && !stop.stop_requested()) return RadioResult::Ok;
+  auto outcome = activation.wait(activePath, timeout_, stop);
+  // Given up, whatever the activation did meanwhile: Stop WiFi may have
+  // taken it down already.
+  if (stop.stop_requested()) outcome.result = NmActivation::Result::GivenUp;
+  if (outcome.result == NmActivation::Result::Activated) return RadioResult::Ok;
   devices_.forget(devicePath);
   switch (outcome.result) {
     case NmActivation::Result::Activated:
